@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build and the tests need. Idempotent:
+# apt-get install leaves packages that are already there alone.
+set -euo pipefail
+
+packages=(
+  cmake ninja-build g++ clang libclang-rt-14-dev pkg-config
+  googletest libgtest-dev libbenchmark-dev
+  libpng-dev libwebp-dev
+  imagemagick
+)
+
+sudo_if_needed() {
+  if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
+}
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+
+# CI always refreshes the lists; a developer's machine only when something is missing.
+if [ "${CI:-}" = "true" ] || [ "${#missing[@]}" -gt 0 ]; then
+  sudo_if_needed apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive sudo_if_needed apt-get install -y -qq --no-install-recommends "${packages[@]}"
+fi

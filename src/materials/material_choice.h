@@ -1,0 +1,20 @@
+#pragma once
+
+#include <cstdint>
+
+namespace zm {
+
+// The material choice: one fixed material (`Pattern`, 0..8) or a random
+// material for every palette (`Show_All`).
+extern int8_t Pattern;
+extern bool Show_All;
+
+void SelectAllColors();
+void SelectMaterial(int8_t index);
+bool AllColorsSelected();
+
+// The material index to use for a stored choice: values outside 0..8 (a
+// hand-edited settings file) fall back to material 0.
+int MaterialIndexFor(int8_t pattern);
+
+}  // namespace zm

@@ -1,0 +1,7 @@
+#include "settings/saver_settings.h"
+
+namespace zm {
+
+SaverSettingsRecord SaverSettings;
+
+}  // namespace zm

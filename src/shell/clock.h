@@ -1,0 +1,39 @@
+#pragma once
+
+#include <cstdint>
+
+namespace zm {
+
+// Something that can process its pending messages; Delay calls it while it
+// waits, so that a window stays responsive.
+class MessagePump {
+ public:
+  virtual ~MessagePump() = default;
+  virtual void ProcessMessages() = 0;
+};
+
+// The processor's time-stamp counter. On processors without one (ARM) a
+// monotonic nanosecond counter stands in for it.
+uint64_t RDTSC();
+
+// Milliseconds of a monotonic clock, wrapping at 2^32 like the system's tick
+// count.
+uint32_t TickCount();
+
+// Starts the clock: takes the start counter and tick, then busy-waits until
+// more than 100 ms of tick count have passed and stores CPU_Frq. The main
+// entry calls it first thing; CurrentFrequency calls it on first use.
+void CalibrateClock();
+
+// Counter ticks per second, averaged over the whole time since calibration,
+// rounded to the nearest integer (halves to even).
+int64_t CurrentFrequency();
+
+// Busy wait of `ms` milliseconds on the counter; `app`, when given, processes
+// its pending messages on every pass.
+void Delay(uint32_t ms, MessagePump* app);
+
+// The counter frequency measured at calibration: its low 32 bits.
+extern uint32_t CPU_Frq;
+
+}  // namespace zm

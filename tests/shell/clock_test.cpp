@@ -1,0 +1,46 @@
+#include "shell/clock.h"
+
+#include <gtest/gtest.h>
+
+namespace zm {
+namespace {
+
+class CountingPump : public MessagePump {
+ public:
+  void ProcessMessages() override { ++calls; }
+  int calls = 0;
+};
+
+TEST(Clock, CalibrationMeasuresAPlausibleFrequency) {
+  CalibrateClock();
+  // Any real counter runs between 1 MHz and 10 GHz; only the low 32 bits are kept.
+  const int64_t f = CurrentFrequency();
+  EXPECT_GT(f, 1'000'000);
+  EXPECT_LT(f, 10'000'000'000);
+  EXPECT_EQ(CPU_Frq, static_cast<uint32_t>(CPU_Frq));
+}
+
+TEST(Clock, CounterIsMonotonic) {
+  uint64_t last = RDTSC();
+  for (int i = 0; i < 1000; ++i) {
+    const uint64_t now = RDTSC();
+    EXPECT_GE(now, last);
+    last = now;
+  }
+}
+
+TEST(Clock, ZeroDelayMakesAtMostOneMessagePass) {
+  CountingPump pump;
+  Delay(0, &pump);
+  EXPECT_EQ(pump.calls, 1);
+}
+
+TEST(Clock, DelayWithoutPumpProcessesNothingAndWaits) {
+  Delay(0, nullptr);  // must not touch a pump it was not given
+  const uint32_t start = TickCount();
+  Delay(30, nullptr);
+  EXPECT_GE(static_cast<uint32_t>(TickCount() - start), 25u);
+}
+
+}  // namespace
+}  // namespace zm

@@ -1,0 +1,2 @@
+// placeholder until the render tool lands
+int main() { return 0; }
