@@ -1,0 +1,50 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "settings/ini_document.h"
+
+namespace zm {
+
+// An INI file opened by path. Opening touches no file: the file is read on
+// the first read or write (a missing or unreadable file reads as empty), and
+// it is written only by Flush, as a whole, through an atomic replace. Values
+// are encoded as described in ini_values.h; a missing key or a value that does
+// not parse as its type gives the caller's default. Closing (destruction) does
+// not flush.
+class IniFile {
+ public:
+  explicit IniFile(std::string path);
+  // A file whose current contents are `contents` instead of what lies on disk;
+  // Flush still writes to `path`.
+  IniFile(std::string path, std::string_view contents);
+
+  const std::string& path() const { return path_; }
+
+  int32_t ReadInteger(std::string_view section, std::string_view key, int32_t fallback) const;
+  // An integer; non-zero is true.
+  bool ReadBool(std::string_view section, std::string_view key, bool fallback) const;
+  double ReadFloat(std::string_view section, std::string_view key, double fallback) const;
+
+  void WriteInteger(std::string_view section, std::string_view key, int32_t value);
+  void WriteBool(std::string_view section, std::string_view key, bool value);
+  void WriteFloat(std::string_view section, std::string_view key, double value);
+
+  // Writes the whole model to the file; throws SettingsWriteError when that
+  // fails, leaving the file as it was.
+  void Flush();
+
+  // The file's contents as Flush would write them.
+  std::string Text() const;
+
+ private:
+  IniDocument& Document() const;
+
+  std::string path_;
+  mutable std::optional<IniDocument> document_;
+};
+
+}  // namespace zm

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <string>
+
+namespace zm {
+
+class IniFile;
+
+// Reads SaverSettings from section BASIC_PARAMETERS of the settings file beside
+// the executable at `executablePath`, then the material choice from section
+// PATTERNS. Missing or unreadable values take their defaults; nothing is
+// reported.
+void LoadSettings(const std::string& executablePath);
+
+// Stores SaverSettings into section BASIC_PARAMETERS and the material choice
+// into PATTERNS, keeping everything else in the file, and writes the file
+// once. Throws SettingsWriteError ("Unable to write to <path>") when the file
+// cannot be written; the old file is then left as it was.
+void SaveSettings(const std::string& executablePath);
+
+// The same, on the settings file at `iniPath` itself.
+void LoadSettingsFile(const std::string& iniPath);
+void SaveSettingsFile(const std::string& iniPath);
+
+// The reading and writing steps on an open file (no flush).
+void ReadSettings(const IniFile& file);
+void WriteSettings(IniFile& file);
+
+}  // namespace zm
