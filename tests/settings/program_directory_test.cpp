@@ -1,0 +1,38 @@
+#include "settings/program_directory.h"
+
+#include <gtest/gtest.h>
+
+#include "settings/settings_paths.h"
+
+namespace zm {
+namespace {
+
+TEST(ProgramDirectoryTest, KeepsEverythingUpToTheLastSeparatorWithItsCase) {
+  EXPECT_EQ(ProgramDirectory("C:\\WINDOWS\\SYSTEM\\Zelk_Mirv.scr"), "C:\\WINDOWS\\SYSTEM\\");
+  EXPECT_EQ(ProgramDirectory("C:\\WINDOWS\\SYSTEM\\ZELK_M~1.SCR"), "C:\\WINDOWS\\SYSTEM\\");
+  EXPECT_EQ(ProgramDirectory("/home/Ann/Savers/zelk-mirv"), "/home/Ann/Savers/");
+  EXPECT_EQ(ProgramDirectory("C:/Mixed\\Sep/x.scr"), "C:/Mixed\\Sep/");
+}
+
+TEST(ProgramDirectoryTest, NameOfExecutableOrDirectoryDoesNotMatter) {
+  EXPECT_EQ(ProgramDirectory("D:\\zelkstuff\\Zelk_Mirv.scr"), "D:\\zelkstuff\\");
+  EXPECT_EQ(ProgramDirectory("C:\\Savers\\Weave.scr"), "C:\\Savers\\");
+  EXPECT_EQ(ProgramDirectory("/opt/zelk_mirv.scr/bin/run"), "/opt/zelk_mirv.scr/bin/");
+}
+
+TEST(ProgramDirectoryTest, PathWithoutSeparatorGivesCurrentDirectory) {
+  EXPECT_EQ(ProgramDirectory("Zelk_Mirv.scr"), "");
+  EXPECT_EQ(ProgramDirectory(""), "");
+  EXPECT_EQ(ProgramDirectory("/"), "/");
+}
+
+TEST(SettingsPathsTest, FilesLieInTheProgramDirectory) {
+  const std::string directory = ProgramDirectory("C:\\Savers\\Weave.scr");
+  EXPECT_EQ(SettingsFilePath(directory), "C:\\Savers\\zelk_mirv.ini");
+  EXPECT_EQ(PatternStateFilePath(directory), "C:\\Savers\\Zelk_Mirv.par");
+  // The dialog's section shares the settings file, also where case matters.
+  EXPECT_EQ(SetupDialogFilePath(directory), SettingsFilePath(directory));
+}
+
+}  // namespace
+}  // namespace zm
