@@ -1,0 +1,101 @@
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "render/generator_state.h"
+
+namespace zm::generator {
+
+namespace {
+
+using Real = long double;
+
+// 2 pi / 999: the profile angle runs from -pi to pi over its 1000 entries.
+constexpr double kProfileAngleStep = 0.006289474781961547;
+constexpr int32_t kHarmonics = 4;
+
+// The raw profile value at entry k: 4000 times the sum of the harmonics.
+double ProfileValue(const PatternDescriptor& d, int32_t k) {
+  const Real angle = static_cast<Real>(k) * Real{kProfileAngleStep} - Real{kPi};
+  double sum = 0.0;
+  for (int32_t i = 0; i < kHarmonics; ++i) {
+    const Harmonic& h = d.harmonics[i];
+    const Real falloff = std::pow(static_cast<Real>(i + 1), -static_cast<Real>(d.exponent));
+    const Real argument = static_cast<Real>(d.phaseOn) * h.phase +
+                          static_cast<Real>((i + 1) * d.harmonicStep) * angle;
+    sum = static_cast<double>(sum + static_cast<Real>(h.amplitude) * falloff * std::cos(argument));
+  }
+  return static_cast<double>(4000.0L * sum);
+}
+
+}  // namespace
+
+int32_t RowsPerSlice(int32_t height, int32_t rowsBudget) {
+  return static_cast<int32_t>(static_cast<Real>(height) / rowsBudget + 1.0L);
+}
+
+int32_t NormRowsPerSlice(int32_t height) {
+  const int32_t rows = static_cast<int32_t>(std::ceil(static_cast<Real>(height) * Real{0.1}));
+  return std::max(rows, 1);
+}
+
+void ProfileSlice() {
+  GeneratorState& g = State();
+  PatternDescriptor& d = *g.descriptor;
+  const int32_t end = std::min(g.profileCount + kProfileChunk, kProfileSize);
+  for (int32_t k = g.profileCount; k < end; ++k) {
+    const double value = ProfileValue(d, k);
+    d.profile[k] = static_cast<float>(value);
+    if (value > g.profileMax) g.profileMax = static_cast<float>(value);
+    if (value < g.profileMin) g.profileMin = static_cast<float>(value);
+  }
+  g.profileCount += kProfileChunk;
+}
+
+void NormaliseProfileSlice() {
+  GeneratorState& g = State();
+  PatternDescriptor& d = *g.descriptor;
+  const float s = static_cast<float>(8000.0L * static_cast<Real>(d.contrast));
+  const float span = static_cast<float>(static_cast<Real>(g.profileMax) - g.profileMin);
+  // A flat profile (every harmonic silent) has no span to divide by.
+  const Real gain = span > 0.0f ? static_cast<Real>(s) : 0.0L;
+  const Real divisor = span > 0.0f ? static_cast<Real>(span) : 1.0L;
+  const int32_t end = std::min(g.profileNormCount + kProfileChunk, kProfileSize);
+  for (int32_t k = g.profileNormCount; k < end; ++k) {
+    const Real raised = (static_cast<Real>(d.profile[k]) - g.profileMin) * gain / divisor;
+    d.profile[k] = static_cast<float>((raised + 4000.0L) * static_cast<Real>(d.scale));
+  }
+  g.profileNormCount += kProfileChunk;
+}
+
+void NormaliseMapSlice() {
+  GeneratorState& g = State();
+  const int32_t rows = NormRowsPerSlice(g.height);
+  const int32_t end = std::min<int64_t>(int64_t{g.normRow} + rows, g.height);
+  const Real range = static_cast<Real>(g.valueMax) - g.valueMin;
+  // A map whose raw heights are all equal has no range: it becomes all 0.
+  // A range so small that the factor overflows single precision gives an
+  // infinite factor, as the hardware conversion would.
+  const Real quotient = range > 0.0L ? 1000.0L / range : 0.0L;
+  const float factor = quotient <= std::numeric_limits<float>::max()
+                           ? static_cast<float>(quotient)
+                           : std::numeric_limits<float>::infinity();
+  const Real low = g.valueMin;
+  const size_t width = static_cast<size_t>(g.width);
+  for (int32_t i = g.normRow; i < end; ++i) {
+    const float* in = g.values.get() + static_cast<size_t>(i) * width;
+    MapValue* out = g.target + static_cast<size_t>(i) * width;
+    for (size_t j = 0; j < width; ++j) {
+      const Real scaled = (static_cast<Real>(in[j]) - low) * factor;
+      // The range check keeps the conversion defined when the single-
+      // precision factor overflowed to infinity (0 * inf is NaN).
+      out[j] = scaled >= 0.0L && scaled <= kMapMax ? static_cast<MapValue>(scaled)
+               : scaled > kMapMax                  ? kMapMax
+                                                   : 0;
+    }
+  }
+  g.normRow += rows;
+  if (g.normRow >= g.height) g.done = true;
+}
+
+}  // namespace zm::generator

@@ -1,0 +1,155 @@
+#include "render/pattern_generator.h"
+
+#include "render/generator_counter.h"
+#include "render/generator_inspect.h"
+#include "render/generator_state.h"
+#include "shell/clock.h"
+
+namespace zm {
+
+namespace generator {
+
+GeneratorState& State() {
+  static GeneratorState state;
+  return state;
+}
+
+namespace {
+
+enum class Stage { kProfile, kProfileNorm, kRows, kMapNorm, kIdle };
+
+Stage NextStage(const GeneratorState& g) {
+  if (!g.started || g.done) return Stage::kIdle;
+  if (g.profileCount < kProfileSize) return Stage::kProfile;
+  if (g.profileNormCount < kProfileSize) return Stage::kProfileNorm;
+  if (g.nextRow < g.height && g.values) return Stage::kRows;
+  if (g.normRow < g.height) return Stage::kMapNorm;
+  return Stage::kIdle;
+}
+
+bool IsEmptyTarget(const GeneratorState& g) {
+  return g.width <= 0 || g.height <= 0 || g.target == nullptr || g.descriptor == nullptr;
+}
+
+// Sizes the raw-height and column buffers; only a change of size releases
+// them.
+void PrepareBuffers(GeneratorState& g) {
+  if (g.values && !g.reallocate) return;
+  g.values.reset();
+  g.columnX.reset();
+  g.values = std::make_unique_for_overwrite<float[]>(static_cast<size_t>(g.width) *
+                                                     static_cast<size_t>(g.height));
+  g.columnX = std::make_unique_for_overwrite<float[]>(static_cast<size_t>(g.width));
+  g.reallocate = false;
+}
+
+// A row slice: paced runs add its cost to the map's sum, and the finished
+// map's mean slice cost becomes the budget of every other paced slice.
+void RowSlice(GeneratorState& g, bool noWait, uint64_t start) {
+  if (g.nextRow == 0) g.cycleSum = 0;
+  ComputeRows();
+  if (noWait) return;
+  g.cycleSum += g.counter() - start;
+  if (g.nextRow >= g.height) g.cycleBudget = g.cycleSum / static_cast<uint64_t>(g.rowsBudget);
+}
+
+void WaitOutBudget(const GeneratorState& g, uint64_t start) {
+  while (g.counter() - start < g.cycleBudget) {
+  }
+}
+
+}  // namespace
+
+}  // namespace generator
+
+using generator::GeneratorState;
+using generator::State;
+
+void SetupGenerator(MapValue* target, int32_t width, int32_t height, double scale,
+                    PatternDescriptor* descriptor, int32_t frameBudget) {
+  GeneratorState& g = State();
+  if (width != g.width || height != g.height) g.reallocate = true;
+  g.width = width;
+  g.height = height;
+  g.target = target;
+  g.descriptor = descriptor;
+  const int64_t rowsBudget = int64_t{frameBudget} - generator::kReservedSlices;
+  g.rowsBudget = rowsBudget > 0 ? static_cast<int32_t>(rowsBudget) : 1;
+  if (descriptor != nullptr) descriptor->scale = scale;
+  g.nextRow = g.normRow = g.profileCount = g.profileNormCount = 0;
+  g.done = false;
+  g.started = false;
+}
+
+void StartGenerator() {
+  GeneratorState& g = State();
+  g.valueCount = 0;
+  g.valueMax = g.profileMax = generator::kSmallestNormal;
+  g.valueMin = g.profileMin = generator::kLargestFloat;
+  g.switches = DrawPatternSwitches();
+  g.started = true;
+  // An empty target (no rows or no columns) is complete at once.
+  if (generator::IsEmptyTarget(g)) {
+    g.done = true;
+    return;
+  }
+  generator::PrepareBuffers(g);
+}
+
+void GeneratorSlice(bool noWait) {
+  using generator::Stage;
+  GeneratorState& g = State();
+  const uint64_t start = g.counter();
+  switch (generator::NextStage(g)) {
+    case Stage::kProfile:
+      generator::ProfileSlice();
+      break;
+    case Stage::kProfileNorm:
+      generator::NormaliseProfileSlice();
+      break;
+    case Stage::kRows:
+      generator::RowSlice(g, noWait, start);
+      return;
+    case Stage::kMapNorm:
+      generator::NormaliseMapSlice();
+      break;
+    case Stage::kIdle:
+      break;
+  }
+  if (!noWait) generator::WaitOutBudget(g, start);
+}
+
+void RunGeneratorToEnd() {
+  StartGenerator();
+  while (!GeneratorDone()) GeneratorSlice(true);
+}
+
+bool GeneratorDone() { return State().done; }
+
+void SetGeneratorCounter(GeneratorCounterFn counter) {
+  State().counter = counter != nullptr ? counter : &RDTSC;
+}
+
+GeneratorProgress InspectGenerator() {
+  const GeneratorState& g = State();
+  GeneratorProgress p;
+  p.width = g.width;
+  p.height = g.height;
+  p.rowsBudget = g.rowsBudget;
+  p.rowsPerSlice = generator::RowsPerSlice(g.height, g.rowsBudget);
+  p.normRowsPerSlice = generator::NormRowsPerSlice(g.height);
+  p.profileCount = g.profileCount;
+  p.profileNormCount = g.profileNormCount;
+  p.nextRow = g.nextRow;
+  p.normRow = g.normRow;
+  p.cycleBudget = g.cycleBudget;
+  p.cycleSum = g.cycleSum;
+  p.valueMin = g.valueMin;
+  p.valueMax = g.valueMax;
+  p.done = g.done;
+  return p;
+}
+
+const PatternSwitches& GeneratorSwitches() { return State().switches; }
+
+}  // namespace zm
