@@ -1,0 +1,69 @@
+#include "render/pattern_state_file.h"
+
+namespace zm {
+
+namespace {
+
+void PutLittleEndian(std::string& out, uint32_t value, int bytes) {
+  for (int i = 0; i < bytes; ++i) out.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
+}
+
+uint32_t GetLittleEndian(const char* in, int bytes) {
+  uint32_t value = 0;
+  for (int i = 0; i < bytes; ++i) value |= uint32_t{static_cast<uint8_t>(in[i])} << (8 * i);
+  return value;
+}
+
+bool ValidSide(int32_t side) { return side > 0 && side <= kStateSideMax; }
+
+// Decodes one map of `count` values; false on a value outside 0..1000.
+bool DecodeMap(const char* in, size_t count, std::vector<MapValue>& map) {
+  map.resize(count);
+  for (size_t i = 0; i < count; ++i) {
+    const auto value = static_cast<int16_t>(GetLittleEndian(in + 2 * i, 2));
+    if (value < 0 || value > kMapMax) return false;
+    map[i] = value;
+  }
+  return true;
+}
+
+}  // namespace
+
+int64_t PatternStateFileSize(int32_t width, int32_t height) {
+  return kStateHeaderBytes + 4 * int64_t{width} * int64_t{height};
+}
+
+std::string EncodePatternState(int32_t width, int32_t height, std::span<const MapValue> previous,
+                               std::span<const MapValue> current) {
+  std::string out;
+  out.reserve(static_cast<size_t>(PatternStateFileSize(width, height)));
+  PutLittleEndian(out, static_cast<uint32_t>(width), 4);
+  PutLittleEndian(out, static_cast<uint32_t>(height), 4);
+  for (MapValue value : previous) PutLittleEndian(out, static_cast<uint16_t>(value), 2);
+  for (MapValue value : current) PutLittleEndian(out, static_cast<uint16_t>(value), 2);
+  return out;
+}
+
+std::optional<PatternState> ReadPatternState(std::istream& in) {
+  in.seekg(0, std::ios::end);
+  const std::streamoff fileSize = in.tellg();
+  in.seekg(0, std::ios::beg);
+  if (!in || fileSize < kStateHeaderBytes) return std::nullopt;
+
+  char header[kStateHeaderBytes];
+  if (!in.read(header, kStateHeaderBytes)) return std::nullopt;
+  PatternState state;
+  state.width = static_cast<int32_t>(GetLittleEndian(header, 4));
+  state.height = static_cast<int32_t>(GetLittleEndian(header + 4, 4));
+  if (!ValidSide(state.width) || !ValidSide(state.height)) return std::nullopt;
+  if (fileSize != PatternStateFileSize(state.width, state.height)) return std::nullopt;
+
+  const size_t count = static_cast<size_t>(state.width) * static_cast<size_t>(state.height);
+  std::string body(4 * count, '\0');
+  if (!in.read(body.data(), static_cast<std::streamsize>(body.size()))) return std::nullopt;
+  if (!DecodeMap(body.data(), count, state.previous)) return std::nullopt;
+  if (!DecodeMap(body.data() + 2 * count, count, state.current)) return std::nullopt;
+  return state;
+}
+
+}  // namespace zm

@@ -1,0 +1,66 @@
+#include "render/shape.h"
+
+#include <algorithm>
+
+#include "render/pattern_generator.h"
+
+namespace zm {
+
+Shape* Shape::generatorUser_ = nullptr;
+
+Shape::Shape() = default;
+
+Shape::~Shape() { FreeMaps(); }
+
+bool Shape::HasMaps() const {
+  return !mapPrevious_.empty() && !mapCurrent_.empty() && !mapNext_.empty();
+}
+
+void Shape::FreeMaps() {
+  ReleaseGenerator();
+  std::vector<MapValue>().swap(mapPrevious_);
+  std::vector<MapValue>().swap(mapCurrent_);
+  std::vector<MapValue>().swap(mapNext_);
+}
+
+// Three maps of the present size, all zero (a valid map: every front at 0);
+// none when the size is empty.
+void Shape::AllocateMaps() {
+  FreeMaps();
+  if (width_ <= 0 || height_ <= 0) return;
+  const size_t count = static_cast<size_t>(width_) * static_cast<size_t>(height_);
+  mapPrevious_.assign(count, 0);
+  mapCurrent_.assign(count, 0);
+  mapNext_.assign(count, 0);
+}
+
+// previous <- current <- next <- the old previous buffer; no values move.
+void Shape::RotateMaps() {
+  mapPrevious_.swap(mapCurrent_);
+  mapCurrent_.swap(mapNext_);
+  KeepInMapRange(mapCurrent_);
+}
+
+void Shape::SetUpGenerator(std::span<MapValue> target, PatternDescriptor& descriptor,
+                           int32_t frameBudget) {
+  SetupGenerator(target.data(), width_, height_, heightScale_, &descriptor, frameBudget);
+  generatorUser_ = this;
+}
+
+void Shape::RunGeneratorOn(std::span<MapValue> target, PatternDescriptor& descriptor) {
+  SetUpGenerator(target, descriptor, 1);
+  RunGeneratorToEnd();
+  KeepInMapRange(target);
+}
+
+void Shape::ReleaseGenerator() {
+  if (generatorUser_ == this) generatorUser_ = nullptr;
+}
+
+// The generator promises values in 0..1000; holding a finished map to that
+// range keeps every colour index inside the tables whatever it delivers.
+void Shape::KeepInMapRange(std::span<MapValue> map) {
+  for (MapValue& value : map) value = std::clamp<MapValue>(value, 0, kMapMax);
+}
+
+}  // namespace zm

@@ -1,0 +1,159 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "display/display_surface.h"
+#include "render/bitmap_view.h"
+#include "render/height_map.h"
+#include "render/pattern_descriptor.h"
+#include "render/row_kernel.h"
+
+namespace zm {
+
+// The ornament engine. It owns three height maps of the output size (the
+// previous, current and next step's front times), two banks of colour ramps
+// and the animation phase, turns them into one frame per call (a 32-bit
+// bitmap, or a page-flipped display surface of 32, 24 or 16 bits) and hands
+// one slice of work per frame to the pattern generator, which fills the next
+// map meanwhile.
+//
+// A pixel that the colour front has passed (t >= vc) shows bank A at t - vc;
+// one it has not reached continues the previous step's ramp from bank B at
+// t + 3016 - vp. When the phase passes 1 the maps and the banks move up one
+// place, which keeps every pixel's colour continuous across the boundary.
+class Shape {
+ public:
+  using Rgb24 = std::array<uint8_t, 3>;
+  using Colors32 = std::array<uint32_t, kColorTableSize>;
+  using Colors24 = std::array<Rgb24, kColorTableSize>;
+  using Colors16 = std::array<uint16_t, kColorTableSize>;
+
+  Shape();
+  ~Shape();
+  Shape(const Shape&) = delete;
+  Shape& operator=(const Shape&) = delete;
+
+  // The display surface of the page-flipped path; null (the default) for the
+  // bitmap path, where the palette conversions do nothing.
+  void SetDisplay(DisplaySurface* display) { display_ = display; }
+
+  // Maps and size.
+  void FreeMaps();
+  // Resamples the previous and current maps to the new size. The maps end up
+  // one place ahead; follow it with NextStep(true), BeginWarmup or
+  // PrepareNow. A non-positive size leaves the engine without maps.
+  void Resize(int32_t width, int32_t height);
+
+  // Palettes.
+  void InitPalettes();
+  void NextPalette();
+  void ConvertPalettes();
+
+  // Animation.
+  void NextStep(bool force);
+  void Advance();
+
+  // Drawing; all of it does nothing while the maps are absent.
+  void RenderRow32(uint32_t* row, int32_t y) const;
+  // One row in the display's bit depth (BitPerPix: 32, 24 or 16; any other
+  // depth writes nothing).
+  void RenderRowSurface(uint8_t* row, int32_t y) const;
+  // Every row of the frame, without advancing; rows and columns beyond the
+  // smaller of the two sizes are left alone.
+  void RenderFrame(const BitmapView& bitmap) const;
+  // The frame, then Advance.
+  void RenderToBitmap(const BitmapView& bitmap);
+  // The frame into the display's back buffer, Advance, flip. False without a
+  // display, when the back buffer cannot be locked (the frame is skipped and
+  // nothing advances) or when the flip fails.
+  bool RenderToSurface();
+
+  // Pattern generation at once and the first-start warm-up.
+  // Generates `map` (width x height values, else nothing) without pacing.
+  void ComputeMapNow(std::span<MapValue> map, PatternDescriptor& descriptor);
+  void Reset();
+  void PrepareNow();
+  void BeginWarmup(int32_t steps);
+  bool WarmupStep();
+
+  // The pattern state file: the size and the previous and current maps.
+  // SaveState replaces the file atomically and answers false when nothing
+  // could be written (the old file is then intact). LoadState answers true
+  // when the maps came from the file; an unusable file gives fresh maps at
+  // the present size (none at 0 x 0).
+  bool SaveState(const std::string& path) const;
+  bool LoadState(const std::string& path);
+
+  // Inspection, for the callers and the tests. Map values must stay within
+  // 0..1000.
+  bool HasMaps() const;
+  int32_t Width() const { return width_; }
+  int32_t Height() const { return height_; }
+  double Phase() const { return phase_; }
+  void SetPhase(double phase) { phase_ = phase; }
+  double HeightScale() const { return heightScale_; }
+  int32_t WarmupSteps() const { return warmupSteps_; }
+  int32_t WarmupCount() const { return warmupCount_; }
+  std::span<MapValue> MapPrevious() { return mapPrevious_; }
+  std::span<MapValue> MapCurrent() { return mapCurrent_; }
+  std::span<MapValue> MapNext() { return mapNext_; }
+  std::span<const MapValue> MapPrevious() const { return mapPrevious_; }
+  std::span<const MapValue> MapCurrent() const { return mapCurrent_; }
+  std::span<const MapValue> MapNext() const { return mapNext_; }
+  PatternDescriptor& Descriptor() { return descriptor_; }
+  Colors32& colors32() { return colors32_; }
+  const Colors32& colors32() const { return colors32_; }
+  const Colors24& colors24() const { return colors24_; }
+  const Colors16& colors16() const { return colors16_; }
+
+ private:
+  // Bank indices for the layout bookkeeping.
+  enum Bank { kBankA = 0, kBankB = 1 };
+
+  bool ConvertTo24();
+  bool ConvertTo16();
+  bool ConvertTo32();
+  bool SurfaceFormat(uint32_t bitCount, PixelFormat& format) const;
+  void TakePalette(Bank bank);
+
+  void AllocateMaps();
+  void RotateMaps();
+  void StartPacedGenerator();
+  void SetUpGenerator(std::span<MapValue> target, PatternDescriptor& descriptor,
+                      int32_t frameBudget);
+  void RunGeneratorOn(std::span<MapValue> target, PatternDescriptor& descriptor);
+  static void KeepInMapRange(std::span<MapValue> map);
+  bool UsesGenerator() const { return generatorUser_ == this; }
+  void ReleaseGenerator();
+
+  std::vector<MapValue> mapPrevious_;
+  std::vector<MapValue> mapCurrent_;
+  std::vector<MapValue> mapNext_;
+  PatternDescriptor descriptor_;
+  Colors32 colors32_{};
+  Colors24 colors24_{};
+  Colors16 colors16_{};
+  double phase_ = 0.0;
+  double heightScale_ = 1.1;
+  int32_t warmupSteps_ = 0;
+  int32_t warmupCount_ = 0;
+  int32_t width_ = 0;
+  int32_t height_ = 0;
+
+  // Which banks of colors32 still hold colorset entries (0x00RRGGBB) that a
+  // 32-bit surface conversion has not yet put into the display's order.
+  bool bankInPaletteLayout_[2] = {true, true};
+  DisplaySurface* display_ = nullptr;
+
+  // The program has one pattern generator, which writes into the map and
+  // reads the descriptor of the engine that set it up last. Only that engine
+  // gives it slices, and an engine that frees its maps lets go of it, so the
+  // generator never writes into memory that is gone.
+  static Shape* generatorUser_;
+};
+
+}  // namespace zm

@@ -1,0 +1,102 @@
+#include <algorithm>
+#include <cstdint>
+
+#include "render/pattern_generator.h"
+#include "render/shape.h"
+#include "render/shape_timing.h"
+#include "settings/saver_settings.h"
+
+namespace zm {
+
+namespace {
+
+// The warm-up's frame budget: steps x 10 / 21 (47 for 100 steps), so that
+// each of its two maps takes about half of the steps.
+int32_t WarmupBudget(int32_t steps) {
+  return static_cast<int32_t>(static_cast<int64_t>(steps) * 10 / 21);
+}
+
+}  // namespace
+
+void Shape::NextStep(bool force) {
+  if (!HasMaps()) return;
+  phase_ = PhaseIncrement(SaverSettings.SHAPE_SPEED);  // the new step starts one frame in
+  NextPalette();
+  // An engine whose generator was taken over has no next map coming, so it
+  // moves on as if the map were ready rather than waiting for ever.
+  if (force || !UsesGenerator() || GeneratorDone()) {
+    RotateMaps();
+    StartPacedGenerator();
+  } else {
+    // The next map is late: run through the older front times again while
+    // the generator catches up.
+    std::swap_ranges(mapPrevious_.begin(), mapPrevious_.end(), mapCurrent_.begin());
+  }
+}
+
+// A new random pattern for mapNext, paced over the frames of one step.
+void Shape::StartPacedGenerator() {
+  RandomizeDescriptor(descriptor_);
+  SetUpGenerator(mapNext_, descriptor_, FrameBudget(SaverSettings.SHAPE_SPEED));
+  StartGenerator();
+}
+
+void Shape::Advance() {
+  phase_ += PhaseIncrement(SaverSettings.SHAPE_SPEED);
+  if (UsesGenerator()) GeneratorSlice(false);
+  if (phase_ > 1.0) NextStep(false);
+}
+
+void Shape::ComputeMapNow(std::span<MapValue> map, PatternDescriptor& descriptor) {
+  if (map.empty() || map.size() != static_cast<size_t>(width_) * static_cast<size_t>(height_))
+    return;
+  RunGeneratorOn(map, descriptor);
+}
+
+void Shape::Reset() {
+  InitPalettes();
+  AllocateMaps();
+  if (!HasMaps()) return;  // no size known yet: stay empty
+  RandomizeDescriptor(descriptor_);
+  ComputeMapNow(mapCurrent_, descriptor_);
+  RandomizeDescriptor(descriptor_);
+  ComputeMapNow(mapNext_, descriptor_);
+}
+
+void Shape::PrepareNow() {
+  if (!HasMaps()) return;
+  NextPalette();
+  NextPalette();
+  RandomizeDescriptor(descriptor_);
+  RunGeneratorOn(mapCurrent_, descriptor_);
+  RandomizeDescriptor(descriptor_);
+  RunGeneratorOn(mapNext_, descriptor_);
+}
+
+void Shape::BeginWarmup(int32_t steps) {
+  warmupSteps_ = steps;
+  warmupCount_ = 0;
+  NextPalette();
+  NextPalette();
+  RandomizeDescriptor(descriptor_);
+  if (!HasMaps()) return;
+  SetUpGenerator(mapCurrent_, descriptor_, WarmupBudget(steps));
+  StartGenerator();
+}
+
+// The first half of the steps generates mapCurrent, the second mapNext.
+bool Shape::WarmupStep() {
+  if (UsesGenerator()) GeneratorSlice(true);
+  if (warmupCount_ == warmupSteps_ / 2) {
+    KeepInMapRange(mapCurrent_);
+    RandomizeDescriptor(descriptor_);
+    if (HasMaps()) {
+      SetUpGenerator(mapNext_, descriptor_, WarmupBudget(warmupSteps_));
+      StartGenerator();
+    }
+  }
+  ++warmupCount_;
+  return warmupCount_ > warmupSteps_;
+}
+
+}  // namespace zm
