@@ -1,0 +1,7 @@
+#include "materials/material_set.h"
+
+namespace zm {
+
+colset::pattern MaterialSet[MaterialCount];
+
+}  // namespace zm

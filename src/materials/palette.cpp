@@ -1,0 +1,18 @@
+#include "materials/palette.h"
+
+#include "materials/material_choice.h"
+#include "materials/material_palette.h"
+#include "materials/material_set.h"
+#include "shell/random_source.h"
+
+namespace zm {
+
+colorset::colorset() {
+  int material = MaterialIndexFor(Pattern);
+  // "All colors": a fresh random material for every palette; the stored
+  // choice stays as it is.
+  if (Show_All) material = static_cast<int>(Random31() % MaterialCount);
+  entries_ = PaletteOf(MaterialSet[material]);
+}
+
+}  // namespace zm

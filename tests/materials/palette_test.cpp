@@ -1,0 +1,122 @@
+#include "materials/palette.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "built_curves.h"
+#include "materials/material_choice.h"
+#include "materials/material_names.h"
+#include "materials/material_palette.h"
+#include "materials/material_set.h"
+#include "shell/random_source.h"
+
+namespace zm {
+namespace {
+
+// Keeps the program-wide choice and random state as each test found them.
+class Palette : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { test::BuildCurvesOnce(); }
+  void SetUp() override {
+    saved_pattern_ = Pattern;
+    saved_show_all_ = Show_All;
+    saved_random_ = ProgramRandom();
+  }
+  void TearDown() override {
+    Pattern = saved_pattern_;
+    Show_All = saved_show_all_;
+    ProgramRandom() = saved_random_;
+  }
+
+  static bool SameAs(const colorset& palette, int material) {
+    return palette.Entries() == PaletteOf(MaterialSet[material]);
+  }
+
+ private:
+  int8_t saved_pattern_ = 0;
+  bool saved_show_all_ = true;
+  RandomSource saved_random_;
+};
+
+TEST_F(Palette, FixedMaterialGivesTheSamePaletteEveryTime) {
+  SelectMaterial(5);
+  const RandomSource random_before = ProgramRandom();
+  const colorset first;
+  const colorset second;
+  EXPECT_EQ(first.Entries(), second.Entries());
+  EXPECT_TRUE(SameAs(first, 5));
+  EXPECT_EQ(ProgramRandom().Low(), random_before.Low());  // no draw taken
+  EXPECT_EQ(ProgramRandom().High(), random_before.High());
+}
+
+TEST_F(Palette, AllColorsDrawsEachMaterialFromTheRandomSource) {
+  SelectMaterial(3);
+  SelectAllColors();
+  SeedRandom(20240611);
+  RandomSource expected;
+  expected.Seed(20240611);
+  bool differed = false;
+  for (int n = 0; n < 12; ++n) {
+    const int material = static_cast<int>(expected.Draw31() % MaterialCount);
+    const colorset palette;
+    ASSERT_TRUE(SameAs(palette, material)) << "palette " << n;
+    if (n > 0 && material != 0) differed = differed || !SameAs(palette, 0);
+  }
+  EXPECT_TRUE(differed);
+  EXPECT_EQ(ProgramRandom().Low(), expected.Low());
+  EXPECT_EQ(ProgramRandom().High(), expected.High());
+  EXPECT_EQ(Pattern, 3);  // a random draw does not replace the stored choice
+  EXPECT_TRUE(Show_All);
+}
+
+TEST_F(Palette, StoredChoiceOutsideTheMaterialsFallsBackToMaterial0) {
+  for (int8_t stored : {int8_t{9}, int8_t{42}, int8_t{-1}, int8_t{-128}}) {
+    SelectMaterial(stored);
+    const colorset palette;
+    EXPECT_TRUE(SameAs(palette, 0)) << int{stored};
+    EXPECT_EQ(Pattern, stored);
+  }
+  EXPECT_FALSE(SameAs(colorset(), 1));
+}
+
+TEST(MaterialChoice, SelectingKeepsOrClearsAllColors) {
+  const int8_t saved_pattern = Pattern;
+  const bool saved_show_all = Show_All;
+  SelectMaterial(7);
+  EXPECT_FALSE(AllColorsSelected());
+  EXPECT_EQ(Pattern, 7);
+  SelectAllColors();
+  EXPECT_TRUE(AllColorsSelected());
+  EXPECT_EQ(Pattern, 7);
+  Pattern = saved_pattern;
+  Show_All = saved_show_all;
+}
+
+TEST(MaterialChoice, IndexForStoredValue) {
+  for (int index = 0; index < MaterialCount; ++index) {
+    EXPECT_EQ(MaterialIndexFor(static_cast<int8_t>(index)), index);
+  }
+  EXPECT_EQ(MaterialIndexFor(9), 0);
+  EXPECT_EQ(MaterialIndexFor(127), 0);
+  EXPECT_EQ(MaterialIndexFor(-1), 0);
+}
+
+TEST(MaterialNames, CaptionsFindTheirIndexNotTheirPlaceInTheList) {
+  EXPECT_EQ(MaterialIndexByCaption("Gold"), 5);
+  EXPECT_EQ(MaterialIndexByCaption("Gold and red silk"), 7);
+  EXPECT_EQ(MaterialIndexByCaption("gold"), -1);
+  EXPECT_EQ(MaterialIndexByCaption(""), -1);
+  const char* const dialog_order[] = {
+      "Gold and white silk", "Gold and red silk", "Gold and blue silk", "Gold", "Silver", "Ice",
+      "Red glass",           "Yellow and Green",  "White and Red"};
+  for (int place = 0; place < MaterialCount; ++place) {
+    EXPECT_EQ(MaterialNames[MaterialListOrder[place]], dialog_order[place]);
+  }
+  auto order = MaterialListOrder;
+  std::sort(order.begin(), order.end());
+  for (int index = 0; index < MaterialCount; ++index) EXPECT_EQ(order[index], index);
+}
+
+}  // namespace
+}  // namespace zm
