@@ -13,6 +13,14 @@ void Trim(std::string_view text, std::size_t& begin, std::size_t& end) {
   while (end > begin && kBlanks.find(text[end - 1]) != std::string_view::npos) --end;
 }
 
+// a + b + c as one string.
+std::string Concat(std::string_view a, std::string_view b, std::string_view c) {
+  std::string text;
+  text.reserve(a.size() + b.size() + c.size());
+  text.append(a).append(b).append(c);
+  return text;
+}
+
 }  // namespace
 
 IniDocument::IniDocument(std::string_view text) {
@@ -64,10 +72,7 @@ void IniDocument::Set(std::string_view section, std::string_view key, std::strin
     Classify(line);
     return;
   }
-  std::string text(key);
-  text += '=';
-  text += value;
-  InsertLine(LastKeyOfSection(header) + 1, std::move(text));
+  InsertLine(LastKeyOfSection(header) + 1, Concat(key, "=", value));
 }
 
 std::string_view IniDocument::Line::Name() const {
@@ -171,8 +176,8 @@ void IniDocument::AppendSection(std::string_view section, std::string_view key,
                                 std::string_view value) {
   // A blank line keeps a new section apart from what the file held before.
   if (!lines_.empty() && !lines_.back().text.empty()) InsertLine(lines_.size(), "");
-  InsertLine(lines_.size(), "[" + std::string(section) + "]");
-  InsertLine(lines_.size(), std::string(key) + "=" + std::string(value));
+  InsertLine(lines_.size(), Concat("[", section, "]"));
+  InsertLine(lines_.size(), Concat(key, "=", value));
 }
 
 }  // namespace zm
