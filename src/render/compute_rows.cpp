@@ -2,6 +2,7 @@
 #include <cmath>
 #include <utility>
 
+#include "render/generator_math.h"
 #include "render/generator_state.h"
 #include "render/shape_functions.h"
 #include "render/table_lookup.h"
@@ -12,8 +13,6 @@
 namespace zm::generator {
 
 namespace {
-
-using Real = long double;
 
 // Constants of the pixel loop, widened once per slice.
 struct PixelConstants {
@@ -31,7 +30,7 @@ float RowY(const GeneratorState& g, int32_t i) {
   float y = static_cast<float>((static_cast<Real>(i) - half) / half);
   if (s.mirrorY) y = -y;
   if (s.twist) {
-    y = static_cast<float>(std::cos(Real{kPi} * y * s.twistAmp + s.twistPhase));
+    y = static_cast<float>(Cos(Real{kPi} * y * s.twistAmp + s.twistPhase));
   }
   return y;
 }
@@ -76,7 +75,7 @@ float Modulate(const PatternSwitches& s, Real k, float rhoIn, float phiIn, float
       divisor = 1.0L + std::fabs(Real{CosAt(k * s.c1 / (phi * rho + Real{0.1}))});
       break;
     case 5:
-      divisor = 1.0L + std::fabs(Real{SinAt(k * s.c1 / std::log(1.0L + rho))});
+      divisor = 1.0L + std::fabs(Real{SinAt(k * s.c1 / Log(1.0L + rho))});
       break;
     case 6:
       divisor = 2.0L + SinAt(4096.0L * x * y);
@@ -104,7 +103,7 @@ float ProfilePosition(int32_t combineMode, Real span, Real w, Real l, Real i, Re
     case 4:
       return static_cast<float>(span * l / (30.0L * w * i + 1.0L) * phi);
     default:
-      return static_cast<float>(std::pow(l, (5.0L * w + 15.0L) * i) * span * phi);
+      return static_cast<float>(Pow(l, (5.0L * w + 15.0L) * i) * span * phi);
   }
 }
 
@@ -112,16 +111,18 @@ float RawHeight(const GeneratorState& g, const PixelConstants& c, float x, float
   const PatternSwitches& s = g.switches;
   x = DiagonalAndWarp(s, x, y);
 
-  const float r = static_cast<float>(std::hypot(Real{x}, Real{y}) * Real{0.999} + Real{0.001});
+  const float r = static_cast<float>(Hypot(x, y) * Real{0.999} + Real{0.001});
   // |y| <= r holds mathematically; the clamp keeps acos defined against
   // rounding.
   const Real cosine = std::clamp(static_cast<Real>(y) / r, -1.0L, 1.0L);
-  float phi = static_cast<float>(std::fabs(std::acos(cosine)) / Real{kPi});
+  float phi = static_cast<float>(std::fabs(Acos(cosine)) / Real{kPi});
   float rho = static_cast<float>(static_cast<Real>(r) / c.radiusMax);
 
   if (s.spiral != 0.0f) {
+    // turns lies in 0..2, so its floor is its integer part.
     const Real turns = static_cast<Real>(s.spiral) * phi;
-    phi = static_cast<float>(2.0L * std::fabs(turns - std::floor(turns) - 0.5L));
+    const Real whole = static_cast<Real>(TruncateSmall(turns));
+    phi = static_cast<float>(2.0L * std::fabs(turns - whole - 0.5L));
   }
   rho = Modulate(s, c.radianUnits, rho, phi, x, y);
 

@@ -2,28 +2,40 @@
 #include <cmath>
 #include <limits>
 
+#include "render/generator_math.h"
 #include "render/generator_state.h"
 
 namespace zm::generator {
 
 namespace {
 
-using Real = long double;
-
 // 2 pi / 999: the profile angle runs from -pi to pi over its 1000 entries.
 constexpr double kProfileAngleStep = 0.006289474781961547;
 constexpr int32_t kHarmonics = 4;
 
+// The weight (i + 1)^-exponent of each harmonic.
+struct Falloffs {
+  Real of[kHarmonics];
+};
+
+Falloffs FalloffsOf(const PatternDescriptor& d) {
+  Falloffs f;
+  for (int32_t i = 0; i < kHarmonics; ++i) {
+    f.of[i] = Pow(static_cast<Real>(i + 1), -static_cast<Real>(d.exponent));
+  }
+  return f;
+}
+
 // The raw profile value at entry k: 4000 times the sum of the harmonics.
-double ProfileValue(const PatternDescriptor& d, int32_t k) {
+double ProfileValue(const PatternDescriptor& d, const Falloffs& falloffs, int32_t k) {
   const Real angle = static_cast<Real>(k) * Real{kProfileAngleStep} - Real{kPi};
   double sum = 0.0;
   for (int32_t i = 0; i < kHarmonics; ++i) {
     const Harmonic& h = d.harmonics[i];
-    const Real falloff = std::pow(static_cast<Real>(i + 1), -static_cast<Real>(d.exponent));
     const Real argument = static_cast<Real>(d.phaseOn) * h.phase +
                           static_cast<Real>((i + 1) * d.harmonicStep) * angle;
-    sum = static_cast<double>(sum + static_cast<Real>(h.amplitude) * falloff * std::cos(argument));
+    sum =
+        static_cast<double>(sum + static_cast<Real>(h.amplitude) * falloffs.of[i] * Cos(argument));
   }
   return static_cast<double>(4000.0L * sum);
 }
@@ -42,9 +54,10 @@ int32_t NormRowsPerSlice(int32_t height) {
 void ProfileSlice() {
   GeneratorState& g = State();
   PatternDescriptor& d = *g.descriptor;
+  const Falloffs falloffs = FalloffsOf(d);
   const int32_t end = std::min(g.profileCount + kProfileChunk, kProfileSize);
   for (int32_t k = g.profileCount; k < end; ++k) {
-    const double value = ProfileValue(d, k);
+    const double value = ProfileValue(d, falloffs, k);
     d.profile[k] = static_cast<float>(value);
     if (value > g.profileMax) g.profileMax = static_cast<float>(value);
     if (value < g.profileMin) g.profileMin = static_cast<float>(value);

@@ -127,7 +127,11 @@ void RunGeneratorToEnd() {
 bool GeneratorDone() { return State().done; }
 
 void SetGeneratorCounter(GeneratorCounterFn counter) {
-  State().counter = counter != nullptr ? counter : &RDTSC;
+  GeneratorState& g = State();
+  g.counter = counter != nullptr ? counter : &RDTSC;
+  // A budget measured on another counter means nothing on this one.
+  g.cycleBudget = 0;
+  g.cycleSum = 0;
 }
 
 GeneratorProgress InspectGenerator() {

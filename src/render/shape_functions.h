@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdint>
 
+#include "render/generator_math.h"
 #include "render/pattern_switches.h"
 #include "render/table_lookup.h"
 
@@ -28,7 +29,6 @@ struct ShapePoint {
 
 // The value of shape function `mode` (0..7) with parameter set p: 0..1.
 inline float ShapeValue(int32_t mode, const ShapeParams& p, const ShapePoint& at) {
-  using Real = long double;
   const Real rho = at.rho;
   const Real phi = at.phi;
   const Real x = at.x;
@@ -45,7 +45,7 @@ inline float ShapeValue(int32_t mode, const ShapeParams& p, const ShapePoint& at
       return static_cast<float>(
           1.0L / (2.0L + SinAt(2048.0L * p.s1 * rho) * rho * SinAt(2048.0L * p.s2 * phi * j)));
     case 3: {
-      const Real bend = std::log(j * std::fabs(x * y) + Real{0.02} + rho);
+      const Real bend = Log(j * std::fabs(x * y) + Real{0.02} + rho);
       return static_cast<float>(1.0L / (2.0L + SinAt(bend * 2048.0L * p.g) * (1.0L - rho)));
     }
     case 4:

@@ -9,17 +9,33 @@ namespace zm {
 // Index for an argument outside the fast range (huge, infinite or NaN).
 uint32_t WideTableIndex(long double v);
 
+// Integer part of v, truncated toward zero, for |v| < 2^52. The direct
+// long double conversion switches the x87 rounding mode twice per call; this
+// goes through double instead (an SSE conversion) and then corrects the one
+// case where rounding to double crossed an integer away from zero, so the
+// result is exact.
+inline int64_t TruncateSmall(long double v) {
+  int64_t n = static_cast<int64_t>(static_cast<double>(v));
+  if (v >= 0) {
+    if (static_cast<long double>(n) > v) --n;
+  } else if (static_cast<long double>(n) < v) {
+    ++n;
+  }
+  return n;
+}
+
 // The table index of an argument: its integer part, truncated toward zero,
 // taken as a two's-complement integer and wrapped with AND 4095, so that
 // negative arguments wrap too (-1.5 -> -1 -> 4095).
 //
 // Converting a long double that does not fit the integer type is undefined
-// behaviour, so only arguments well inside the int64 range take the direct
-// conversion; the rest go through WideTableIndex, which wraps exactly.
+// behaviour, so only arguments well inside the int64 (and exact double
+// integer) range take the direct conversion; the rest go through
+// WideTableIndex, which wraps exactly.
 inline uint32_t TableIndex(long double v) {
-  constexpr long double kFastLimit = 4611686018427387904.0L;  // 2^62
+  constexpr long double kFastLimit = 4503599627370496.0L;  // 2^52
   if (v > -kFastLimit && v < kFastLimit) {
-    return static_cast<uint32_t>(static_cast<int64_t>(v)) & (kTrigTableSize - 1);
+    return static_cast<uint32_t>(TruncateSmall(v)) & (kTrigTableSize - 1);
   }
   return WideTableIndex(v);
 }

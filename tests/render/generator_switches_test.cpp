@@ -1,0 +1,128 @@
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "render/generator_inspect.h"
+#include "render/pattern_generator.h"
+#include "render/pattern_switches.h"
+#include "shell/random_source.h"
+
+namespace zm {
+namespace {
+
+constexpr uint32_t kSeeds = 5000;
+
+TEST(PatternSwitches, SwitchesThatExcludeEachOtherNeverMeet) {
+  int spirals = 0, inverted = 0, warped = 0, twisted = 0;
+  for (uint32_t seed = 1; seed <= kSeeds; ++seed) {
+    SeedRandom(seed);
+    const PatternSwitches s = DrawPatternSwitches();
+    if (s.spiral > 0.8f) {
+      ++spirals;
+      EXPECT_FALSE(s.swapPolar) << "seed " << seed;
+      EXPECT_FALSE(s.ripple) << "seed " << seed;
+    }
+    if (s.invertRadius) {
+      ++inverted;
+      EXPECT_EQ(s.spiral, 0.0f) << "seed " << seed;
+    }
+    if (s.warpMode != 0 || s.twist) {
+      warped += s.warpMode != 0;
+      twisted += s.twist;
+      EXPECT_TRUE(s.diagonal) << "seed " << seed;
+    }
+  }
+  // Each rule was really put to the test.
+  EXPECT_GT(spirals, 500);
+  EXPECT_GT(inverted, 1000);
+  EXPECT_GT(warped, 300);
+  EXPECT_GT(twisted, 300);
+}
+
+TEST(PatternSwitches, DrawsCoverTheirRangesAndNoMore) {
+  std::set<int32_t> shapeModes, combineModes, radialModes, warpModes;
+  std::set<float> spirals;
+  int swaps = 0, ripples = 0, plainDiagonal = 0;
+  for (uint32_t seed = 1; seed <= kSeeds; ++seed) {
+    SeedRandom(seed);
+    const PatternSwitches s = DrawPatternSwitches();
+    shapeModes.insert(s.shapeModeA);
+    shapeModes.insert(s.shapeModeB);
+    combineModes.insert(s.combineMode);
+    radialModes.insert(s.radialMode);
+    warpModes.insert(s.warpMode);
+    spirals.insert(s.spiral);
+    swaps += s.swapPolar;
+    ripples += s.ripple;
+    plainDiagonal += s.diagonal && s.warpMode == 0 && !s.twist;
+    for (const ShapeParams* p : {&s.a, &s.b}) {
+      ASSERT_GE(p->f, 1.0f);
+      ASSERT_LE(p->f, 5.95f + 1e-5f);
+      ASSERT_LE(p->d, 9.9f + 1e-5f);
+      ASSERT_GE(p->m1, 1.0f);
+      ASSERT_LE(p->m2, 20.0f);
+      ASSERT_GE(p->s1, 3.0f);
+      ASSERT_LE(p->s2, 12.0f);
+      ASSERT_GE(p->q1, 2.0f);
+      ASSERT_LE(p->q2, 5.96f + 1e-5f);
+      ASSERT_GE(p->g, 0.1f - 1e-6f);
+    }
+    ASSERT_LE(s.a.w, 0.99f + 1e-6f);
+    ASSERT_GE(s.warpOffset, -1.0f);
+    ASSERT_LE(s.warpOffset, 0.98f + 1e-6f);
+    ASSERT_GE(s.twistAmp, 0.02f - 1e-6f);
+    ASSERT_GE(s.rippleFreq, static_cast<float>(0.2 * 6.283185307179586) - 1e-5f);
+  }
+  EXPECT_EQ(shapeModes, (std::set<int32_t>{0, 1, 2, 3, 4, 5, 6, 7}));
+  EXPECT_EQ(combineModes, (std::set<int32_t>{0, 1, 2, 3, 4, 5}));
+  EXPECT_EQ(radialModes, (std::set<int32_t>{0, 1, 2, 3, 4, 5, 6, 7}));
+  EXPECT_EQ(warpModes, (std::set<int32_t>{0, 1, 2}));
+  EXPECT_EQ(spirals, (std::set<float>{0.0f, 0.5f, 1.0f, 1.5f, 2.0f}));
+  EXPECT_GT(swaps, 0);
+  EXPECT_GT(ripples, 0);
+  EXPECT_GT(plainDiagonal, 0);
+}
+
+// How many 31-bit draws took `from` to `to`.
+int DrawsBetween(RandomSource from, const RandomSource& to) {
+  for (int n = 0; n < 100; ++n) {
+    if (from.Low() == to.Low() && from.High() == to.High()) return n;
+    from.Draw31();
+  }
+  return -1;
+}
+
+TEST(PatternSwitches, EveryRowDrawsOnceAndTwoRowsDrawAgain) {
+  for (uint32_t seed = 1; seed <= 500; ++seed) {
+    SeedRandom(seed);
+    const RandomSource before = ProgramRandom();
+    const PatternSwitches s = DrawPatternSwitches();
+    // 45 rows; radialMode draws again after an even draw, warpMode after a
+    // draw divisible by 7.
+    const int further = (s.radialMode != 0 ? 1 : 0) + (s.warpMode != 0 ? 1 : 0);
+    const int draws = DrawsBetween(before, ProgramRandom());
+    // A zero further draw of radialMode cannot be told from no further draw,
+    // so the count may exceed the estimate by that one draw.
+    EXPECT_GE(draws, 45 + further) << "seed " << seed;
+    EXPECT_LE(draws, 46 + further) << "seed " << seed;
+  }
+}
+
+TEST(PatternSwitches, StartGeneratorDrawsANewSetEveryTime) {
+  PatternDescriptor descriptor;
+  MapValue map[4];
+  SeedRandom(9);
+  SetupGenerator(map, 2, 2, 1.0, &descriptor, 1);
+  StartGenerator();
+  SeedRandom(9);
+  const PatternSwitches expected = DrawPatternSwitches();
+  const PatternSwitches& drawn = GeneratorSwitches();
+  EXPECT_EQ(drawn.shapeModeA, expected.shapeModeA);
+  EXPECT_EQ(drawn.shapeModeB, expected.shapeModeB);
+  EXPECT_EQ(drawn.a.q2, expected.a.q2);
+  EXPECT_EQ(drawn.b.q2, expected.b.q2);
+  EXPECT_EQ(drawn.diagonal, expected.diagonal);
+}
+
+}  // namespace
+}  // namespace zm
