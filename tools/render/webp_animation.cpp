@@ -23,9 +23,14 @@ WebpAnimation::WebpAnimation(int width, int height, int frameMilliseconds)
   WebPAnimEncoderOptions options;
   WebPAnimEncoderOptionsInit(&options);
   options.anim_params.loop_count = 0;
+  // Every frame a key frame: lossy sub-frames blended over the previous
+  // picture leave blocky seams where almost every pixel changes each frame.
+  options.kmin = 0;
+  options.kmax = 1;
+  options.allow_mixed = 0;
   encoder_->encoder = WebPAnimEncoderNew(width, height, &options);
   WebPConfigInit(&encoder_->config);
-  encoder_->config.quality = 80;
+  encoder_->config.quality = 70;
   encoder_->config.method = 4;
   encoder_->width = width;
   encoder_->height = height;
