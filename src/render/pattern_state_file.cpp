@@ -36,7 +36,7 @@ int64_t PatternStateFileSize(int32_t width, int32_t height) {
 std::string EncodePatternState(int32_t width, int32_t height, std::span<const MapValue> previous,
                                std::span<const MapValue> current) {
   std::string out;
-  out.reserve(static_cast<size_t>(PatternStateFileSize(width, height)));
+  out.reserve(kStateHeaderBytes + 2 * (previous.size() + current.size()));
   PutLittleEndian(out, static_cast<uint32_t>(width), 4);
   PutLittleEndian(out, static_cast<uint32_t>(height), 4);
   for (MapValue value : previous) PutLittleEndian(out, static_cast<uint16_t>(value), 2);

@@ -1,0 +1,156 @@
+// Frame rendering against a memory-traffic baseline, the palette step and one
+// paced frame advance.
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "materials/material_choice.h"
+#include "materials/material_curves.h"
+#include "render/bitmap32.h"
+#include "render/row_kernel.h"
+#include "render/shape.h"
+#include "render/trig_tables.h"
+#include "settings/saver_settings.h"
+#include "shell/random_source.h"
+
+namespace zm {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+void StartProgram() {
+  static const bool started = [] {
+    SeedRandom(12345);
+    BuildTrigTables();
+    BuildMaterialCurves();
+    SelectAllColors();
+    SaverSettings.SHAPE_SPEED = 1.7;
+    return true;
+  }();
+  (void)started;
+}
+
+// Smooth fronts like the generator's: rings around two centres.
+void FillRings(std::span<MapValue> map, int32_t w, int32_t h, int32_t cx, int32_t cy) {
+  for (int32_t y = 0; y < h; ++y)
+    for (int32_t x = 0; x < w; ++x) {
+      const int64_t dx = x - cx, dy = y - cy;
+      map[static_cast<size_t>(y) * w + x] = static_cast<MapValue>((dx * dx + dy * dy) / 97 % 1001);
+    }
+}
+
+// What any frame costs at least: both maps read, every pixel written.
+void MemoryBaseline(const MapValue* current, const MapValue* previous, const BitmapView& bitmap) {
+  for (int32_t y = 0; y < bitmap.height; ++y) {
+    const size_t offset = static_cast<size_t>(y) * bitmap.width;
+    uint32_t* out = bitmap.Row(y);
+    for (int32_t x = 0; x < bitmap.width; ++x)
+      out[x] = static_cast<uint16_t>(current[offset + x]) |
+               static_cast<uint32_t>(static_cast<uint16_t>(previous[offset + x])) << 16;
+  }
+}
+
+struct Frame {
+  Frame(int32_t w, int32_t h) : bitmap(w, h) {
+    StartProgram();
+    shape.Resize(w, h);
+    FillRings(shape.MapCurrent(), w, h, w / 3, h / 2);
+    FillRings(shape.MapPrevious(), w, h, 2 * w / 3, h / 3);
+    shape.InitPalettes();
+  }
+  Shape shape;
+  Bitmap32 bitmap;
+};
+
+double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
+
+// The rows of one frame (RenderToBitmap without its Advance), each pass
+// alternated with the baseline over the same maps and bitmap; the counter
+// vs_baseline is the ratio of the two.
+void RenderFrameVsBaseline(benchmark::State& state, bool scalar) {
+  Frame frame(static_cast<int32_t>(state.range(0)), static_cast<int32_t>(state.range(1)));
+  ForceScalarRowKernel(scalar);
+  const BitmapView view = frame.bitmap.View();
+  double render = 0, baseline = 0;
+  int32_t step = 0;
+  for (auto _ : state) {
+    frame.shape.SetPhase((step++ % 334) * 0.003);
+    const Clock::time_point start = Clock::now();
+    frame.shape.RenderFrame(view);
+    benchmark::ClobberMemory();
+    render += Seconds(Clock::now() - start);
+
+    state.PauseTiming();
+    const Clock::time_point baseStart = Clock::now();
+    MemoryBaseline(frame.shape.MapCurrent().data(), frame.shape.MapPrevious().data(), view);
+    benchmark::ClobberMemory();
+    baseline += Seconds(Clock::now() - baseStart);
+    state.ResumeTiming();
+  }
+  ForceScalarRowKernel(false);
+  const double n = static_cast<double>(state.iterations());
+  state.counters["render_ms"] = render / n * 1e3;
+  state.counters["baseline_ms"] = baseline / n * 1e3;
+  state.counters["vs_baseline"] = render / baseline;
+}
+
+void BM_RenderFrame(benchmark::State& state) { RenderFrameVsBaseline(state, false); }
+void BM_RenderFrameScalar(benchmark::State& state) { RenderFrameVsBaseline(state, true); }
+
+void BM_MemoryBaseline(benchmark::State& state) {
+  Frame frame(static_cast<int32_t>(state.range(0)), static_cast<int32_t>(state.range(1)));
+  const BitmapView view = frame.bitmap.View();
+  for (auto _ : state) {
+    MemoryBaseline(frame.shape.MapCurrent().data(), frame.shape.MapPrevious().data(), view);
+    benchmark::ClobberMemory();
+  }
+}
+
+// The whole RenderToBitmap call. At speed 0 no step ends, and this engine
+// has not set up the generator, so Advance paces nothing: the frame plus the
+// call's bookkeeping.
+void BM_RenderToBitmap(benchmark::State& state) {
+  Frame frame(static_cast<int32_t>(state.range(0)), static_cast<int32_t>(state.range(1)));
+  const BitmapView view = frame.bitmap.View();
+  SaverSettings.SHAPE_SPEED = 0.0;
+  frame.shape.SetPhase(0.5);
+  for (auto _ : state) {
+    frame.shape.RenderToBitmap(view);
+    benchmark::ClobberMemory();
+  }
+  SaverSettings.SHAPE_SPEED = 1.7;
+}
+
+void BM_NextPalette(benchmark::State& state) {
+  StartProgram();
+  Shape shape;
+  shape.InitPalettes();
+  for (auto _ : state) {
+    shape.NextPalette();
+    benchmark::DoNotOptimize(shape.colors32().data());
+  }
+}
+
+// One frame's Advance at 1920 x 1080 in a running saver: the phase, one paced
+// generator slice and, every 196 frames, the step with its new palette.
+void BM_AdvancePaced(benchmark::State& state) {
+  Frame frame(1920, 1080);
+  frame.shape.PrepareNow();
+  frame.shape.NextStep(false);
+  for (auto _ : state) frame.shape.Advance();
+}
+
+#define FRAME_SIZES Args({1920, 1080})->Args({3840, 2160})->Unit(benchmark::kMillisecond)
+
+BENCHMARK(BM_RenderFrame)->FRAME_SIZES;
+BENCHMARK(BM_RenderFrameScalar)->FRAME_SIZES;
+BENCHMARK(BM_MemoryBaseline)->FRAME_SIZES;
+BENCHMARK(BM_RenderToBitmap)->FRAME_SIZES;
+BENCHMARK(BM_NextPalette)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_AdvancePaced)->Unit(benchmark::kMillisecond)->MinTime(3.0);
+
+}  // namespace
+}  // namespace zm

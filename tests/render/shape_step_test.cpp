@@ -1,0 +1,195 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <vector>
+
+#include "render/pattern_generator.h"
+#include "render/shape.h"
+#include "render/shape_test_support.h"
+#include "render/shape_timing.h"
+#include "settings/saver_settings.h"
+
+namespace zm::testing {
+namespace {
+
+class ShapeStepTest : public ShapeTest {
+ protected:
+  void Prepare(int32_t w, int32_t h) {
+    shape.Resize(w, h);
+    Fill(shape.MapPrevious(), PatternValues(w * h, 1));
+    Fill(shape.MapCurrent(), PatternValues(w * h, 2));
+    Fill(shape.MapNext(), PatternValues(w * h, 3));
+  }
+  Shape shape;
+};
+
+TEST(ShapeTiming, SpeedGivesIncrementAndFrameBudget) {
+  EXPECT_DOUBLE_EQ(PhaseIncrement(1.7), 1.7 * 0.003);
+  EXPECT_EQ(FrameBudget(1.7), 196);
+  EXPECT_EQ(FrameBudget(2.0), 166);
+  EXPECT_EQ(FrameBudget(1.0), 333);
+  EXPECT_EQ(FrameBudget(0.1), 3333);
+  EXPECT_EQ(PhaseIncrement(0.0), 0.0);
+  EXPECT_EQ(FrameBudget(0.0), 500);
+}
+
+TEST(ShapeTiming, HandEditedSpeedsAreClamped) {
+  EXPECT_DOUBLE_EQ(PhaseIncrement(50.0), PhaseIncrement(2.0));
+  EXPECT_EQ(FrameBudget(50.0), FrameBudget(2.0));
+  EXPECT_EQ(FrameBudget(std::numeric_limits<double>::infinity()), FrameBudget(2.0));
+  for (double still : {-1.0, std::nan(""), -std::numeric_limits<double>::infinity()}) {
+    EXPECT_EQ(PhaseIncrement(still), 0.0) << still;
+    EXPECT_EQ(FrameBudget(still), 500) << still;
+  }
+  EXPECT_EQ(FrameBudget(1e-300), std::numeric_limits<int32_t>::max());
+  EXPECT_EQ(FrameBudget(std::numeric_limits<double>::denorm_min()),
+            std::numeric_limits<int32_t>::max());
+}
+
+TEST(ShapeTiming, PhaseToTimeStaysInsideTheStep) {
+  EXPECT_EQ(PhaseToTime(0.5), 500);
+  EXPECT_EQ(PhaseToTime(0.0019), 1);
+  EXPECT_EQ(PhaseToTime(1.0), 1000);
+  EXPECT_EQ(PhaseToTime(1.006), 1000);
+  EXPECT_EQ(PhaseToTime(1e300), 1000);
+  EXPECT_EQ(PhaseToTime(-0.2), 0);
+  EXPECT_EQ(PhaseToTime(std::nan("")), 0);
+}
+
+TEST_F(ShapeStepTest, ForcedStepRotatesBuffersWithoutCopying) {
+  Prepare(8, 5);
+  const MapValue* previous = shape.MapPrevious().data();
+  const MapValue* current = shape.MapCurrent().data();
+  const MapValue* next = shape.MapNext().data();
+  const std::vector<MapValue> currentValues = Copy(shape.MapCurrent());
+  const std::vector<MapValue> nextValues = Copy(shape.MapNext());
+  shape.SetPhase(0.7);
+  shape.NextStep(true);
+  EXPECT_EQ(shape.MapPrevious().data(), current);
+  EXPECT_EQ(shape.MapCurrent().data(), next);
+  EXPECT_EQ(shape.MapNext().data(), previous);
+  EXPECT_EQ(Copy(shape.MapPrevious()), currentValues);
+  EXPECT_EQ(Copy(shape.MapCurrent()), nextValues);
+  EXPECT_DOUBLE_EQ(shape.Phase(), 0.003);
+}
+
+TEST_F(ShapeStepTest, LateGeneratorSwapsPreviousAndCurrent) {
+  Prepare(8, 5);
+  shape.NextStep(true);  // starts the generator on mapNext, paced
+  ASSERT_FALSE(GeneratorDone());
+  const std::vector<MapValue> previous = Copy(shape.MapPrevious());
+  const std::vector<MapValue> current = Copy(shape.MapCurrent());
+  const MapValue* nextBuffer = shape.MapNext().data();
+  shape.NextStep(false);
+  EXPECT_EQ(Copy(shape.MapPrevious()), current);
+  EXPECT_EQ(Copy(shape.MapCurrent()), previous);
+  EXPECT_EQ(shape.MapNext().data(), nextBuffer);  // the generator's target stays put
+}
+
+TEST_F(ShapeStepTest, FinishedGeneratorRotatesInTheNewMap) {
+  Prepare(8, 5);
+  shape.PrepareNow();  // generates current and next at once
+  ASSERT_TRUE(GeneratorDone());
+  const std::vector<MapValue> current = Copy(shape.MapCurrent());
+  const std::vector<MapValue> next = Copy(shape.MapNext());
+  EXPECT_TRUE(IsGeneratedMap(next));
+  shape.NextStep(false);
+  EXPECT_EQ(Copy(shape.MapPrevious()), current);
+  EXPECT_EQ(Copy(shape.MapCurrent()), next);
+}
+
+TEST_F(ShapeStepTest, AdvanceEndsTheStepOncePastOne) {
+  Prepare(8, 5);
+  shape.SetPhase(0.996);
+  shape.Advance();
+  EXPECT_DOUBLE_EQ(shape.Phase(), 0.999);
+  shape.Advance();  // 1.002: the step ends and the new one starts one frame in
+  EXPECT_DOUBLE_EQ(shape.Phase(), 0.003);
+}
+
+TEST_F(ShapeStepTest, StillSpeedKeepsThePhase) {
+  Prepare(8, 5);
+  shape.NextStep(true);
+  SaverSettings.SHAPE_SPEED = 0.0;
+  shape.SetPhase(0.25);
+  for (int i = 0; i < 10; ++i) shape.Advance();
+  EXPECT_EQ(shape.Phase(), 0.25);
+  shape.NextStep(true);
+  EXPECT_EQ(shape.Phase(), 0.0);
+}
+
+TEST_F(ShapeStepTest, HandEditedSpeedNeverTakesTheIndexOutOfTheTables) {
+  Prepare(8, 5);
+  SaverSettings.SHAPE_SPEED = 900.0;
+  shape.SetPhase(0.999);
+  shape.Advance();
+  EXPECT_DOUBLE_EQ(shape.Phase(), 0.006);
+  shape.SetPhase(0.5);
+  shape.Advance();
+  EXPECT_DOUBLE_EQ(shape.Phase(), 0.506);
+}
+
+TEST_F(ShapeStepTest, EngineWithoutMapsIgnoresStepsAndPreparation) {
+  shape.SetPhase(0.4);
+  shape.NextStep(true);
+  shape.PrepareNow();
+  EXPECT_EQ(shape.Phase(), 0.4);
+  EXPECT_FALSE(shape.HasMaps());
+}
+
+TEST_F(ShapeStepTest, ResetGeneratesFullMapsAtThePresentSize) {
+  Prepare(12, 9);
+  shape.Reset();
+  ASSERT_TRUE(shape.HasMaps());
+  for (auto map : {shape.MapCurrent(), shape.MapNext()}) {
+    ASSERT_EQ(map.size(), 12u * 9u);
+    EXPECT_TRUE(IsGeneratedMap(map));
+  }
+}
+
+TEST_F(ShapeStepTest, ComputeMapNowIgnoresMapsOfAnotherSize) {
+  Prepare(6, 4);
+  std::vector<MapValue> wrong(10, 7);
+  shape.ComputeMapNow(wrong, shape.Descriptor());
+  EXPECT_EQ(wrong, std::vector<MapValue>(10, 7));
+}
+
+// The one generator serves the engine that set it up last; an engine that
+// is gone must not be written into, and one that lost it must not wait for it.
+TEST_F(ShapeStepTest, GeneratorLeftBehindByAnEngineIsHarmless) {
+  Prepare(8, 5);
+  {
+    Shape other;
+    other.Resize(30, 20);
+    other.NextStep(true);  // the generator now fills other's mapNext
+  }
+  const std::vector<MapValue> previous = Copy(shape.MapPrevious());
+  const std::vector<MapValue> current = Copy(shape.MapCurrent());
+  for (int i = 0; i < 5; ++i) shape.Advance();  // no slice for the destroyed engine
+  EXPECT_EQ(Copy(shape.MapPrevious()), previous);
+  shape.NextStep(false);  // rotates: its own generator run starts
+  EXPECT_EQ(Copy(shape.MapPrevious()), current);
+}
+
+TEST_F(ShapeStepTest, WarmupFillsCurrentThenNext) {
+  const int32_t w = 40, h = 24;
+  shape.Resize(w, h);
+  shape.BeginWarmup(100);
+  for (int i = 0; i < 50; ++i) ASSERT_FALSE(shape.WarmupStep());
+  const std::vector<MapValue> current = Copy(shape.MapCurrent());
+  EXPECT_TRUE(IsGeneratedMap(current));
+  const auto next = shape.MapNext();
+  EXPECT_TRUE(std::all_of(next.begin(), next.end(), [](MapValue v) { return v == 0; }));
+
+  for (int i = 50; i < 100; ++i) ASSERT_FALSE(shape.WarmupStep());
+  EXPECT_EQ(Copy(shape.MapCurrent()), current);
+  EXPECT_TRUE(IsGeneratedMap(next));
+  EXPECT_TRUE(GeneratorDone());
+  EXPECT_TRUE(shape.WarmupStep());
+  EXPECT_EQ(shape.WarmupCount(), 101);
+}
+
+}  // namespace
+}  // namespace zm::testing

@@ -1,0 +1,49 @@
+#include "render/shape_test_support.h"
+
+#include "materials/material_choice.h"
+#include "materials/material_curves.h"
+#include "render/trig_tables.h"
+#include "settings/atomic_file.h"
+#include "settings/saver_settings.h"
+#include "shell/random_source.h"
+
+namespace zm::testing {
+
+void ShapeTest::SetUpTestSuite() {
+  BuildTrigTables();
+  BuildMaterialCurves();
+}
+
+void ShapeTest::SetUp() {
+  SeedRandom(20240601);
+  SaverSettings = SaverSettingsRecord{};
+  SaverSettings.SHAPE_SPEED = 1.0;
+  SaverSettings.Mode.BitPerPix = 32;
+  SelectAllColors();
+  ForceScalarRowKernel(false);
+}
+
+void ShapeTest::TearDown() {
+  ForceScalarRowKernel(false);
+  SetWriteFailureAfterForTesting(-1);
+}
+
+void UseIndexColours(Shape& shape) {
+  for (int32_t i = 0; i < kColorTableSize; ++i) shape.colors32()[i] = static_cast<uint32_t>(i);
+}
+
+std::vector<MapValue> PatternValues(size_t count, uint32_t seed) {
+  std::vector<MapValue> values(count);
+  uint32_t state = seed;
+  for (MapValue& value : values) {
+    state = state * 1664525u + 1013904223u;
+    value = static_cast<MapValue>((state >> 8) % (kMapMax + 1));
+  }
+  return values;
+}
+
+void Fill(std::span<MapValue> map, const std::vector<MapValue>& values) {
+  std::copy(values.begin(), values.end(), map.begin());
+}
+
+}  // namespace zm::testing
