@@ -43,7 +43,8 @@ double ProfileValue(const PatternDescriptor& d, const Falloffs& falloffs, int32_
 }  // namespace
 
 int32_t RowsPerSlice(int32_t height, int32_t rowsBudget) {
-  return static_cast<int32_t>(static_cast<Real>(height) / rowsBudget + 1.0L);
+  const Real rows = static_cast<Real>(height) / rowsBudget + 1.0L;
+  return rows < INT32_MAX ? static_cast<int32_t>(rows) : INT32_MAX;
 }
 
 int32_t NormRowsPerSlice(int32_t height) {
@@ -107,7 +108,7 @@ void NormaliseMapSlice() {
                                                    : 0;
     }
   }
-  g.normRow += rows;
+  g.normRow = static_cast<int32_t>(std::min<int64_t>(int64_t{g.normRow} + rows, INT32_MAX));
   if (g.normRow >= g.height) g.done = true;
 }
 

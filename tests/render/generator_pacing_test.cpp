@@ -27,7 +27,7 @@ class GeneratorPacing : public ::testing::Test {
   }
   void TearDown() override { SetGeneratorCounter(nullptr); }
 
-  void Setup(int32_t w, int32_t h, int32_t frameBudget) {
+  void Prepare(int32_t w, int32_t h, int32_t frameBudget) {
     map_.assign(static_cast<size_t>(w) * h, -1);
     SetupGenerator(map_.data(), w, h, 1.0, &descriptor_, frameBudget);
   }
@@ -71,7 +71,7 @@ TEST_F(GeneratorPacing, FrameBudgetSetsRowsPerSliceAndSliceCount) {
   };
   for (const BudgetCase& c : cases) {
     SCOPED_TRACE(::testing::Message() << c.width << "x" << c.height << " @" << c.frameBudget);
-    Setup(c.width, c.height, c.frameBudget);
+    Prepare(c.width, c.height, c.frameBudget);
     StartGenerator();
     const GeneratorProgress p = InspectGenerator();
     EXPECT_EQ(p.rowsBudget, c.rowsBudget);
@@ -81,7 +81,7 @@ TEST_F(GeneratorPacing, FrameBudgetSetsRowsPerSliceAndSliceCount) {
 }
 
 TEST_F(GeneratorPacing, CycleBudgetIsTheMeanRowSliceCostOfThePacedMap) {
-  Setup(16, 480, 196);
+  Prepare(16, 480, 196);
   StartGenerator();
   EXPECT_EQ(InspectGenerator().cycleBudget, 0u);  // nothing measured yet
   RunPaced();
@@ -91,19 +91,19 @@ TEST_F(GeneratorPacing, CycleBudgetIsTheMeanRowSliceCostOfThePacedMap) {
 
   // The sum starts afresh with every map.
   fakeStep = 10;
-  Setup(16, 480, 196);
+  Prepare(16, 480, 196);
   StartGenerator();
   RunPaced();
   EXPECT_EQ(InspectGenerator().cycleBudget, 160u * 10u / 166u);
 
   // Unpaced runs leave the budget alone.
-  Setup(64, 48, 1);
+  Prepare(64, 48, 1);
   RunGeneratorToEnd();
   EXPECT_EQ(InspectGenerator().cycleBudget, 160u * 10u / 166u);
 }
 
 TEST_F(GeneratorPacing, PacedSlicesOtherThanRowSlicesLastAtLeastTheBudget) {
-  Setup(16, 480, 196);
+  Prepare(16, 480, 196);
   StartGenerator();
   RunPaced();
   ASSERT_EQ(InspectGenerator().cycleBudget, 963u);
@@ -111,7 +111,7 @@ TEST_F(GeneratorPacing, PacedSlicesOtherThanRowSlicesLastAtLeastTheBudget) {
   // The next map's stages 1, 2 and 4 wait out the budget on a slow clock;
   // its row slices run unstretched and set the next budget at their end.
   fakeStep = 10;
-  Setup(16, 480, 196);
+  Prepare(16, 480, 196);
   StartGenerator();
   int rowSlices = 0;
   int waited = 0;
@@ -138,11 +138,11 @@ TEST_F(GeneratorPacing, PacedSlicesOtherThanRowSlicesLastAtLeastTheBudget) {
 }
 
 TEST_F(GeneratorPacing, UnpacedSlicesNeverWait) {
-  Setup(16, 480, 196);
+  Prepare(16, 480, 196);
   StartGenerator();
   RunPaced();
   ASSERT_GT(InspectGenerator().cycleBudget, 0u);
-  Setup(64, 48, 47);
+  Prepare(64, 48, 47);
   StartGenerator();
   while (!GeneratorDone()) {
     const uint64_t before = fakeNow;
@@ -152,7 +152,7 @@ TEST_F(GeneratorPacing, UnpacedSlicesNeverWait) {
 }
 
 TEST_F(GeneratorPacing, SlicesBeforeStartDoNoWork) {
-  Setup(64, 48, 47);
+  Prepare(64, 48, 47);
   GeneratorSlice(true);
   EXPECT_EQ(InspectGenerator().profileCount, 0);
   EXPECT_FALSE(GeneratorDone());
