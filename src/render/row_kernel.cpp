@@ -3,7 +3,7 @@
 namespace zm {
 
 namespace {
-bool forceScalar = false;
+RowKernel32 forced = nullptr;
 }  // namespace
 
 void RenderRow32Scalar(const MapValue* current, const MapValue* previous, int32_t count, int32_t t,
@@ -11,21 +11,19 @@ void RenderRow32Scalar(const MapValue* current, const MapValue* previous, int32_
   for (int32_t x = 0; x < count; ++x) out[x] = colors[ColorIndex(t, current[x], previous[x])];
 }
 
-bool VectorRowKernelAvailable() {
 #if defined(__x86_64__)
-  return __builtin_cpu_supports("avx2");
-#else
-  return false;
+bool Sse41Available() { return __builtin_cpu_supports("sse4.1"); }
 #endif
-}
 
 RowKernel32 SelectRowKernel32() {
+  if (forced != nullptr) return forced;
 #if defined(__x86_64__)
-  if (!forceScalar && VectorRowKernelAvailable()) return RenderRow32Avx2;
-#endif
+  return Sse41Available() ? RenderRow32Sse41 : RenderRow32Sse2;
+#else
   return RenderRow32Scalar;
+#endif
 }
 
-void ForceScalarRowKernel(bool force) { forceScalar = force; }
+void ForceRowKernel(RowKernel32 kernel) { forced = kernel; }
 
 }  // namespace zm

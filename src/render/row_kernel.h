@@ -31,18 +31,24 @@ void RenderRow32Scalar(const MapValue* current, const MapValue* previous, int32_
                        const uint32_t* colors, uint32_t* out);
 
 #if defined(__x86_64__)
-// The same with AVX2 gathers; only for processors that have AVX2.
-void RenderRow32Avx2(const MapValue* current, const MapValue* previous, int32_t count, int32_t t,
+// The same eight pixels at a time with SSE2 (every x86-64 processor): the
+// indices are formed in vector lanes and looked up one by one.
+void RenderRow32Sse2(const MapValue* current, const MapValue* previous, int32_t count, int32_t t,
                      const uint32_t* colors, uint32_t* out);
+
+// The same with SSE4.1 blends and inserts; only for processors that have it.
+void RenderRow32Sse41(const MapValue* current, const MapValue* previous, int32_t count, int32_t t,
+                      const uint32_t* colors, uint32_t* out);
+
+bool Sse41Available();
 #endif
 
-// True when this processor runs a vector kernel.
-bool VectorRowKernelAvailable();
-
-// The fastest kernel for this processor; both give identical pixels.
+// The fastest kernel for this processor (SSE4.1, else SSE2 on x86-64, else
+// the plain loop); all of them give identical pixels.
 RowKernel32 SelectRowKernel32();
 
-// Test seam: makes SelectRowKernel32 answer the scalar kernel while set.
-void ForceScalarRowKernel(bool force);
+// Test and benchmark seam: makes SelectRowKernel32 answer `kernel` (for
+// example the plain loop); null restores the choice by processor.
+void ForceRowKernel(RowKernel32 kernel);
 
 }  // namespace zm

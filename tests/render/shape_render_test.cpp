@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 #include <vector>
 
 #include "render/bitmap32.h"
@@ -77,36 +78,54 @@ TEST_F(ShapeRenderTest, ColourIsContinuousAcrossAStepBoundary) {
   EXPECT_EQ(before.Pixels(), after.Pixels());
 }
 
+// Every kernel this processor can run, named.
+std::vector<std::pair<const char*, RowKernel32>> VectorKernels() {
+  std::vector<std::pair<const char*, RowKernel32>> kernels;
+#if defined(__x86_64__)
+  kernels.push_back({"sse2", RenderRow32Sse2});
+  if (Sse41Available()) kernels.push_back({"sse4.1", RenderRow32Sse41});
+#endif
+  return kernels;
+}
+
 TEST_F(ShapeRenderTest, VectorAndScalarKernelsGiveIdenticalPixels) {
-  if (!VectorRowKernelAvailable()) GTEST_SKIP() << "no vector kernel on this processor";
+  if (VectorKernels().empty()) GTEST_SKIP() << "no vector kernel on this processor";
   std::vector<uint32_t> colours(kColorTableSize);
   for (int32_t i = 0; i < kColorTableSize; ++i) colours[i] = 0x9E3779B9u * (i + 1);
   const std::vector<MapValue> current = PatternValues(100, 7);
   std::vector<MapValue> previous = PatternValues(100, 8);
   previous[0] = 0;
   previous[1] = kMapMax;
-  for (int32_t t : {0, 1, 499, 500, 999, 1000}) {
-    for (int32_t count = 0; count <= 67; ++count) {
-      std::vector<uint32_t> scalar(count + 1, 7), vector(count + 1, 7);
-      RenderRow32Scalar(current.data(), previous.data(), count, t, colours.data(), scalar.data());
-#if defined(__x86_64__)
-      RenderRow32Avx2(current.data(), previous.data(), count, t, colours.data(), vector.data());
-#endif
-      ASSERT_EQ(scalar, vector) << "t " << t << " count " << count;
+  for (const auto& [name, kernel] : VectorKernels()) {
+    for (int32_t t : {0, 1, 499, 500, 999, 1000}) {
+      for (int32_t count = 0; count <= 67; ++count) {
+        std::vector<uint32_t> scalar(count + 1, 7), vector(count + 1, 7);
+        RenderRow32Scalar(current.data(), previous.data(), count, t, colours.data(), scalar.data());
+        kernel(current.data(), previous.data(), count, t, colours.data(), vector.data());
+        ASSERT_EQ(scalar, vector) << name << " t " << t << " count " << count;
+      }
     }
   }
 }
 
-TEST_F(ShapeRenderTest, ForcedScalarFrameEqualsTheDefaultFrame) {
+TEST_F(ShapeRenderTest, EveryKernelDrawsTheSameFrame) {
   const int32_t w = 1931, h = 7;  // a width that leaves a tail after every vector pass
   Prepare(w, h, PatternValues(w * h, 11), PatternValues(w * h, 12));
   shape.InitPalettes();
   shape.SetPhase(0.437);
-  Bitmap32 fast(w, h), scalar(w, h);
-  shape.RenderFrame(fast.View());
-  ForceScalarRowKernel(true);
-  shape.RenderFrame(scalar.View());
-  EXPECT_EQ(fast.Pixels(), scalar.Pixels());
+  Bitmap32 plain(w, h);
+  ForceRowKernel(RenderRow32Scalar);
+  shape.RenderFrame(plain.View());
+  for (const auto& [name, kernel] : VectorKernels()) {
+    Bitmap32 fast(w, h);
+    ForceRowKernel(kernel);
+    shape.RenderFrame(fast.View());
+    EXPECT_EQ(fast.Pixels(), plain.Pixels()) << name;
+  }
+  ForceRowKernel(nullptr);
+  Bitmap32 chosen(w, h);
+  shape.RenderFrame(chosen.View());
+  EXPECT_EQ(chosen.Pixels(), plain.Pixels());
 }
 
 TEST_F(ShapeRenderTest, BottomUpBitmapGetsRowZeroLast) {

@@ -20,11 +20,11 @@ void ShapeTest::SetUp() {
   SaverSettings.SHAPE_SPEED = 1.0;
   SaverSettings.Mode.BitPerPix = 32;
   SelectAllColors();
-  ForceScalarRowKernel(false);
+  ForceRowKernel(nullptr);
 }
 
 void ShapeTest::TearDown() {
-  ForceScalarRowKernel(false);
+  ForceRowKernel(nullptr);
   SetWriteFailureAfterForTesting(-1);
 }
 
