@@ -195,6 +195,13 @@ void BM_NextPalette(benchmark::State& state) {
   }
 }
 
+// The step itself at 1920 x 1080: a new palette, the maps rotated (the new
+// current map held to 0..1000) and the generator started on the freed one.
+void BM_NextStep(benchmark::State& state) {
+  Frame frame(1920, 1080);
+  for (auto _ : state) frame.shape.NextStep(true);
+}
+
 // One frame's Advance at 1920 x 1080 in a running saver: the phase, one paced
 // generator slice and, every 196 frames, the step with its new palette.
 void BM_AdvancePaced(benchmark::State& state) {
@@ -218,6 +225,7 @@ BENCHMARK(BM_MemoryBaselineVector)->FRAME_SIZES;
 #endif
 BENCHMARK(BM_RenderToBitmap)->FRAME_SIZES;
 BENCHMARK(BM_NextPalette)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_NextStep)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_AdvancePaced)->Unit(benchmark::kMillisecond)->MinTime(3.0);
 
 }  // namespace

@@ -1,7 +1,6 @@
 #include "render/shape.h"
 
-#include <algorithm>
-
+#include "render/map_range.h"
 #include "render/pattern_generator.h"
 
 namespace zm {
@@ -34,11 +33,13 @@ void Shape::AllocateMaps() {
   mapNext_.assign(count, 0);
 }
 
-// previous <- current <- next <- the old previous buffer; no values move.
+// previous <- current <- next <- the old previous buffer; no values move. The
+// generator promises values in 0..1000; holding each finished map to that
+// range keeps every colour index inside the tables whatever it delivers.
 void Shape::RotateMaps() {
   mapPrevious_.swap(mapCurrent_);
   mapCurrent_.swap(mapNext_);
-  KeepInMapRange(mapCurrent_);
+  ClampToMapRange(mapCurrent_);
 }
 
 void Shape::SetUpGenerator(std::span<MapValue> target, PatternDescriptor& descriptor,
@@ -50,17 +51,11 @@ void Shape::SetUpGenerator(std::span<MapValue> target, PatternDescriptor& descri
 void Shape::RunGeneratorOn(std::span<MapValue> target, PatternDescriptor& descriptor) {
   SetUpGenerator(target, descriptor, 1);
   RunGeneratorToEnd();
-  KeepInMapRange(target);
+  ClampToMapRange(target);
 }
 
 void Shape::ReleaseGenerator() {
   if (generatorUser_ == this) generatorUser_ = nullptr;
-}
-
-// The generator promises values in 0..1000; holding a finished map to that
-// range keeps every colour index inside the tables whatever it delivers.
-void Shape::KeepInMapRange(std::span<MapValue> map) {
-  for (MapValue& value : map) value = std::clamp<MapValue>(value, 0, kMapMax);
 }
 
 }  // namespace zm

@@ -126,7 +126,6 @@ class Shape {
   void SetUpGenerator(std::span<MapValue> target, PatternDescriptor& descriptor,
                       int32_t frameBudget);
   void RunGeneratorOn(std::span<MapValue> target, PatternDescriptor& descriptor);
-  static void KeepInMapRange(std::span<MapValue> map);
   bool UsesGenerator() const { return generatorUser_ == this; }
   void ReleaseGenerator();
 

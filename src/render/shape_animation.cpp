@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "render/map_range.h"
 #include "render/pattern_generator.h"
 #include "render/shape.h"
 #include "render/shape_timing.h"
@@ -88,7 +89,7 @@ void Shape::BeginWarmup(int32_t steps) {
 bool Shape::WarmupStep() {
   if (UsesGenerator()) GeneratorSlice(true);
   if (warmupCount_ == warmupSteps_ / 2) {
-    KeepInMapRange(mapCurrent_);
+    ClampToMapRange(mapCurrent_);
     RandomizeDescriptor(descriptor_);
     if (HasMaps()) {
       SetUpGenerator(mapNext_, descriptor_, WarmupBudget(warmupSteps_));

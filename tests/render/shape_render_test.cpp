@@ -167,13 +167,5 @@ TEST_F(ShapeRenderTest, EngineWithoutMapsDrawsNothingButAdvances) {
   EXPECT_EQ(row, std::vector<uint32_t>(4, 9));
 }
 
-TEST_F(ShapeRenderTest, RowOutsideTheMapsWritesNothing) {
-  Prepare(2, 2, {0, 0, 0, 0}, {0, 0, 0, 0});
-  std::vector<uint32_t> row(2, 9);
-  shape.RenderRow32(row.data(), 2);
-  shape.RenderRow32(row.data(), -1);
-  EXPECT_EQ(row, std::vector<uint32_t>(2, 9));
-}
-
 }  // namespace
 }  // namespace zm::testing

@@ -75,6 +75,20 @@ TEST_F(ShapeStepTest, ForcedStepRotatesBuffersWithoutCopying) {
   EXPECT_DOUBLE_EQ(shape.Phase(), 0.003);
 }
 
+TEST_F(ShapeStepTest, NewMapIsHeldToTheTableRangeWhenItMovesIn) {
+  Prepare(19, 1);  // two vector passes and a tail
+  std::vector<MapValue> next = PatternValues(19, 4);
+  next[0] = -1;
+  next[7] = 1001;
+  next[8] = INT16_MIN;
+  next[18] = INT16_MAX;
+  Fill(shape.MapNext(), next);
+  shape.NextStep(true);
+  next[0] = next[8] = 0;
+  next[7] = next[18] = kMapMax;
+  EXPECT_EQ(Copy(shape.MapCurrent()), next);
+}
+
 TEST_F(ShapeStepTest, LateGeneratorSwapsPreviousAndCurrent) {
   Prepare(8, 5);
   shape.NextStep(true);  // starts the generator on mapNext, paced
@@ -147,13 +161,6 @@ TEST_F(ShapeStepTest, ResetGeneratesFullMapsAtThePresentSize) {
     ASSERT_EQ(map.size(), 12u * 9u);
     EXPECT_TRUE(IsGeneratedMap(map));
   }
-}
-
-TEST_F(ShapeStepTest, ComputeMapNowIgnoresMapsOfAnotherSize) {
-  Prepare(6, 4);
-  std::vector<MapValue> wrong(10, 7);
-  shape.ComputeMapNow(wrong, shape.Descriptor());
-  EXPECT_EQ(wrong, std::vector<MapValue>(10, 7));
 }
 
 // The one generator serves the engine that set it up last; an engine that

@@ -185,12 +185,5 @@ TEST_F(ShapeSurfaceTest, FrameWaitsForTheFlipAndSkipsWhenTheLockFails) {
   EXPECT_FALSE(shape.RenderToSurface());
 }
 
-TEST_F(ShapeSurfaceTest, NoDisplayMeansNoSurfaceFrame) {
-  Shape shape;
-  shape.Resize(2, 2);
-  EXPECT_FALSE(shape.RenderToSurface());
-  EXPECT_DOUBLE_EQ(shape.Phase(), 0.0);
-}
-
 }  // namespace
 }  // namespace zm::testing
