@@ -195,6 +195,17 @@ void BM_NextPalette(benchmark::State& state) {
   }
 }
 
+// A resize from 1280 x 720 to 1920 x 1080 (bilinear, both maps), as when the
+// stored state was saved at another size.
+void BM_ResizeTo1080(benchmark::State& state) {
+  for (auto _ : state) {
+    state.PauseTiming();
+    Frame frame(1280, 720);
+    state.ResumeTiming();
+    frame.shape.Resize(1920, 1080);
+  }
+}
+
 // The step itself at 1920 x 1080: a new palette, the maps rotated (the new
 // current map held to 0..1000) and the generator started on the freed one.
 void BM_NextStep(benchmark::State& state) {
@@ -225,6 +236,7 @@ BENCHMARK(BM_MemoryBaselineVector)->FRAME_SIZES;
 #endif
 BENCHMARK(BM_RenderToBitmap)->FRAME_SIZES;
 BENCHMARK(BM_NextPalette)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ResizeTo1080)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_NextStep)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_AdvancePaced)->Unit(benchmark::kMillisecond)->MinTime(3.0);
 
