@@ -7,7 +7,8 @@ packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev pkg-config
   googletest libgtest-dev libbenchmark-dev
   libpng-dev libwebp-dev
-  imagemagick
+  imagemagick locales
+  g++-aarch64-linux-gnu qemu-user
 )
 
 sudo_if_needed() {
@@ -23,4 +24,10 @@ done
 if [ "${CI:-}" = "true" ] || [ "${#missing[@]}" -gt 0 ]; then
   sudo_if_needed apt-get update -qq
   DEBIAN_FRONTEND=noninteractive sudo_if_needed apt-get install -y -qq --no-install-recommends "${packages[@]}"
+fi
+
+# A locale with a decimal comma, so the tests can show that no user's locale
+# changes how the settings file is read or written.
+if ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
+  sudo_if_needed localedef -i de_DE -f UTF-8 de_DE.UTF-8
 fi
