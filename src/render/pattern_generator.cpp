@@ -1,7 +1,7 @@
 #include "render/pattern_generator.h"
 
 #include "render/generator_counter.h"
-#include "render/generator_inspect.h"
+#include "render/generator_readout.h"
 #include "render/generator_state.h"
 #include "shell/clock.h"
 

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "generator_test_support.h"
-#include "render/generator_inspect.h"
+#include "render/generator_readout.h"
 #include "render/pattern_generator.h"
 #include "settings/saver_settings.h"
 

@@ -4,7 +4,7 @@
 
 #include "generator_test_support.h"
 #include "render/generator_counter.h"
-#include "render/generator_inspect.h"
+#include "render/generator_readout.h"
 #include "render/pattern_generator.h"
 
 namespace zm {
