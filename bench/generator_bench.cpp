@@ -2,10 +2,10 @@
 
 #include <vector>
 
+#include "base/random_source.h"
 #include "render/pattern_descriptor.h"
 #include "render/pattern_generator.h"
 #include "render/trig_tables.h"
-#include "shell/random_source.h"
 
 namespace zm {
 namespace {

@@ -11,6 +11,7 @@
 #include <emmintrin.h>
 #endif
 
+#include "base/random_source.h"
 #include "materials/material_choice.h"
 #include "materials/material_curves.h"
 #include "render/bitmap32.h"
@@ -18,7 +19,6 @@
 #include "render/shape.h"
 #include "render/trig_tables.h"
 #include "settings/saver_settings.h"
-#include "shell/random_source.h"
 
 namespace zm {
 namespace {

@@ -8,12 +8,12 @@
 #include <cstring>
 #include <string>
 
+#include "base/random_source.h"
 #include "materials/material_curves.h"
 #include "render/bitmap32.h"
 #include "render/shape.h"
 #include "render/trig_tables.h"
 #include "settings/saver_settings.h"
-#include "shell/random_source.h"
 
 namespace {
 

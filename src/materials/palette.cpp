@@ -1,9 +1,9 @@
 #include "materials/palette.h"
 
+#include "base/random_source.h"
 #include "materials/material_choice.h"
 #include "materials/material_palette.h"
 #include "materials/material_set.h"
-#include "shell/random_source.h"
 
 namespace zm {
 

@@ -5,10 +5,10 @@
 #include <cstdint>
 #include <memory>
 
+#include "base/clock.h"
 #include "render/height_map.h"
 #include "render/pattern_descriptor.h"
 #include "render/pattern_switches.h"
-#include "shell/clock.h"
 
 // Module state of the pattern generator, shared by its source files. Nothing
 // outside src/render includes this header; tests read it through

@@ -1,9 +1,9 @@
 #include "render/pattern_generator.h"
 
+#include "base/clock.h"
 #include "render/generator_counter.h"
 #include "render/generator_readout.h"
 #include "render/generator_state.h"
-#include "shell/clock.h"
 
 namespace zm {
 

@@ -1,6 +1,6 @@
 #include "render/pattern_switches.h"
 
-#include "shell/random_source.h"
+#include "base/random_source.h"
 
 namespace zm {
 

@@ -1,7 +1,7 @@
+#include "base/random_source.h"
 #include "render/pattern_descriptor.h"
 #include "render/pattern_generator.h"
 #include "settings/saver_settings.h"
-#include "shell/random_source.h"
 
 namespace zm {
 

@@ -2,8 +2,8 @@
 
 #include <cstdint>
 
-#include "materials/material_choice_file.h"
 #include "settings/ini_file.h"
+#include "settings/material_choice_file.h"
 #include "settings/program_directory.h"
 #include "settings/saver_settings.h"
 #include "settings/settings_paths.h"

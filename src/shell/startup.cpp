@@ -1,8 +1,9 @@
 #include "shell/startup.h"
 
+#include "base/clock.h"
+#include "base/random_source.h"
 #include "materials/material_curves.h"
 #include "render/trig_tables.h"
-#include "shell/random_source.h"
 
 namespace zm {
 
@@ -15,6 +16,9 @@ uint32_t SecondsSinceMidnightUtc(std::time_t now) {
 }
 
 void PrepareProgram(uint32_t seed) {
+  // The clock measures its frequency once per process, before anything can
+  // ask it for a delay or a cycle budget.
+  if (CPU_Frq == 0) CalibrateClock();
   SeedRandom(seed);
   BuildTrigTables();
   BuildMaterialCurves();

@@ -4,12 +4,12 @@
 
 #include <algorithm>
 
+#include "base/random_source.h"
 #include "built_curves.h"
 #include "materials/material_choice.h"
 #include "materials/material_names.h"
 #include "materials/material_palette.h"
 #include "materials/material_set.h"
-#include "shell/random_source.h"
 
 namespace zm {
 namespace {

@@ -2,8 +2,8 @@
 
 #include <set>
 
+#include "base/random_source.h"
 #include "render/pattern_switches.h"
-#include "shell/random_source.h"
 
 namespace zm {
 namespace {

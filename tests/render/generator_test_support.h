@@ -3,11 +3,11 @@
 #include <cstdint>
 #include <vector>
 
+#include "base/random_source.h"
 #include "render/height_map.h"
 #include "render/pattern_descriptor.h"
 #include "render/pattern_generator.h"
 #include "render/trig_tables.h"
-#include "shell/random_source.h"
 
 namespace zm::testing {
 

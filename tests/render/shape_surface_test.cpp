@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "base/random_source.h"
 #include "materials/material_choice.h"
 #include "materials/palette.h"
 #include "render/fake_display_surface.h"
@@ -9,7 +10,6 @@
 #include "render/shape_test_support.h"
 #include "render/shape_timing.h"
 #include "settings/saver_settings.h"
-#include "shell/random_source.h"
 
 namespace zm::testing {
 namespace {

@@ -1,11 +1,11 @@
 #include "render/shape_test_support.h"
 
+#include "base/random_source.h"
 #include "materials/material_choice.h"
 #include "materials/material_curves.h"
 #include "render/trig_tables.h"
 #include "settings/atomic_file.h"
 #include "settings/saver_settings.h"
-#include "shell/random_source.h"
 
 namespace zm::testing {
 

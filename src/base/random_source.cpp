@@ -1,4 +1,4 @@
-#include "shell/random_source.h"
+#include "base/random_source.h"
 
 namespace zm {
 

@@ -21,8 +21,9 @@ uint64_t RDTSC();
 uint32_t TickCount();
 
 // Starts the clock: takes the start counter and tick, then busy-waits until
-// more than 100 ms of tick count have passed and stores CPU_Frq. The main
-// entry calls it first thing; CurrentFrequency calls it on first use.
+// more than 100 ms of tick count have passed and stores CPU_Frq. Start-up
+// (PrepareProgram) calls it before the run mode is decided; CurrentFrequency
+// calls it on first use should anything ask earlier.
 void CalibrateClock();
 
 // Counter ticks per second, averaged over the whole time since calibration,

@@ -1,4 +1,4 @@
-#include "materials/material_choice_file.h"
+#include "settings/material_choice_file.h"
 
 #include <cstdint>
 
