@@ -40,10 +40,9 @@ void DrawRadialSwitches(PatternSwitches& s) {
   s.c1 = static_cast<float>(static_cast<Real>(Draw(100)) * Real{kPercent});
   s.c2 = static_cast<float>(static_cast<Real>(Draw(100)) * Real{kPercent});
   s.invertRadius = Draw(2) != 0;
-  // The draw is made either way, so that the rest of the sequence does not
-  // depend on invertRadius; an inverted radius never spirals.
-  s.spiral = static_cast<float>(static_cast<Real>(Draw(5)) * Real{0.5});
-  if (s.invertRadius) s.spiral = 0.0f;
+  // An inverted radius never spirals, and then no number is drawn for the
+  // spiral: every later draw of the pattern moves up by one.
+  s.spiral = s.invertRadius ? 0.0f : static_cast<float>(static_cast<Real>(Draw(5)) * Real{0.5});
   s.combineMode = Draw(6);
   s.radialMode = Draw(2) != 0 ? 0 : Draw(8);
   // A spiral of one period or more leaves no room for the polar swap or the

@@ -78,15 +78,37 @@ TEST(PatternSwitches, EveryRowDrawsOnceAndTwoRowsDrawAgain) {
     SeedRandom(seed);
     const RandomSource before = ProgramRandom();
     const PatternSwitches s = DrawPatternSwitches();
-    // 45 rows; radialMode draws again after an even draw, warpMode after a
+    // 45 rows, of which the spiral draws only when the radius is not
+    // inverted; radialMode draws again after an even draw, warpMode after a
     // draw divisible by 7.
+    const int rows = s.invertRadius ? 44 : 45;
     const int further = (s.radialMode != 0 ? 1 : 0) + (s.warpMode != 0 ? 1 : 0);
     const int draws = DrawsBetween(before, ProgramRandom());
     // A zero further draw of radialMode cannot be told from no further draw,
     // so the count may exceed the estimate by that one draw.
-    EXPECT_GE(draws, 45 + further) << "seed " << seed;
-    EXPECT_LE(draws, 46 + further) << "seed " << seed;
+    EXPECT_GE(draws, rows + further) << "seed " << seed;
+    EXPECT_LE(draws, rows + 1 + further) << "seed " << seed;
   }
+}
+
+TEST(PatternSwitches, AnInvertedRadiusDrawsNoSpiral) {
+  int inverted = 0;
+  for (uint32_t seed = 1; seed <= 500; ++seed) {
+    // Rows 1 to 27 draw once each; row 28 decides invertRadius, row 29 draws
+    // the spiral only without it, and row 30 is combineMode.
+    SeedRandom(seed);
+    for (int row = 1; row <= 27; ++row) Random31();
+    const bool invert = Random31() % 2 != 0;
+    if (!invert) Random31();
+    const int32_t combineMode = static_cast<int32_t>(Random31() % 6);
+
+    SeedRandom(seed);
+    const PatternSwitches s = DrawPatternSwitches();
+    ASSERT_EQ(s.invertRadius, invert) << "seed " << seed;
+    EXPECT_EQ(s.combineMode, combineMode) << "seed " << seed;
+    inverted += invert;
+  }
+  EXPECT_GT(inverted, 100);
 }
 
 }  // namespace
