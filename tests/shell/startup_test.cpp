@@ -1,15 +1,16 @@
+#include "shell/startup.h"
+
 #include <gtest/gtest.h>
 
 #include "base/clock.h"
-#include "shell/startup.h"
 
 namespace zm {
 namespace {
 
-// Each test runs in a process of its own, so nothing has calibrated the clock
-// before start-up here.
+// CTest runs each test in a process of its own, where nothing has calibrated
+// the clock before start-up.
 TEST(Startup, CalibratesTheClockBeforeTheRunModeIsChosen) {
-  ASSERT_EQ(CPU_Frq, 0u);
+  if (CPU_Frq != 0) GTEST_SKIP() << "an earlier test of this process calibrated the clock";
   PrepareProgram(1);
   EXPECT_NE(CPU_Frq, 0u);
 }

@@ -1,0 +1,101 @@
+#include "shell/saver_screen.h"
+
+#include <utility>
+
+#include "settings/saver_settings.h"
+#include "settings/settings_file.h"
+#include "shell/mode_fallback.h"
+#include "shell/run_mode.h"
+
+namespace zm {
+
+namespace {
+
+constexpr int32_t kWarmupSteps = 100;
+
+}  // namespace
+
+SaverScreen::SaverScreen(SaverWindow& window, DisplayControl& display, PasswordServices& passwords,
+                         ProgramFiles files)
+    : window_(window), display_(display), passwords_(passwords), files_(std::move(files)) {}
+
+void SaverScreen::FormCreate() {
+  ActivationPending = 1;
+  ExitAllowed = 0;
+  StateChanged = 0;
+  Rendering = 0;
+  LoadSettingsFile(files_.settings);
+  PrepareFrameBitmap();
+  LoadOrGeneratePattern();
+}
+
+// The output size: the video mode's with use_DirectX, else the screen's.
+void SaverScreen::SizeFrameBitmapToOutput() {
+  const SaverSettingsRecord& s = SaverSettings;
+  frameWidth_ = s.use_DirectX ? s.Mode.Width : window_.ScreenWidth();
+  frameHeight_ = s.use_DirectX ? s.Mode.Height : window_.ScreenHeight();
+  window_.SizeFrameBitmap(frameWidth_, frameHeight_);
+}
+
+void SaverScreen::PrepareFrameBitmap() {
+  SaverSettingsRecord& s = SaverSettings;
+  s.DirectXPresent = display_.Startup();
+  if (s.DirectXPresent) {
+    Engine.SetDisplay(&display_);
+  } else {
+    s.use_DirectX = false;  // stored so at the end of a saver run
+  }
+  if (s.use_DirectX) CheckVideoMode();
+  SizeFrameBitmapToOutput();
+}
+
+// A configured mode that the display does not offer is replaced and marked
+// for storing. A display that offers no usable mode at all leaves the run on
+// the screen-size bitmap path, as if there were no page-flipped display.
+void SaverScreen::CheckVideoMode() {
+  SaverSettingsRecord& s = SaverSettings;
+  const std::vector<DisplayMode> modes = display_.ListModes();
+  if (ModeListContains(modes, s.Mode)) return;
+  StateChanged = 1;
+  if (const std::optional<DisplayMode> fallback = FallbackMode(modes)) {
+    s.Mode = *fallback;
+  } else {
+    s.use_DirectX = false;
+  }
+}
+
+void SaverScreen::LoadOrGeneratePattern() {
+  if (!Engine.LoadState(files_.state)) WarmUpFirstPattern();
+  if (frameWidth_ != Engine.Width() || frameHeight_ != Engine.Height()) {
+    Engine.Resize(frameWidth_, frameHeight_);
+    Engine.NextStep(true);
+    StateChanged = 1;
+  }
+  window_.SetPresentation(SaverSettings.use_DirectX ? WindowPresentation::kNormal
+                                                    : WindowPresentation::kMaximisedOnTop);
+}
+
+// A first start: the first patterns are computed under the progress window,
+// whose bar shows the steps done (0..99; it never reaches 100).
+void SaverScreen::WarmUpFirstPattern() {
+  WaitDialog& wait = window_.Wait();
+  wait.Show();
+  window_.ProcessMessages();
+  Engine.Resize(frameWidth_, frameHeight_);
+  Engine.BeginWarmup(kWarmupSteps);
+  for (int32_t i = 0; i < kWarmupSteps; ++i) {
+    Engine.WarmupStep();
+    wait.SetProgress(i);
+  }
+  Engine.NextStep(false);
+  wait.Hide();
+}
+
+void SaverScreen::ApplyFrameSize() {
+  SizeFrameBitmapToOutput();
+  if (frameWidth_ == Engine.Width() && frameHeight_ == Engine.Height()) return;
+  Engine.Resize(frameWidth_, frameHeight_);
+  Engine.NextStep(true);
+}
+
+}  // namespace zm

@@ -1,0 +1,81 @@
+#pragma once
+
+#include <cstdint>
+
+#include "display/display_control.h"
+#include "render/shape.h"
+#include "shell/password_check.h"
+#include "shell/program_files.h"
+#include "shell/saver_window.h"
+
+namespace zm {
+
+// The rules of the window the saver runs in: what its creation, activation,
+// input, frame, closing and destruction handlers do. The platform forwards
+// its window's events to the handlers of the same names and carries out the
+// calls on SaverWindow; the saver screen owns the engine.
+class SaverScreen {
+ public:
+  SaverScreen(SaverWindow& window, DisplayControl& display, PasswordServices& passwords,
+              ProgramFiles files);
+  SaverScreen(const SaverScreen&) = delete;
+  SaverScreen& operator=(const SaverScreen&) = delete;
+
+  // Event handlers.
+  void FormCreate();
+  void FormActivate();
+  void FormMouseMove(int32_t x, int32_t y);
+  void FormMouseDown() { RequestExit(); }
+  void FormKeyDown() { RequestExit(); }
+  void Timer1Timer();
+  bool FormCloseQuery() const { return ExitAllowed != 0; }
+  void FormClose();
+  void FormDestroy();
+  // The frame request message.
+  void DrawFrame();
+  // The application's idle event in a saver run.
+  void IdleFrameRequest();
+
+  void RequestExit();
+  // After the setup dialog changed use_DirectX or the video mode: the frame
+  // bitmap takes the new output size and the engine follows it.
+  void ApplyFrameSize();
+
+  const ProgramFiles& Files() const { return files_; }
+
+  // Reference pointer position of the move-to-exit rule; -1 = not yet taken.
+  int32_t LastMouseX = -1;
+  int32_t LastMouseY = -1;
+  // The window may close; while set, no frames are requested.
+  uint8_t ExitAllowed = 0;
+  uint8_t ModeSwitchFailed = 0;
+  // The next activation performs the activation steps.
+  uint8_t ActivationPending = 0;
+  // The pattern state and the settings are stored at destruction.
+  uint8_t StateChanged = 0;
+  // Frames are being drawn; the page-flipped path draws only while set.
+  uint8_t Rendering = 0;
+  // Pointer moves still to be ignored.
+  int32_t MouseMovesToIgnore = 5;
+  Shape Engine;
+
+ private:
+  void PrepareFrameBitmap();
+  void CheckVideoMode();
+  void LoadOrGeneratePattern();
+  void WarmUpFirstPattern();
+  void SizeFrameBitmapToOutput();
+  bool SwitchVideoMode();
+
+  SaverWindow& window_;
+  DisplayControl& display_;
+  PasswordServices& passwords_;
+  ProgramFiles files_;
+  // Set from an exit request until the run goes on or the window is
+  // activated again: input meanwhile starts no second request.
+  bool exitUnderWay_ = false;
+  int32_t frameWidth_ = 0;
+  int32_t frameHeight_ = 0;
+};
+
+}  // namespace zm

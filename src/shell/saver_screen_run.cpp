@@ -1,0 +1,143 @@
+#include <cstdlib>
+#include <filesystem>
+#include <system_error>
+
+#include "settings/saver_settings.h"
+#include "settings/settings_file.h"
+#include "shell/run_mode.h"
+#include "shell/saver_screen.h"
+
+namespace zm {
+
+namespace {
+
+constexpr int32_t kIgnoredMoves = 5;
+// A pointer move counts only beyond this distance on both axes.
+constexpr int32_t kMoveTolerance = 2;
+constexpr int32_t kCloseDelayMs = 20;
+constexpr int32_t kFailedSwitchCloseDelayMs = 50;
+constexpr const char* kModeSwitchError = "Error at changing of a graphic mode";
+
+bool FileExists(const std::string& path) {
+  std::error_code error;
+  return std::filesystem::exists(path, error);
+}
+
+}  // namespace
+
+bool SaverScreen::SwitchVideoMode() {
+  const DisplayMode& mode = SaverSettings.Mode;
+  // The configured refresh rate is not passed: 0 asks for the display's
+  // default rate.
+  if (display_.SetVideoMode(mode.Width, mode.Height, mode.BitPerPix, 0, 1)) return true;
+  ModeSwitchFailed = 1;
+  ExitAllowed = 1;
+  exitUnderWay_ = true;
+  display_.RestoreVideoMode();
+  window_.SetCloseTimer(kFailedSwitchCloseDelayMs);
+  return false;
+}
+
+void SaverScreen::FormActivate() {
+  if (!ActivationPending) return;
+  ActivationPending = 0;
+  MouseMovesToIgnore = kIgnoredMoves;
+  ModeSwitchFailed = 0;
+  exitUnderWay_ = false;
+  if (SaverSettings.use_DirectX && !SwitchVideoMode()) return;
+  window_.BringToTop();
+  window_.SetScreenSaverRunning(true);
+  LastMouseX = -1;
+  LastMouseY = -1;
+  window_.ShowCursor(false);
+  Engine.ConvertPalettes();
+  window_.MakeVisible();
+  window_.CaptureMouse();
+  ExitAllowed = 0;
+  Rendering = 1;
+}
+
+void SaverScreen::IdleFrameRequest() {
+  // The setup dialog draws the frames itself in a configure run.
+  if (RunMode != rmSaver) return;
+  if (!ExitAllowed && window_.IsVisible()) window_.PostFrameRequest();
+}
+
+void SaverScreen::DrawFrame() {
+  if (!SaverSettings.use_DirectX) {
+    Engine.RenderToBitmap(window_.FrameBitmap());
+    window_.PaintFrameBitmap();
+  } else if (Rendering) {
+    // Two frames per request on the page-flipped path.
+    Engine.RenderToSurface();
+    Engine.RenderToSurface();
+  }
+}
+
+void SaverScreen::FormMouseMove(int32_t x, int32_t y) {
+  if (MouseMovesToIgnore > 0) {
+    --MouseMovesToIgnore;
+    return;
+  }
+  if (LastMouseX == -1 && LastMouseY == -1) {
+    LastMouseX = x;
+    LastMouseY = y;
+    return;
+  }
+  // Both axes must move: a pointer that only drifts along one stays.
+  if (std::abs(x - LastMouseX) <= kMoveTolerance) return;
+  if (std::abs(y - LastMouseY) <= kMoveTolerance) return;
+  LastMouseX = x;
+  LastMouseY = y;
+  RequestExit();
+}
+
+void SaverScreen::RequestExit() {
+  // While the password is asked or the window is about to close, input
+  // (the pointer is captured) must not start another request.
+  if (exitUnderWay_) return;
+  exitUnderWay_ = true;
+  ExitAllowed = 1;
+  Rendering = 0;
+  if (RunMode != rmSaver || PreviewFromSetup) {
+    // A preview shown from the setup dialog ends without a password.
+    if (SaverSettings.use_DirectX) display_.RestoreVideoMode();
+    PreviewFromSetup = 0;
+  } else {
+    MouseMovesToIgnore = kIgnoredMoves;
+    if (!PasswordAllowsExit(passwords_)) {
+      // The run goes on; the display stayed in its mode throughout.
+      window_.CaptureMouse();
+      ExitAllowed = 0;
+      Rendering = 1;
+      exitUnderWay_ = false;
+      return;
+    }
+    if (SaverSettings.use_DirectX) display_.RestoreVideoMode();
+  }
+  window_.SetCloseTimer(kCloseDelayMs);
+}
+
+void SaverScreen::Timer1Timer() {
+  window_.SetCloseTimer(0);
+  // A configure run only hides the window, keeping its size and state.
+  if (RunMode != rmConfigure) window_.ShrinkBeforeClosing();
+  window_.Close();
+}
+
+void SaverScreen::FormClose() {
+  window_.SetScreenSaverRunning(false);
+  window_.ReleaseMouse();
+  window_.ShowCursor(true);
+  if (ModeSwitchFailed) window_.ShowError(kModeSwitchError);
+}
+
+void SaverScreen::FormDestroy() {
+  display_.Shutdown();
+  if (RunMode == rmSaver) StateChanged = 1;  // a saver run always stores
+  if (FileExists(files_.state) && !StateChanged) return;
+  Engine.SaveState(files_.state);
+  SaveSettingsFile(files_.settings);
+}
+
+}  // namespace zm

@@ -1,0 +1,65 @@
+#pragma once
+
+#include <cstdint>
+
+#include "render/bitmap_view.h"
+#include "shell/wait_dialog.h"
+
+namespace zm {
+
+// How the saver window stands on the screen.
+enum class WindowPresentation {
+  kMaximisedOnTop,  // maximised, stay-on-top: the bitmap path
+  kNormal,          // normal state and style: the switched video mode
+};
+
+// What the saver screen's rules need of its real window. The platform
+// implements it over its window, its 32-bit frame bitmap and the system's
+// saver services; it decides nothing itself.
+class SaverWindow {
+ public:
+  virtual ~SaverWindow() = default;
+
+  // The whole screen in pixels.
+  virtual int32_t ScreenWidth() const = 0;
+  virtual int32_t ScreenHeight() const = 0;
+
+  // The 32-bit frame bitmap: sized (contents undefined), seen through a view,
+  // and copied to the window at (0, 0) without scaling.
+  virtual void SizeFrameBitmap(int32_t width, int32_t height) = 0;
+  virtual BitmapView FrameBitmap() = 0;
+  virtual void PaintFrameBitmap() = 0;
+
+  // The first-start progress window, created on first use with this window
+  // as its owner.
+  virtual WaitDialog& Wait() = 0;
+  virtual void ProcessMessages() = 0;
+
+  virtual void SetPresentation(WindowPresentation presentation) = 0;
+  // Makes the window topmost without moving or sizing it.
+  virtual void BringToTop() = 0;
+  // Tells the system whether a screen saver runs.
+  virtual void SetScreenSaverRunning(bool running) = 0;
+  virtual void ShowCursor(bool show) = 0;
+  virtual void MakeVisible() = 0;
+  virtual bool IsVisible() const = 0;
+  // Sends all pointer input to this window, or lets it go.
+  virtual void CaptureMouse() = 0;
+  virtual void ReleaseMouse() = 0;
+
+  // Queues one frame request; the platform calls DrawFrame when it arrives.
+  virtual void PostFrameRequest() = 0;
+  // Starts the close timer with this interval, or stops it with 0; the
+  // platform calls Timer1Timer when it fires.
+  virtual void SetCloseTimer(int32_t milliseconds) = 0;
+  // Normal state and style, 10 x 10 pixels: how a saver window leaves.
+  virtual void ShrinkBeforeClosing() = 0;
+  // Closes the window; the platform asks FormCloseQuery first and calls
+  // FormClose when it closes.
+  virtual void Close() = 0;
+
+  // A modal error box with one OK button.
+  virtual void ShowError(const char* message) = 0;
+};
+
+}  // namespace zm

@@ -1,0 +1,264 @@
+#include "shell/saver_screen.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <sstream>
+
+#include "render/pattern_state_file.h"
+#include "settings/saver_settings.h"
+#include "settings/temp_directory.h"
+#include "shell/run_mode.h"
+#include "shell/shell_fakes.h"
+#include "shell/startup.h"
+
+namespace zm {
+namespace {
+
+using testing::CallLog;
+using testing::ReadBytes;
+
+bool Logged(const CallLog& log, const std::string& entry) {
+  return std::find(log.begin(), log.end(), entry) != log.end();
+}
+
+class SaverScreenTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { PrepareProgram(11); }
+  void SetUp() override {
+    SaverSettings = SaverSettingsRecord{};
+    RunMode = rmSaver;
+    PreviewFromSetup = 0;
+  }
+
+  // A saver screen created and activated as a run starts.
+  SaverScreen& Start() {
+    screen.emplace(window, display, passwords, FilesIn(dir.Prefix()));
+    screen->FormCreate();
+    screen->FormActivate();
+    return *screen;
+  }
+
+  // The window closes as the platform closes it: timer, query, close, and
+  // destruction at the end of the run.
+  void Finish() {
+    ASSERT_GT(window.closeTimer, 0);
+    screen->Timer1Timer();
+    ASSERT_TRUE(screen->FormCloseQuery());
+    screen->FormClose();
+    screen->FormDestroy();
+  }
+
+  void WriteSettings(const std::string& text) {
+    testing::WriteBytes(dir.File("zelk_mirv.ini"), text);
+  }
+  std::string Settings() const { return ReadBytes(dir.File("zelk_mirv.ini")); }
+
+  testing::TempDirectory dir;
+  CallLog log;
+  testing::FakeSaverWindow window{log};
+  testing::FakeDisplayControl display{log};
+  testing::FakePasswords passwords{log};
+  std::optional<SaverScreen> screen;
+};
+
+TEST_F(SaverScreenTest, FirstStartWarmsUpAndTheRunStoresStateAndSettings) {
+  WriteSettings("[BASIC_PARAMETERS]\nuse_DirectX=0\n");
+  SaverScreen& s = Start();
+  EXPECT_TRUE(Logged(log, "wait shown"));
+  EXPECT_TRUE(Logged(log, "wait hidden"));
+  ASSERT_EQ(window.wait.positions.size(), 100u);
+  EXPECT_EQ(window.wait.positions.front(), 0);
+  EXPECT_EQ(window.wait.positions.back(), 99);
+  // The bitmap path: a screen-size bitmap, maximised on top, no mode switch.
+  EXPECT_EQ(window.bitmap.Width(), 64);
+  EXPECT_EQ(s.Engine.Width(), 64);
+  EXPECT_EQ(s.Engine.Height(), 48);
+  EXPECT_TRUE(Logged(log, "maximised on top"));
+  EXPECT_TRUE(Logged(log, "saver running"));
+  EXPECT_EQ(window.cursorCount, -1);
+  EXPECT_EQ(s.Rendering, 1);
+
+  s.IdleFrameRequest();
+  EXPECT_EQ(window.frameRequests, 1);
+  s.DrawFrame();
+  EXPECT_EQ(window.paints, 1);
+  EXPECT_NE(window.bitmap.Pixel(10, 10), 0u);
+
+  s.FormKeyDown();
+  EXPECT_EQ(window.closeTimer, 20);
+  s.IdleFrameRequest();
+  EXPECT_EQ(window.frameRequests, 1) << "no frames once the exit is under way";
+  Finish();
+  EXPECT_TRUE(Logged(log, "shrink"));
+  EXPECT_EQ(window.cursorCount, 0);
+  EXPECT_EQ(std::filesystem::file_size(dir.File("Zelk_Mirv.par")),
+            static_cast<uintmax_t>(PatternStateFileSize(64, 48)));
+  const std::string settings = Settings();
+  EXPECT_NE(settings.find("[BASIC_PARAMETERS]"), std::string::npos);
+  EXPECT_LT(settings.find("BitPerPix"), settings.find("[PATTERNS]"));
+}
+
+TEST_F(SaverScreenTest, SecondStartContinuesTheStoredPatternWithoutWaiting) {
+  WriteSettings("[BASIC_PARAMETERS]\nuse_DirectX=0\n");
+  Start();
+  screen->FormKeyDown();
+  Finish();
+  const std::string stored = ReadBytes(dir.File("Zelk_Mirv.par"));
+
+  log.clear();
+  window.wait.positions.clear();
+  SaverScreen& s = Start();
+  EXPECT_FALSE(Logged(log, "wait shown"));
+  EXPECT_TRUE(window.wait.positions.empty());
+  const PatternState state = *[&] {
+    std::istringstream in(stored);
+    return ReadPatternState(in);
+  }();
+  EXPECT_TRUE(
+      std::equal(state.current.begin(), state.current.end(), s.Engine.MapCurrent().begin()));
+}
+
+TEST_F(SaverScreenTest, PointerMovesEndTheRunOnlyPastTwoPixelsOnBothAxes) {
+  SaverScreen& s = Start();
+  for (int i = 0; i < 5; ++i) s.FormMouseMove(100 * i, 100 * i);  // ignored
+  EXPECT_EQ(s.LastMouseX, -1);
+  s.FormMouseMove(10, 10);  // the reference
+  EXPECT_EQ(s.LastMouseX, 10);
+  s.FormMouseMove(500, 10);  // horizontal only
+  s.FormMouseMove(10, 400);  // vertical only
+  s.FormMouseMove(12, 12);   // two pixels on both axes
+  EXPECT_EQ(s.ExitAllowed, 0);
+  EXPECT_EQ(s.LastMouseX, 10) << "moves that do not count keep the reference";
+  s.FormMouseMove(13, 13);
+  EXPECT_EQ(s.ExitAllowed, 1);
+  EXPECT_EQ(window.closeTimer, 20);
+}
+
+TEST_F(SaverScreenTest, ARefusedPasswordContinuesTheRunAndIgnoresFiveMoves) {
+  passwords.flag = 1;
+  passwords.answers = {false, true};
+  SaverScreen& s = Start();
+  for (int i = 0; i < 5; ++i) s.FormMouseMove(0, 0);
+  s.FormMouseMove(10, 10);
+  // Input while the password is asked starts no second question.
+  passwords.duringQuestion = [&s] { s.FormKeyDown(); };
+  s.FormMouseMove(20, 20);
+  EXPECT_EQ(std::count(log.begin(), log.end(), "password asked"), 1);
+  EXPECT_EQ(s.ExitAllowed, 0);
+  EXPECT_EQ(s.Rendering, 1);
+  EXPECT_EQ(window.closeTimer, 0);
+  EXPECT_FALSE(passwords.cursorShown);
+  EXPECT_FALSE(passwords.settingsOpen);
+
+  passwords.duringQuestion = nullptr;
+  for (int i = 0; i < 5; ++i) s.FormMouseMove(500, 500);
+  EXPECT_EQ(s.ExitAllowed, 0);
+  EXPECT_EQ(s.LastMouseX, 20) << "the reference stays at the move that asked";
+  s.FormMouseDown();
+  EXPECT_EQ(std::count(log.begin(), log.end(), "password asked"), 2);
+  EXPECT_EQ(window.closeTimer, 20);
+}
+
+TEST_F(SaverScreenTest, NoPasswordIsAskedUnlessTheSystemFlagSaysSo) {
+  for (const std::optional<uint32_t> flag :
+       {std::optional<uint32_t>{}, std::optional<uint32_t>{0}}) {
+    passwords.flag = flag;
+    Start().FormKeyDown();
+    EXPECT_EQ(window.closeTimer, 20);
+    window.closeTimer = 0;
+  }
+  passwords.flag = 1;
+  passwords.libraryPresent = false;  // asked, but no library answers
+  Start().FormKeyDown();
+  EXPECT_EQ(window.closeTimer, 20);
+  passwords.settingsExist = false;
+  passwords.libraryPresent = true;
+  passwords.answers = {false};
+  window.closeTimer = 0;
+  Start().FormKeyDown();
+  EXPECT_EQ(window.closeTimer, 20);
+  EXPECT_EQ(std::count(log.begin(), log.end(), "password asked"), 1);
+}
+
+TEST_F(SaverScreenTest, AMissingModeIsReplacedByTheFallbackAndStored) {
+  WriteSettings(
+      "[BASIC_PARAMETERS]\nuse_DirectX=1\nHeight=768\nWidth=1024\nBitPerPix=24\nRefreshRate=75\n");
+  display.modes = {{480, 640, 72, 16}, {600, 800, 60, 16}};
+  SaverScreen& s = Start();
+  EXPECT_EQ(SaverSettings.Mode, (DisplayMode{480, 640, 0, 16}));
+  EXPECT_EQ(s.StateChanged, 1);
+  EXPECT_EQ(window.bitmap.Width(), 640);
+  EXPECT_TRUE(Logged(log, "set mode 640x480x16 @0 buffers 1"));
+  EXPECT_TRUE(Logged(log, "normal window"));
+  s.DrawFrame();  // the page-flipped path: two frames, no bitmap paint
+  EXPECT_EQ(display.locks, 2);
+  EXPECT_EQ(window.paints, 0);
+  s.FormKeyDown();
+  EXPECT_TRUE(Logged(log, "restore mode"));
+  Finish();
+  const std::string settings = Settings();
+  EXPECT_NE(settings.find("Height=480"), std::string::npos);
+  EXPECT_NE(settings.find("BitPerPix=16"), std::string::npos);
+  EXPECT_NE(settings.find("RefreshRate=0"), std::string::npos);
+}
+
+TEST_F(SaverScreenTest, WithoutAUsableDisplayTheRunDrawsTheScreenSizeBitmap) {
+  WriteSettings("[BASIC_PARAMETERS]\nuse_DirectX=1\n");
+  display.modes.clear();  // nothing of 16, 24 or 32 bits
+  Start();
+  EXPECT_FALSE(SaverSettings.use_DirectX);
+  EXPECT_EQ(window.bitmap.Width(), 64);
+  EXPECT_FALSE(std::any_of(log.begin(), log.end(),
+                           [](const std::string& e) { return e.rfind("set mode", 0) == 0; }));
+
+  display.available = false;
+  SaverSettings.use_DirectX = true;
+  WriteSettings("");
+  Start();
+  EXPECT_FALSE(SaverSettings.use_DirectX);
+  EXPECT_FALSE(SaverSettings.DirectXPresent);
+  screen->FormKeyDown();
+  Finish();
+  EXPECT_NE(Settings().find("use_DirectX=0"), std::string::npos);
+}
+
+TEST_F(SaverScreenTest, AFailedModeSwitchClosesTheWindowAndSaysSo) {
+  display.switchSucceeds = false;
+  SaverScreen& s = Start();
+  EXPECT_EQ(s.ModeSwitchFailed, 1);
+  EXPECT_EQ(window.closeTimer, 50);
+  EXPECT_TRUE(Logged(log, "restore mode"));
+  EXPECT_FALSE(Logged(log, "saver running"));
+  s.FormKeyDown();  // input while it closes asks nothing
+  EXPECT_FALSE(Logged(log, "password asked"));
+  s.Timer1Timer();
+  s.FormClose();
+  EXPECT_TRUE(Logged(log, "error: Error at changing of a graphic mode"));
+}
+
+TEST_F(SaverScreenTest, APreviewFromTheSetupDialogEndsWithoutAPasswordAndKeepsItsWindow) {
+  RunMode = rmConfigure;
+  passwords.flag = 1;
+  passwords.answers = {false};
+  SaverScreen& s = Start();
+  s.IdleFrameRequest();
+  EXPECT_EQ(window.frameRequests, 0) << "the dialog draws the frames in a configure run";
+  s.FormKeyDown();
+  EXPECT_EQ(window.closeTimer, 20);
+  s.Timer1Timer();
+  EXPECT_FALSE(Logged(log, "password asked"));
+  EXPECT_FALSE(Logged(log, "shrink"));
+  EXPECT_TRUE(Logged(log, "close"));
+  // Destruction stores state and settings when the state file is missing,
+  // and nothing once it exists and nothing changed.
+  s.FormDestroy();
+  EXPECT_TRUE(std::filesystem::exists(dir.File("Zelk_Mirv.par")));
+  std::filesystem::remove(dir.File("zelk_mirv.ini"));
+  s.FormDestroy();
+  EXPECT_FALSE(std::filesystem::exists(dir.File("zelk_mirv.ini")));
+}
+
+}  // namespace
+}  // namespace zm

@@ -1,0 +1,149 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "display/display_control.h"
+#include "render/bitmap32.h"
+#include "shell/password_check.h"
+#include "shell/saver_window.h"
+
+namespace zm::testing {
+
+// Every fake writes what it was asked to do into one shared log, so a test
+// can check the order of the calls.
+using CallLog = std::vector<std::string>;
+
+class FakeWaitDialog : public WaitDialog {
+ public:
+  explicit FakeWaitDialog(CallLog& log) : log_(log) {}
+  void Show() override { log_.push_back("wait shown"); }
+  void SetProgress(int32_t position) override { positions.push_back(position); }
+  void Hide() override { log_.push_back("wait hidden"); }
+  std::vector<int32_t> positions;
+
+ private:
+  CallLog& log_;
+};
+
+class FakeSaverWindow : public SaverWindow {
+ public:
+  explicit FakeSaverWindow(CallLog& log) : wait(log), log_(log) {}
+
+  int32_t ScreenWidth() const override { return screenWidth; }
+  int32_t ScreenHeight() const override { return screenHeight; }
+  void SizeFrameBitmap(int32_t width, int32_t height) override { bitmap.Resize(width, height); }
+  BitmapView FrameBitmap() override { return bitmap.View(); }
+  void PaintFrameBitmap() override { ++paints; }
+  WaitDialog& Wait() override { return wait; }
+  void ProcessMessages() override {}
+  void SetPresentation(WindowPresentation p) override {
+    log_.push_back(p == WindowPresentation::kNormal ? "normal window" : "maximised on top");
+  }
+  void BringToTop() override { log_.push_back("topmost"); }
+  void SetScreenSaverRunning(bool running) override {
+    log_.push_back(running ? "saver running" : "saver stopped");
+  }
+  void ShowCursor(bool show) override { cursorCount += show ? 1 : -1; }
+  void MakeVisible() override { visible = true; }
+  bool IsVisible() const override { return visible; }
+  void CaptureMouse() override { log_.push_back("capture"); }
+  void ReleaseMouse() override { log_.push_back("release"); }
+  void PostFrameRequest() override { ++frameRequests; }
+  void SetCloseTimer(int32_t milliseconds) override { closeTimer = milliseconds; }
+  void ShrinkBeforeClosing() override { log_.push_back("shrink"); }
+  void Close() override { log_.push_back("close"); }
+  void ShowError(const char* message) override { log_.push_back(std::string("error: ") + message); }
+
+  int32_t screenWidth = 64;
+  int32_t screenHeight = 48;
+  Bitmap32 bitmap;
+  FakeWaitDialog wait;
+  bool visible = false;
+  int paints = 0;
+  int frameRequests = 0;
+  int cursorCount = 0;
+  int32_t closeTimer = 0;
+
+ private:
+  CallLog& log_;
+};
+
+// A display with a mode list, whose switches can be made to fail; it has no
+// real back buffer (frames on the page-flipped path are skipped).
+class FakeDisplayControl : public DisplayControl {
+ public:
+  explicit FakeDisplayControl(CallLog& log) : log_(log) {}
+
+  bool Startup() override { return ready = available; }
+  bool Ready() const override { return ready; }
+  void Shutdown() override { log_.push_back("display shut down"); }
+  std::vector<DisplayMode> ListModes() override {
+    return ready ? modes : std::vector<DisplayMode>{};
+  }
+  bool SetVideoMode(int32_t width, int32_t height, int32_t bits, int32_t refresh,
+                    int32_t backBuffers) override {
+    log_.push_back("set mode " + std::to_string(width) + "x" + std::to_string(height) + "x" +
+                   std::to_string(bits) + " @" + std::to_string(refresh) + " buffers " +
+                   std::to_string(backBuffers));
+    return switchSucceeds;
+  }
+  bool RestoreVideoMode() override {
+    log_.push_back("restore mode");
+    return true;
+  }
+  bool HasPrimarySurface() const override { return false; }
+  bool GetPixelFormat(PixelFormat&) const override { return false; }
+  bool FlipDone() override { return true; }
+  bool LockBackBuffer(uint8_t*&, int32_t&) override {
+    ++locks;
+    return false;
+  }
+  bool FlipPage() override { return false; }
+
+  bool available = true;
+  bool ready = false;
+  bool switchSucceeds = true;
+  std::vector<DisplayMode> modes{{480, 640, 60, 32}, {600, 800, 60, 16}};
+  int locks = 0;
+
+ private:
+  CallLog& log_;
+};
+
+// The system's password services: the flag as stored, and the answers the
+// user gives, one per question.
+class FakePasswords : public PasswordServices {
+ public:
+  explicit FakePasswords(CallLog& log) : log_(log) {}
+
+  bool OpenDesktopSettings() override { return settingsOpen = settingsExist; }
+  void CloseDesktopSettings() override { settingsOpen = false; }
+  std::optional<uint32_t> ReadUsePasswordFlag() override { return flag; }
+  std::optional<bool> VerifyPassword() override {
+    log_.push_back("password asked");
+    if (duringQuestion) duringQuestion();
+    if (!libraryPresent) return std::nullopt;
+    if (answers.empty()) return true;
+    const bool answer = answers.front();
+    answers.erase(answers.begin());
+    return answer;
+  }
+  void ShowCursor(bool show) override { cursorShown = show; }
+
+  bool settingsExist = true;
+  bool settingsOpen = false;
+  std::optional<uint32_t> flag;
+  bool libraryPresent = true;
+  std::vector<bool> answers;
+  bool cursorShown = false;
+  std::function<void()> duringQuestion;
+
+ private:
+  CallLog& log_;
+};
+
+}  // namespace zm::testing
