@@ -1,0 +1,41 @@
+#pragma once
+
+#include <windows.h>
+
+#include <exception>
+#include <functional>
+#include <utility>
+
+namespace zm::win32 {
+
+// The program's message loop. When the queue is empty it calls the idle
+// handler, which answers whether it is done (then the loop waits for the next
+// message) or wants to be called again at once.
+class Application {
+ public:
+  using IdleHandler = std::function<bool()>;
+
+  void SetIdleHandler(IdleHandler handler) { idle_ = std::move(handler); }
+
+  // Handles every message that is waiting, then returns.
+  void ProcessMessages();
+
+  // Runs until the quit message; rethrows an error that a window handler
+  // kept with KeepError.
+  void Run();
+
+  // A window procedure must not let an exception cross the system's frames:
+  // it keeps the error here and ends the loop, which rethrows it.
+  void KeepError(std::exception_ptr error);
+
+ private:
+  bool Dispatch(MSG& message);
+
+  IdleHandler idle_;
+  std::exception_ptr error_;
+};
+
+// The one application object of the process.
+Application& App();
+
+}  // namespace zm::win32

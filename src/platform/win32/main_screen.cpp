@@ -1,0 +1,191 @@
+#include "platform/win32/main_screen.h"
+
+#include <windowsx.h>
+
+#include "platform/win32/application.h"
+#include "platform/win32/window_class.h"
+#include "settings/saver_settings.h"
+#include "shell/run_mode.h"
+
+namespace zm::win32 {
+
+namespace {
+
+constexpr UINT_PTR kCloseTimer = 1;
+constexpr const char* kMessageCaption = "Zelk Mirv";
+
+}  // namespace
+
+MainScreenWindow::MainScreenWindow() {
+  const wchar_t* name = RegisterWindowClass(L"ZelkMirvScreen", &Procedure,
+                                            static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+  // The size at design; the presentation replaces it before the window shows.
+  window_ = CreateWindowExW(0, name, L"MainScreen", WS_POPUP, 198, 174, 529, 208, nullptr, nullptr,
+                            GetModuleHandleW(nullptr), this);
+}
+
+MainScreenWindow::~MainScreenWindow() {
+  screen_ = nullptr;
+  if (window_ != nullptr) DestroyWindow(window_);
+}
+
+LRESULT CALLBACK MainScreenWindow::Procedure(HWND window, UINT message, WPARAM wParam,
+                                             LPARAM lParam) {
+  MainScreenWindow* self = WindowOwner<MainScreenWindow>(window, message, lParam);
+  if (self == nullptr || self->screen_ == nullptr) {
+    if (message == WM_DESTROY && self != nullptr) self->window_ = nullptr;
+    return DefWindowProcW(window, message, wParam, lParam);
+  }
+  try {
+    return self->Handle(message, wParam, lParam);
+  } catch (...) {
+    App().KeepError(std::current_exception());
+    return 0;
+  }
+}
+
+bool MainScreenWindow::HandleInput(UINT message, LPARAM lParam) {
+  switch (message) {
+    case WM_MOUSEMOVE:
+      screen_->FormMouseMove(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+      return true;
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+    case WM_XBUTTONDOWN:
+      screen_->FormMouseDown();
+      return true;
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+      screen_->FormKeyDown();
+      return true;
+    default:
+      return false;
+  }
+}
+
+LRESULT MainScreenWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (HandleInput(message, lParam)) return 0;
+  switch (message) {
+    case WM_ACTIVATE:
+      if (LOWORD(wParam) != WA_INACTIVE) screen_->FormActivate();
+      return 0;
+    case kFrameRequest:
+      screen_->DrawFrame();
+      return 0;
+    case WM_TIMER:
+      if (wParam == kCloseTimer) screen_->Timer1Timer();
+      return 0;
+    case WM_PAINT:
+      Paint();
+      return 0;
+    case WM_ERASEBKGND:
+      if (!SaverSettings.use_DirectX && bitmap_.Width() > 0) return 1;  // the bitmap covers it
+      break;
+    case WM_SYSCOMMAND:
+      // No second saver and no monitor power-down request while this runs.
+      if ((wParam & 0xFFF0) == SC_SCREENSAVE) return 0;
+      break;
+    case WM_CLOSE:
+      Close();
+      return 0;
+    case WM_DESTROY:
+      window_ = nullptr;
+      if (RunMode == rmSaver) PostQuitMessage(0);
+      return 0;
+    default:
+      break;
+  }
+  return DefWindowProcW(window_, message, wParam, lParam);
+}
+
+void MainScreenWindow::Paint() {
+  PAINTSTRUCT paint;
+  HDC dc = BeginPaint(window_, &paint);
+  if (!SaverSettings.use_DirectX) bitmap_.Draw(dc);
+  EndPaint(window_, &paint);
+}
+
+int32_t MainScreenWindow::ScreenWidth() const { return GetSystemMetrics(SM_CXSCREEN); }
+int32_t MainScreenWindow::ScreenHeight() const { return GetSystemMetrics(SM_CYSCREEN); }
+
+void MainScreenWindow::SizeFrameBitmap(int32_t width, int32_t height) {
+  bitmap_.Resize(width, height);
+}
+
+void MainScreenWindow::PaintFrameBitmap() {
+  HDC dc = GetDC(window_);
+  bitmap_.Draw(dc);
+  ReleaseDC(window_, dc);
+}
+
+WaitDialog& MainScreenWindow::Wait() {
+  if (!wait_) wait_ = std::make_unique<WaitWindow>(window_);
+  return *wait_;
+}
+
+void MainScreenWindow::ProcessMessages() { App().ProcessMessages(); }
+
+void MainScreenWindow::SetPresentation(WindowPresentation presentation) {
+  presentation_ = presentation;
+  if (IsVisible()) ApplyPresentation();
+}
+
+// Maximised and topmost over the primary screen, or (in a switched video
+// mode) an ordinary window over the whole of that mode's screen.
+void MainScreenWindow::ApplyPresentation() {
+  const HWND order =
+      presentation_ == WindowPresentation::kMaximisedOnTop ? HWND_TOPMOST : HWND_NOTOPMOST;
+  SetWindowPos(window_, order, 0, 0, ScreenWidth(), ScreenHeight(), SWP_NOACTIVATE);
+}
+
+void MainScreenWindow::BringToTop() {
+  SetWindowPos(window_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+}
+
+void MainScreenWindow::SetScreenSaverRunning(bool running) {
+  BOOL scratch = FALSE;
+  SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, running ? TRUE : FALSE, &scratch, 0);
+  if (running) {
+    covers_.Cover();
+  } else {
+    covers_.Remove();
+  }
+}
+
+void MainScreenWindow::MakeVisible() {
+  ApplyPresentation();
+  ShowWindow(window_, SW_SHOW);
+  SetForegroundWindow(window_);
+}
+
+void MainScreenWindow::PostFrameRequest() { PostMessageA(window_, kFrameRequest, 0, 0); }
+
+void MainScreenWindow::SetCloseTimer(int32_t milliseconds) {
+  if (milliseconds > 0) {
+    SetTimer(window_, kCloseTimer, static_cast<UINT>(milliseconds), nullptr);
+  } else {
+    KillTimer(window_, kCloseTimer);
+  }
+}
+
+void MainScreenWindow::ShrinkBeforeClosing() {
+  SetWindowPos(window_, HWND_NOTOPMOST, 0, 0, 10, 10, SWP_NOMOVE | SWP_NOACTIVATE);
+}
+
+void MainScreenWindow::Close() {
+  if (window_ == nullptr || !screen_->FormCloseQuery()) return;
+  screen_->FormClose();
+  // A configure run keeps its saver window for the next preview.
+  if (RunMode == rmConfigure) {
+    ShowWindow(window_, SW_HIDE);
+  } else {
+    DestroyWindow(window_);
+  }
+}
+
+void MainScreenWindow::ShowError(const char* message) {
+  MessageBoxA(window_, message, kMessageCaption, MB_ICONERROR | MB_OK);
+}
+
+}  // namespace zm::win32

@@ -1,0 +1,67 @@
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+
+#include "platform/win32/dib_bitmap.h"
+#include "platform/win32/monitor_covers.h"
+#include "platform/win32/wait_window.h"
+#include "shell/saver_screen.h"
+#include "shell/saver_window.h"
+
+namespace zm::win32 {
+
+// The window the saver runs in ("MainScreen"): a borderless black window
+// whose events go to the saver screen's handlers, and which carries out
+// what those handlers ask of a window.
+class MainScreenWindow : public SaverWindow {
+ public:
+  MainScreenWindow();
+  ~MainScreenWindow() override;
+
+  HWND Handle() const { return window_; }
+  // The handlers that the window's events go to.
+  void Attach(SaverScreen* screen) { screen_ = screen; }
+
+  int32_t ScreenWidth() const override;
+  int32_t ScreenHeight() const override;
+  void SizeFrameBitmap(int32_t width, int32_t height) override;
+  BitmapView FrameBitmap() override { return bitmap_.View(); }
+  void PaintFrameBitmap() override;
+  const DibBitmap& Bitmap() const { return bitmap_; }
+  WaitDialog& Wait() override;
+  void ProcessMessages() override;
+  void SetPresentation(WindowPresentation presentation) override;
+  void BringToTop() override;
+  void SetScreenSaverRunning(bool running) override;
+  void ShowCursor(bool show) override { ::ShowCursor(show ? TRUE : FALSE); }
+  void MakeVisible() override;
+  bool IsVisible() const override { return IsWindowVisible(window_) != FALSE; }
+  void CaptureMouse() override { SetCapture(window_); }
+  void ReleaseMouse() override { ReleaseCapture(); }
+  void PostFrameRequest() override;
+  void SetCloseTimer(int32_t milliseconds) override;
+  void ShrinkBeforeClosing() override;
+  void Close() override;
+  void ShowError(const char* message) override;
+
+ private:
+  static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
+  bool HandleInput(UINT message, LPARAM lParam);
+  void Paint();
+  void ApplyPresentation();
+
+  HWND window_ = nullptr;
+  SaverScreen* screen_ = nullptr;
+  DibBitmap bitmap_;
+  std::unique_ptr<WaitWindow> wait_;
+  MonitorCovers covers_;
+  WindowPresentation presentation_ = WindowPresentation::kMaximisedOnTop;
+};
+
+// The message that asks the saver window for one frame.
+constexpr UINT kFrameRequest = WM_USER + 1;
+
+}  // namespace zm::win32

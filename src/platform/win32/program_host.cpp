@@ -1,0 +1,89 @@
+#include "platform/win32/program_host.h"
+
+#include "platform/win32/application.h"
+#include "platform/win32/display_control_win32.h"
+#include "platform/win32/main_screen.h"
+#include "platform/win32/password_services.h"
+#include "platform/win32/preview_host.h"
+#include "platform/win32/program_folders.h"
+#include "platform/win32/text_encoding.h"
+#include "shell/saver_screen.h"
+
+namespace zm::win32 {
+
+namespace {
+
+using PwdChangePassword = DWORD(WINAPI*)(LPCSTR, HWND, DWORD, DWORD);
+
+HWND ToWindow(int64_t handle) { return reinterpret_cast<HWND>(static_cast<intptr_t>(handle)); }
+
+}  // namespace
+
+ProgramHostWin32::~ProgramHostWin32() { CloseInstanceLock(); }
+
+bool ProgramHostWin32::LoadPasswordChanger() {
+  passwordLibrary_ = std::make_unique<SystemLibrary>("MPR.DLL");
+  return passwordLibrary_->Entry<PwdChangePassword>("PwdChangePasswordA") != nullptr;
+}
+
+void ProgramHostWin32::ChangePassword(int64_t parentWindow) {
+  const auto change = passwordLibrary_->Entry<PwdChangePassword>("PwdChangePasswordA");
+  if (change != nullptr) change("SCRSAVE", ToWindow(parentWindow), 0, 0);
+}
+
+ProgramHost::InstanceLock ProgramHostWin32::CreateInstanceLock() {
+  semaphore_ = CreateSemaphoreA(nullptr, 0, 1, "SimpleSaverSemaphore");
+  if (semaphore_ == nullptr) return InstanceLock::kUnavailable;
+  if (GetLastError() == ERROR_ALREADY_EXISTS) {
+    CloseInstanceLock();
+    return InstanceLock::kAlreadyRunning;
+  }
+  return InstanceLock::kCreated;
+}
+
+void ProgramHostWin32::CloseInstanceLock() {
+  if (semaphore_ != nullptr) CloseHandle(semaphore_);
+  semaphore_ = nullptr;
+}
+
+void ProgramHostWin32::RunPreview(int64_t parentWindow) {
+  PreviewHostWin32 host(ToWindow(parentWindow));
+  RunPreviewLoop(host);
+}
+
+void ProgramHostWin32::RunSaver() {
+  MainScreenWindow window;
+  SetDisplayWindow(window.Handle());
+  PasswordServicesWin32 passwords(window.Handle());
+  SaverScreen screen(window, ProgramDisplay(), passwords, FilesForThisRun());
+  window.Attach(&screen);
+  screen.FormCreate();
+  App().SetIdleHandler([&screen] {
+    screen.IdleFrameRequest();
+    return true;
+  });
+  // The saver window is the main window: shown as the loop starts, and the
+  // run ends when it is destroyed.
+  window.MakeVisible();
+  App().Run();
+  App().SetIdleHandler(nullptr);
+  screen.FormDestroy();
+  window.Attach(nullptr);
+}
+
+void ProgramHostWin32::RunConfigure() {
+  // The setup dialog is not part of this build yet: say where the settings
+  // are kept, so they can still be changed.
+  const std::string text = "The setup dialog is not available in this version.\n\nSettings: " +
+                           FilesForThisRun().settings;
+  MessageBoxW(nullptr, ToWide(text).c_str(), ToWide(kApplicationTitle).c_str(),
+              MB_ICONINFORMATION | MB_OK);
+}
+
+void ProgramHostWin32::RestoreVideoMode() { ProgramDisplay().RestoreVideoMode(); }
+
+void ProgramHostWin32::ShowErrorReport(const std::string& message) {
+  MessageBoxW(nullptr, ToWide(message).c_str(), L"Zelk Mirv", MB_ICONERROR | MB_OK);
+}
+
+}  // namespace zm::win32

@@ -1,0 +1,80 @@
+#include "platform/win32/wait_window.h"
+
+#include <commctrl.h>
+
+#include "platform/win32/window_class.h"
+
+namespace zm::win32 {
+
+namespace {
+
+constexpr int kClientWidth = 380;
+constexpr int kClientHeight = 70;
+constexpr int kBevelWidth = 2;
+
+}  // namespace
+
+WaitWindow::~WaitWindow() {
+  if (window_ != nullptr) DestroyWindow(window_);
+  if (font_ != nullptr) DeleteObject(font_);
+}
+
+LRESULT CALLBACK WaitWindow::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_PAINT) {
+    // The panel: a raised bevel of two pixels around the client area.
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(window, &paint);
+    RECT rect;
+    GetClientRect(window, &rect);
+    FillRect(dc, &rect, GetSysColorBrush(COLOR_BTNFACE));
+    for (int i = 0; i < kBevelWidth; ++i) {
+      DrawEdge(dc, &rect, BDR_RAISEDINNER, BF_RECT);
+      InflateRect(&rect, -1, -1);
+    }
+    EndPaint(window, &paint);
+    return 0;
+  }
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+void WaitWindow::Create() {
+  INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_PROGRESS_CLASS};
+  InitCommonControlsEx(&controls);
+  const wchar_t* name =
+      RegisterWindowClass(L"ZelkMirvWait", &Procedure, GetSysColorBrush(COLOR_BTNFACE));
+  const int left = (GetSystemMetrics(SM_CXSCREEN) - kClientWidth) / 2;
+  const int top = (GetSystemMetrics(SM_CYSCREEN) - kClientHeight) / 2;
+  window_ = CreateWindowExW(0, name, L"ZELK MIRV", WS_POPUP, left, top, kClientWidth,
+                            kClientHeight, owner_, nullptr, GetModuleHandleW(nullptr), nullptr);
+  if (window_ == nullptr) return;
+  const HINSTANCE instance = GetModuleHandleW(nullptr);
+  font_ = DialogFont(-13);
+  HWND label = CreateWindowExW(0, L"STATIC", L"Initializing...   Please wait.",
+                               WS_CHILD | WS_VISIBLE, 116, 16, 147, 16, window_, nullptr, instance,
+                               nullptr);
+  SendMessageW(label, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+  progress_ = CreateWindowExW(0, PROGRESS_CLASSW, L"", WS_CHILD | WS_VISIBLE, 9, 44, 361, 16,
+                              window_, nullptr, instance, nullptr);
+  SendMessageW(progress_, PBM_SETRANGE32, 0, 100);
+  SendMessageW(progress_, PBM_SETPOS, 0, 0);
+}
+
+void WaitWindow::Show() {
+  if (window_ == nullptr) Create();
+  if (window_ == nullptr) return;
+  ShowWindow(window_, SW_SHOWNORMAL);
+  UpdateWindow(window_);
+}
+
+void WaitWindow::SetProgress(int32_t position) {
+  if (progress_ == nullptr) return;
+  SendMessageW(progress_, PBM_SETPOS, static_cast<WPARAM>(position), 0);
+  // No messages are processed during the warm-up: paint the bar now.
+  UpdateWindow(progress_);
+}
+
+void WaitWindow::Hide() {
+  if (window_ != nullptr) ShowWindow(window_, SW_HIDE);
+}
+
+}  // namespace zm::win32

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <string>
+
+namespace zm {
+
+// What choosing the folder of the program's files needs to know of the file
+// system.
+class FolderAccess {
+ public:
+  virtual ~FolderAccess() = default;
+  // Whether the user can create files in the directory.
+  virtual bool CanWriteIn(const std::string& directory) = 0;
+  // Creates the directory and its parents; true if it exists afterwards.
+  virtual bool CreateDirectories(const std::string& directory) = 0;
+};
+
+// The folder that holds the settings and the pattern state: the program's own
+// directory when the user can write there (a portable copy), otherwise the
+// per-user folder (created when missing), so that an installed saver can
+// store its files. Reading and writing both use the folder chosen. Both
+// arguments and the result end in a separator; an empty per-user folder
+// means there is none.
+std::string ChooseFilesFolder(const std::string& programDirectory, const std::string& userFolder,
+                              FolderAccess& access);
+
+}  // namespace zm
