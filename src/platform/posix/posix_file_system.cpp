@@ -16,7 +16,7 @@ namespace {
 
 constexpr int kMaxLinks = 40;  // as the kernel allows in one path
 constexpr int kUniqueNameTries = 100;
-constexpr std::size_t kReadChunk = 64 * 1024;
+constexpr std::size_t kReadChunk = 16 * 1024;
 
 // The directory part of `path` with its trailing separator; empty for a bare
 // name (the current directory).
@@ -85,77 +85,57 @@ std::optional<std::string> PosixFileSystem::ResolveLinks(const std::string& path
 }
 
 ReadResult PosixFileSystem::ReadFile(const std::string& path, std::size_t limit) {
-  ReadResult result;
   struct stat status;
   // Look before opening: opening some devices has effects of its own.
-  if (::stat(path.c_str(), &status) != 0) {
-    const int error = errno;
-    Fail(error);
-    result.status = error == ENOENT ? ReadStatus::kMissing : ReadStatus::kFailed;
-    return result;
-  }
-  if (!S_ISREG(status.st_mode)) {
-    last_error_ = "not a regular file";
-    result.status = ReadStatus::kNotRegular;
-    return result;
-  }
+  if (::stat(path.c_str(), &status) != 0) return OpenFailure();
+  if (!S_ISREG(status.st_mode)) return Refusal(ReadStatus::kNotRegular, "not a regular file");
   // Non-blocking, in case a FIFO took the file's place since the look.
   const int descriptor = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-  if (descriptor < 0) {
-    const int error = errno;
-    Fail(error);
-    result.status = error == ENOENT ? ReadStatus::kMissing : ReadStatus::kFailed;
-    return result;
-  }
+  if (descriptor < 0) return OpenFailure();
   DescriptorCloser closer{descriptor};
-  if (::fstat(descriptor, &status) != 0) {
-    Fail();
-    return result;
-  }
-  if (!S_ISREG(status.st_mode)) {
-    last_error_ = "not a regular file";
-    result.status = ReadStatus::kNotRegular;
-    return result;
-  }
-  if (static_cast<unsigned long long>(status.st_size) > limit) {
-    last_error_ = "file too large";
-    result.status = ReadStatus::kTooLarge;
-    return result;
-  }
-  // The size is a hint: a file that grows meanwhile is read to its end, up to
-  // the limit.
+  if (::fstat(descriptor, &status) != 0) return OpenFailure();
+  if (!S_ISREG(status.st_mode)) return Refusal(ReadStatus::kNotRegular, "not a regular file");
+  if (static_cast<unsigned long long>(status.st_size) > limit)
+    return Refusal(ReadStatus::kTooLarge, "file too large");
+  return ReadOpenFile(descriptor, static_cast<std::size_t>(status.st_size), limit);
+}
+
+ReadResult PosixFileSystem::ReadOpenFile(int descriptor, std::size_t size, std::size_t limit) {
+  ReadResult result;
   std::string& bytes = result.bytes;
-  bytes.resize(static_cast<std::size_t>(status.st_size));
+  bytes.resize(size);
   std::size_t filled = 0;
+  char more[kReadChunk];
   for (;;) {
-    if (filled == bytes.size()) {
-      if (bytes.size() > limit) {
-        last_error_ = "file too large";
-        bytes.clear();
-        result.status = ReadStatus::kTooLarge;
-        return result;
-      }
-      bytes.resize(bytes.size() + kReadChunk);
-    }
-    const ssize_t got = ::read(descriptor, bytes.data() + filled, bytes.size() - filled);
+    // Into the buffer of the size the file had, then (should it have grown)
+    // into a chunk that is appended.
+    const bool inBuffer = filled < bytes.size();
+    const ssize_t got = inBuffer ? ::read(descriptor, bytes.data() + filled, bytes.size() - filled)
+                                 : ::read(descriptor, more, sizeof more);
     if (got < 0 && errno == EINTR) continue;
     if (got < 0) {
       Fail();
-      bytes.clear();
-      return result;
+      return {};
     }
     if (got == 0) break;
+    if (!inBuffer) bytes.append(more, static_cast<std::size_t>(got));
     filled += static_cast<std::size_t>(got);
-  }
-  if (filled > limit) {
-    last_error_ = "file too large";
-    bytes.clear();
-    result.status = ReadStatus::kTooLarge;
-    return result;
+    if (filled > limit) return Refusal(ReadStatus::kTooLarge, "file too large");
   }
   bytes.resize(filled);
   result.status = ReadStatus::kOk;
   return result;
+}
+
+ReadResult PosixFileSystem::OpenFailure() {
+  const int error = errno;
+  Fail(error);
+  return {error == ENOENT ? ReadStatus::kMissing : ReadStatus::kFailed, {}};
+}
+
+ReadResult PosixFileSystem::Refusal(ReadStatus status, const char* reason) {
+  last_error_ = reason;
+  return {status, {}};
 }
 
 std::unique_ptr<NewFile> PosixFileSystem::CreateUniqueFile(const std::string& nearPath) {

@@ -23,6 +23,10 @@ class PosixFileSystem final : public FileSystem {
   // Records the reason errno gives; answers false for the caller's return.
   bool Fail();
   bool Fail(int error);
+  // A failed look or open, by errno: missing or failed.
+  ReadResult OpenFailure();
+  ReadResult Refusal(ReadStatus status, const char* reason);
+  ReadResult ReadOpenFile(int descriptor, std::size_t size, std::size_t limit);
 
   std::string last_error_;
 };
