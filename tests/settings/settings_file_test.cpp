@@ -1,6 +1,7 @@
 #include "settings/settings_file.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <string>
@@ -203,6 +204,38 @@ TEST_F(SettingsFileTest, UnwritableFileRaisesTheMessageWithTheFullPath) {
     }
   }
   EXPECT_THROW(SetupDialogSection().Save(dir_.File("missing/Zelk_Mirv.scr")), SettingsWriteError);
+}
+
+TEST_F(SettingsFileTest, FileThatCannotBeReadGivesDefaultsAndIsNeverReplaced) {
+  ASSERT_EQ(::mkfifo(Ini().c_str(), 0644), 0);  // opening it for reading would block
+  SaverSettings.Mode.Height = 1;
+  LoadSettings(Exe());
+  EXPECT_EQ(SaverSettings.Mode.Height, 480);
+  EXPECT_THROW(SaveSettings(Exe()), SettingsWriteError);
+  EXPECT_TRUE(std::filesystem::is_fifo(Ini()));
+  std::filesystem::remove(Ini());
+
+  std::string large = "[BASIC_PARAMETERS]\nHeight=600\n";
+  large.resize(kMaxIniFileBytes, '\n');
+  LoadFrom(large);
+  EXPECT_EQ(SaverSettings.Mode.Height, 600);  // exactly the limit is still read
+  LoadFrom(large + "\n");
+  EXPECT_EQ(SaverSettings.Mode.Height, 480);
+  EXPECT_THROW(SaveSettings(Exe()), SettingsWriteError);
+  EXPECT_EQ(ReadBytes(Ini()), large + "\n");
+}
+
+TEST_F(SettingsFileTest, ByteOrderMarkAndLoneCarriageReturnsAreRead) {
+  LoadFrom("\xEF\xBB\xBF[BASIC_PARAMETERS]\rHeight=600\rWidth=800");
+  EXPECT_EQ(SaverSettings.Mode.Height, 600);
+  EXPECT_EQ(SaverSettings.Mode.Width, 800);
+  SaveSettings(Exe());
+  const std::string text = ReadBytes(Ini());
+  EXPECT_EQ(
+      text.rfind("\xEF\xBB\xBF[BASIC_PARAMETERS]\rHeight=600\rWidth=800\rPATTERN_MODE=1\r", 0), 0u)
+      << text;
+  EXPECT_EQ(text.find('\n'), std::string::npos) << text;
+  EXPECT_NE(text.find("\r\r[PATTERNS]\rPattern=0\r"), std::string::npos) << text;
 }
 
 TEST_F(SettingsFileTest, InterruptedSaveLeavesTheOldFileAndNoTemporaryFile) {
