@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <sstream>
 
 #include "render/pattern_state_file.h"
 #include "settings/saver_settings.h"
@@ -112,10 +111,7 @@ TEST_F(SaverScreenTest, SecondStartContinuesTheStoredPatternWithoutWaiting) {
   SaverScreen& s = Start();
   EXPECT_FALSE(Logged(log, "wait shown"));
   EXPECT_TRUE(window.wait.positions.empty());
-  const PatternState state = *[&] {
-    std::istringstream in(stored);
-    return ReadPatternState(in);
-  }();
+  const PatternState state = *ReadPatternState(stored);
   EXPECT_TRUE(
       std::equal(state.current.begin(), state.current.end(), s.Engine.MapCurrent().begin()));
 }
