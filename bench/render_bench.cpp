@@ -238,7 +238,7 @@ BENCHMARK(BM_RenderToBitmap)->FRAME_SIZES;
 BENCHMARK(BM_NextPalette)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ResizeTo1080)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_NextStep)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_AdvancePaced)->FRAME_SIZES->MinTime(3.0);
+BENCHMARK(BM_AdvancePaced)->FRAME_SIZES->MinTime(3.0)->UseRealTime();
 
 }  // namespace
 }  // namespace zm
