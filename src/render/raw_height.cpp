@@ -17,7 +17,7 @@ namespace {
 // Constants of the pixel loop, widened once per slice.
 struct PixelConstants {
   Real mapHeight;    // H
-  Real radiusMax;    // sqrt 2
+  float radiusMax;   // sqrt 2
   Real radianUnits;  // table units per radian
   Real profileSpan;  // 998
   const float* profile;
@@ -107,7 +107,10 @@ float RawHeight(const GeneratorState& g, const PixelConstants& c, float x, float
   // rounding.
   const Real cosine = std::clamp(static_cast<Real>(y) / r, -1.0L, 1.0L);
   float phi = static_cast<float>(std::fabs(Acos(cosine)) / Real{kPi});
-  float rho = static_cast<float>(static_cast<Real>(r) / c.radiusMax);
+  // A single operation on floats rounded to a float gives the same value in
+  // single precision as in extended precision (which holds more than twice
+  // the bits): these run on the cheaper single-precision unit.
+  float rho = r / c.radiusMax;
 
   if (s.spiral != 0.0f) {
     // turns lies in 0..2, so its floor is its integer part.
@@ -120,7 +123,7 @@ float RawHeight(const GeneratorState& g, const PixelConstants& c, float x, float
   if (s.swapPolar) {
     std::swap(rho, phi);
   } else if (s.invertRadius) {
-    rho = static_cast<float>(1.0L - rho);
+    rho = 1.0f - rho;
   }
   if (s.ripple || s.swapPolar) {
     const Real wave = SinAt(
@@ -136,7 +139,7 @@ float RawHeight(const GeneratorState& g, const PixelConstants& c, float x, float
   float k2 = 0.0f;
   if (s.combineMode == 0) {
     j = static_cast<float>((1.0L - s.a.w) + static_cast<Real>(s.a.w) * l);
-    k2 = static_cast<float>(static_cast<Real>(s.a.w) * l);
+    k2 = s.a.w * l;
   }
   const float i = ShapeValue(s.shapeModeB, s.b, {rho, phi, x, y, j, k2, l, 1.0f});
 
@@ -146,7 +149,7 @@ float RawHeight(const GeneratorState& g, const PixelConstants& c, float x, float
   if (!(t >= 0.0f)) t = 0.0f;
   if (t > g.profileSpan) t = g.profileSpan;
   const int32_t n = static_cast<int32_t>(t);
-  const float f = static_cast<float>(static_cast<Real>(t) - n);
+  const float f = t - static_cast<float>(n);  // exact: the fraction of t
   const Real blend = (1.0L - f) * c.profile[n] + static_cast<Real>(f) * c.profile[n + 1];
   return static_cast<float>(blend * (c.mapHeight * rho));
 }
