@@ -16,10 +16,11 @@ namespace {
 
 // Constants of the pixel loop, widened once per slice.
 struct PixelConstants {
-  Real mapHeight;    // H
-  float radiusMax;   // sqrt 2
-  Real radianUnits;  // table units per radian
-  Real profileSpan;  // 998
+  Real mapHeight;      // H
+  float radiusMax;     // sqrt 2
+  Real radianUnits;    // table units per radian
+  Real profileSpan;    // 998
+  float profileLimit;  // the same in single precision
   const float* profile;
 };
 
@@ -98,8 +99,7 @@ float ProfilePosition(int32_t combineMode, Real span, Real w, Real l, Real i, Re
   }
 }
 
-float RawHeight(const GeneratorState& g, const PixelConstants& c, float x, float y) {
-  const PatternSwitches& s = g.switches;
+float RawHeight(const PatternSwitches& s, const PixelConstants& c, float x, float y) {
   x = DiagonalAndWarp(s, x, y);
 
   const float r = static_cast<float>(Hypot(x, y) * Real{0.999} + Real{0.001});
@@ -147,7 +147,7 @@ float RawHeight(const GeneratorState& g, const PixelConstants& c, float x, float
   // t lies in 0..998 by construction; the clamp keeps the profile index
   // inside the table should rounding or a NaN ever say otherwise.
   if (!(t >= 0.0f)) t = 0.0f;
-  if (t > g.profileSpan) t = g.profileSpan;
+  if (t > c.profileLimit) t = c.profileLimit;
   const int32_t n = static_cast<int32_t>(t);
   const float f = t - static_cast<float>(n);  // exact: the fraction of t
   const Real blend = (1.0L - f) * c.profile[n] + static_cast<Real>(f) * c.profile[n + 1];
@@ -167,8 +167,12 @@ void FillColumnX(GeneratorState& g) {
 
 HeightRange ComputePixelRun(const GeneratorState& g, int64_t first, int64_t last,
                             HeightRange seed) {
-  const PixelConstants c{static_cast<Real>(g.height), g.radiusMax, g.radianUnits, g.profileSpan,
-                         g.descriptor->profile};
+  const PixelConstants c{
+      static_cast<Real>(g.height), g.radiusMax, g.radianUnits, g.profileSpan, g.profileSpan,
+      g.descriptor->profile};
+  // A copy the output cannot alias, so that what depends on the pattern
+  // alone stays out of the pixel loop.
+  const PatternSwitches s = g.switches;
   const int64_t width = g.width;
   const float* columnX = g.columnX.get();
   float* out = g.values.get() + g.valueCount;
@@ -180,7 +184,7 @@ HeightRange ComputePixelRun(const GeneratorState& g, int64_t first, int64_t last
     const float y = RowY(g, static_cast<int32_t>(g.nextRow + row));
     const int64_t rowStart = row * width;
     for (; p < rowEnd; ++p) {
-      const float v = RawHeight(g, c, columnX[p - rowStart], y);
+      const float v = RawHeight(s, c, columnX[p - rowStart], y);
       out[p] = v;
       if (v > high) high = v;
       if (v < low) low = v;
