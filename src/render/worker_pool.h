@@ -18,7 +18,7 @@ namespace zm {
 class WorkerPool {
  public:
   // Called once on every thread that takes part, with that thread's index:
-  // 0 for the caller, 1.. for the workers.
+  // 0 for the caller, 1.. for the workers. It must not throw.
   using Task = std::function<void(int32_t)>;
 
   explicit WorkerPool(int32_t workers);
@@ -33,6 +33,7 @@ class WorkerPool {
   // (threads is held to 1..Threads()), and returns when all have returned.
   // The workers compute in the caller's floating-point environment (rounding
   // and, on x87, precision), so they get the caller's results bit for bit.
+  // One thread at a time may run tasks on a pool.
   void Run(int32_t threads, const Task& task);
 
  private:
