@@ -1,7 +1,7 @@
 #include "platform/win32/program_folders.h"
 
-#include <windows.h>
 #include <shlobj.h>
+#include <windows.h>
 
 #include <string>
 

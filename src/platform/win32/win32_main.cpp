@@ -1,13 +1,13 @@
 // The Windows screen saver's entry: the system starts it with /s, /p HWND,
 // /c or /a HWND.
-#include <windows.h>
 #include <shellapi.h>
+#include <windows.h>
 
 #include <string>
 
 #include "platform/win32/program_host.h"
-#include "platform/win32/win32_file_system.h"
 #include "platform/win32/text_encoding.h"
+#include "platform/win32/win32_file_system.h"
 #include "shell/program_entry.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
