@@ -11,8 +11,8 @@ zm_harness_init() {
   ZM_OUT=$1
   rm -rf "$ZM_OUT"
   mkdir -p "$ZM_OUT"
-  ZM_WINE=${ZM_WINE:-$(command -v /usr/lib/wine/wine64 wine64 wine | head -n 1)}
-  ZM_WINESERVER=${ZM_WINESERVER:-$(command -v /usr/lib/wine/wineserver64 wineserver | head -n 1)}
+  ZM_WINE=${ZM_WINE:-$(command -v /usr/lib/wine/wine64 wine64 wine | head -n 1 || true)}
+  ZM_WINESERVER=${ZM_WINESERVER:-$(command -v /usr/lib/wine/wineserver64 wineserver | head -n 1 || true)}
   [ -n "$ZM_WINE" ] || zm_fail "no wine64 found"
   trap zm_cleanup EXIT
   trap 'exit 130' INT TERM
