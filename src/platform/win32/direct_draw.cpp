@@ -22,8 +22,6 @@ static_assert(sizeof(DDPIXELFORMAT) == 32);
 // 64-bit one, where DirectDraw expects the larger size.
 static_assert(sizeof(void*) != 4 || sizeof(DDSURFACEDESC) == 108);
 
-using DirectDrawCreateFunction = HRESULT(WINAPI*)(GUID*, IDirectDraw**, IUnknown*);
-
 // The module's process-wide state.
 struct DirectDrawState {
   bool notReady = true;
@@ -37,6 +35,7 @@ struct DirectDrawState {
 };
 
 DirectDrawState state;
+DirectDrawCreateFunction createForTesting = nullptr;
 
 void ReleasePrimary() {
   if (state.primary == nullptr) return;
@@ -53,10 +52,13 @@ void UnloadLibrary() {
 // DirectDrawCreate from DDRAW.DLL, loaded here so that a system without
 // DirectX still runs the program (on the bitmap path).
 IDirectDraw* CreateDirectDraw() {
-  state.library = LoadLibraryA("DDRAW.DLL");
-  if (state.library == nullptr) return nullptr;
-  const auto create = reinterpret_cast<DirectDrawCreateFunction>(
-      reinterpret_cast<void*>(GetProcAddress(state.library, "DirectDrawCreate")));
+  DirectDrawCreateFunction create = createForTesting;
+  if (create == nullptr) {
+    state.library = LoadLibraryA("DDRAW.DLL");
+    if (state.library == nullptr) return nullptr;
+    create = reinterpret_cast<DirectDrawCreateFunction>(
+        reinterpret_cast<void*>(GetProcAddress(state.library, "DirectDrawCreate")));
+  }
   IDirectDraw* object = nullptr;
   if (create == nullptr || FAILED(create(nullptr, &object, nullptr))) return nullptr;
   return object;
@@ -190,5 +192,7 @@ bool FlipPage() {
 }
 
 IDirectDrawSurface* PrimarySurface() { return state.primary; }
+
+void SetDirectDrawCreateForTesting(DirectDrawCreateFunction create) { createForTesting = create; }
 
 }  // namespace zm::win32

@@ -62,4 +62,9 @@ bool FlipPage();
 // The primary surface of the current video mode, or null when none is set.
 IDirectDrawSurface* PrimarySurface();
 
+// Test seam: DirectDrawStartup creates its object through `create` instead
+// of DDRAW.DLL's DirectDrawCreate; null goes back to the library.
+using DirectDrawCreateFunction = HRESULT(WINAPI*)(GUID*, IDirectDraw**, IUnknown*);
+void SetDirectDrawCreateForTesting(DirectDrawCreateFunction create);
+
 }  // namespace zm::win32
