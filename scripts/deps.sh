@@ -9,6 +9,8 @@ packages=(
   libpng-dev libwebp-dev
   imagemagick locales
   g++-aarch64-linux-gnu qemu-user
+  mingw-w64 g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix wine64
+  xvfb xdotool x11-utils x11-xserver-utils xserver-xorg-core xserver-xorg-video-dummy
 )
 
 sudo_if_needed() {

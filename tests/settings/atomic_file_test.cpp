@@ -23,7 +23,7 @@ class AtomicFileTest : public ::testing::Test {
   void ExpectOnlyFile(const std::string& path) {
     int count = 0;
     for (const auto& entry : std::filesystem::directory_iterator(dir_.path())) {
-      EXPECT_EQ(entry.path().string(), path);
+      EXPECT_EQ(entry.path(), std::filesystem::path(path));  // either separator
       ++count;
     }
     EXPECT_EQ(count, 1);

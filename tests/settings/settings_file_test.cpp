@@ -22,6 +22,16 @@ using testing::ReadBytes;
 using testing::TempDirectory;
 using testing::WriteBytes;
 
+// A file the saver creates ends its lines the platform's way.
+std::string NativeLines(std::string text) {
+#ifdef _WIN32
+  for (size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + 2)) {
+    text.insert(at, 1, '\r');
+  }
+#endif
+  return text;
+}
+
 class SettingsFileTest : public ::testing::Test {
  protected:
   void SetUp() override { ResetState(); }
@@ -123,8 +133,9 @@ TEST_F(SettingsFileTest, NewFileHoldsTheKeysInRecordOrder) {
   Show_All = false;
   SaveSettings(Exe());
   EXPECT_EQ(ReadBytes(Ini()),
-            "[BASIC_PARAMETERS]\nPATTERN_MODE=-3\nSHAPE_SPEED=0.1\nuse_DirectX=1\nHeight=768\n"
-            "Width=1024\nRefreshRate=60\nBitPerPix=16\n\n[PATTERNS]\nPattern=5\nShow_All=0\n");
+            NativeLines(
+                "[BASIC_PARAMETERS]\nPATTERN_MODE=-3\nSHAPE_SPEED=0.1\nuse_DirectX=1\nHeight=768\n"
+                "Width=1024\nRefreshRate=60\nBitPerPix=16\n\n[PATTERNS]\nPattern=5\nShow_All=0\n"));
 }
 
 TEST_F(SettingsFileTest, ValuesRoundTrip) {
@@ -164,8 +175,8 @@ TEST_F(SettingsFileTest, DialogSectionSharesTheFileAndComesFirstWhenItCreatesIt)
   dialog.Save(Exe());
   SaveSettings(Exe());
   const std::string text = ReadBytes(Ini());
-  EXPECT_EQ(text.rfind("[SETUP_DIALOG]\nShapeSpeed=12\nUseDirectX=1\nItem=-1\nAll_Materials=0\n\n"
-                       "[BASIC_PARAMETERS]\n",
+  EXPECT_EQ(text.rfind(NativeLines("[SETUP_DIALOG]\nShapeSpeed=12\nUseDirectX=1\nItem=-1\n"
+                                   "All_Materials=0\n\n[BASIC_PARAMETERS]\n"),
                        0),
             0u)
       << text;
