@@ -246,12 +246,14 @@ TEST_F(SetupDialogTest, OkStoresTheDialogsSectionFirstAndALaterCancelStoresNothi
     EXPECT_EQ(screen.StateChanged, 0);
   });
   const std::string stored = Settings();
-  EXPECT_EQ(stored.rfind("[SETUP_DIALOG]", 0), 0u);
+  std::string lines = stored;
+  std::erase(lines, '\r');  // Windows ends the lines it writes with CR LF
+  EXPECT_EQ(lines.rfind("[SETUP_DIALOG]", 0), 0u);
   for (const char* line : {"ShapeSpeed=20", "UseDirectX=0", "Item=3", "All_Materials=0",
                            "SHAPE_SPEED=2\n", "Pattern=5", "Show_All=0"}) {
-    EXPECT_NE(stored.find(line), std::string::npos) << line;
+    EXPECT_NE(lines.find(line), std::string::npos) << line;
   }
-  EXPECT_LT(stored.find("[BASIC_PARAMETERS]"), stored.find("[PATTERNS]"));
+  EXPECT_LT(lines.find("[BASIC_PARAMETERS]"), lines.find("[PATTERNS]"));
   const std::string state = ReadBytes(files.state);
   EXPECT_FALSE(state.empty());
 

@@ -1,7 +1,8 @@
 #include "platform/win32/program_folders.h"
 
-#include <shlobj.h>
 #include <windows.h>
+// windows.h first: the shell headers need its types.
+#include <shlobj.h>
 
 #include <string>
 

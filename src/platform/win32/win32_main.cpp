@@ -1,7 +1,8 @@
 // The Windows screen saver's entry: the system starts it with /s, /p HWND,
 // /c or /a HWND.
-#include <shellapi.h>
 #include <windows.h>
+// windows.h first: the shell headers need its types.
+#include <shellapi.h>
 
 #include <string>
 
