@@ -12,14 +12,15 @@
 # GetFlipStatus work. Leaving the exclusive level restores the desktop mode.
 # A Wine process that is killed does not restore the mode.
 #
-# Usage: ddraw_probe.sh PROBE_EXE OUTDIR
+# Usage: ddraw_probe.sh OUTDIR PROBE_EXE
 set -euo pipefail
-probe=$1
+out=$1
+probe=$2
 source "$(dirname "$0")/harness.sh"
-zm_harness_init "$2/ddraw_probe"
+zm_harness_init "$out/ddraw_probe"
 zm_start_xorg_dummy
 desktop=$(zm_screen_size)
-zm_wine_prefix "$2/wineprefix"
+zm_wine_prefix "$out/wineprefix"
 
 handshake="$ZM_OUT/handshake"
 mkdir -p "$handshake"
