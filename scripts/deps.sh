@@ -9,6 +9,9 @@ packages=(
   libpng-dev libwebp-dev
   imagemagick locales
   g++-aarch64-linux-gnu qemu-user
+  libx11-dev libxext-dev libxrandr-dev libgtk-3-dev
+  xvfb xserver-xorg-core xserver-xorg-video-dummy xdotool x11-utils x11-xserver-utils xscreensaver
+  procps passwd util-linux python3
 )
 
 sudo_if_needed() {
