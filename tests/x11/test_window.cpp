@@ -2,10 +2,10 @@
 // given size, its id printed on standard output; destroyed when standard
 // input reaches its end.
 #include <X11/Xlib.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
-#include <unistd.h>
 
 int main(int argc, char** argv) {
   Display* display = XOpenDisplay(nullptr);

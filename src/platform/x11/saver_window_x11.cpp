@@ -160,11 +160,17 @@ void SaverWindowX11::MakeVisible() {
   if (!Owned() || closed_) return;
   ApplyGeometry();
   XMapRaised(x_.display(), window_);
-  // Wait for the map, so that grabs and the first frame find it viewable.
+  // Wait for the map (a window manager may take a moment), so that grabs
+  // and the first frame find it viewable; other events stay queued.
   XEvent event;
-  while (!mapped_ && EndingSignal() == 0) {
-    XWindowEvent(x_.display(), window_, StructureNotifyMask, &event);
-    if (event.type == MapNotify) mapped_ = true;
+  const long long until = NowMs() + 2000;
+  while (!mapped_ && EndingSignal() == 0 && NowMs() < until) {
+    if (XCheckTypedWindowEvent(x_.display(), window_, MapNotify, &event)) {
+      mapped_ = true;
+    } else {
+      WaitForEvents(nullptr, 20);
+      XEventsQueued(x_.display(), QueuedAfterReading);
+    }
   }
 }
 
