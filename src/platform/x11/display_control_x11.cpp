@@ -58,7 +58,8 @@ bool DisplayControlX11::SetVideoMode(int32_t width, int32_t height, int32_t bits
   if (!ready_ || bitsPerPixel != serverBits_) return false;
   const OutputMode* mode = FindMode(width, height, refreshRate);
   if (mode == nullptr) return false;
-  if (mode->id != (switched_ ? current_->id : desktop_->mode)) {
+  const RRMode showing = current_ != nullptr ? current_->id : desktop_->mode;
+  if (mode->id != showing) {
     switched_ = true;  // a failed switch may have changed something: restore it
     if (!SetCrtcMode(x_.display(), x_.root(), *desktop_, mode->id)) return false;
   }
