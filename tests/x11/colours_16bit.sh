@@ -12,8 +12,8 @@ still_frame() {
   export XDG_CONFIG_HOME=$WORK/config$1
   "$ZM" /s -seed 4242 -speed 0 -material 8 &
   local pid=$!; run_pids+=("$pid")
-  wait_for_window "Zelk Mirv" 30 || fail "no saver window at depth $1"
-  sleep 1
+  wait_for_viewable "Zelk Mirv" 60 || fail "no saver window at depth $1"
+  sleep 0.5
   shot "still-$1"
   xdotool key Escape
   wait_gone "$pid" 5 || fail "a key did not end the run at depth $1"

@@ -21,8 +21,8 @@ note "desktop mode $desktop"
 switched_run() {
   "$ZM" /s &
   local pid=$!; run_pids+=("$pid")
-  wait_for_window "Zelk Mirv" 30 || fail "$1: no saver window"
-  sleep 1.5
+  wait_for_viewable "Zelk Mirv" 60 || fail "$1: no saver window"
+  sleep 0.5
   [ "$(current_mode)" = 640x480 ] || fail "$1: the output shows $(current_mode), not 640x480"
   shot "$1"
   not_black "$1"

@@ -14,8 +14,8 @@ start=$(now_ms)
 pid=$!; run_pids+=("$pid")
 wait_for_window "ZELK MIRV" 10 || fail "no wait dialog on a first start"
 shot wait-dialog
-wait_for_window "Zelk Mirv" 30 || fail "the saver window never came"
-sleep 1.5
+wait_for_viewable "Zelk Mirv" 60 || fail "the saver window never came"
+sleep 0.5
 shot frame-a
 sleep 1
 shot frame-b
@@ -36,7 +36,7 @@ note "second run continues the stored pattern"
 stored=$(stat -c "%i %y" "$files/Zelk_Mirv.par")
 "$ZM" -s &
 pid=$!; run_pids+=("$pid")
-wait_for_window "Zelk Mirv" 10 || fail "the second run showed no window"
+wait_for_viewable "Zelk Mirv" 10 || fail "the second run showed no window"
 xwininfo -root -tree | grep -q '"ZELK MIRV"' && fail "the second run showed the wait dialog"
 sleep 1
 shot second-run

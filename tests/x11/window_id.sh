@@ -21,8 +21,7 @@ draw_into() {
   local args=(${form//%/$((id))})
   "$ZM" "${args[@]}" -fps 7>&- 2>"$OUT/$label.stderr" &
   local pid=$!; run_pids+=("$pid")
-  sleep 1.5
-  shot "$label-a" "$id"
+  shot_not_black "$label-a" 20 "$id"
   sleep 0.5
   shot "$label-b" "$id"
   not_black "$label-a"
@@ -61,7 +60,7 @@ note "a display without MIT-SHM: plain images"
 start_server noshm Xvfb :@ -screen 0 320x240x24 -nolisten tcp -extension MIT-SHM || finish
 "$ZM" -window 2>"$OUT/noshm.stderr" &
 pid=$!; run_pids+=("$pid")
-wait_for_window "Zelk Mirv" 30 || fail "no window without MIT-SHM"
+wait_for_viewable "Zelk Mirv" 60 || fail "no window without MIT-SHM"
 sleep 1
 shot noshm
 not_black noshm

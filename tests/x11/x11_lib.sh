@@ -79,6 +79,29 @@ wait_for_window() {
   return 1
 }
 
+# wait_for_viewable NAME [SECONDS]: until the window of that name is mapped
+# (the saver maps its window once the first patterns are ready).
+wait_for_viewable() {
+  local _
+  for _ in $(seq 1 $(( ${2:-30} * 10 ))); do
+    xwininfo -name "$1" 2>/dev/null | grep -q "IsViewable" && return 0
+    sleep 0.1
+  done
+  return 1
+}
+
+# shot_not_black LABEL [SECONDS] [WINDOW]: screenshots until one is not black.
+shot_not_black() {
+  local _
+  for _ in $(seq 1 $(( ${2:-30} * 2 ))); do
+    import -window "${3:-root}" "$OUT/$1.png" 2>/dev/null &&
+      [ "$(mean_of "$OUT/$1.png")" -gt 20 ] && return 0
+    sleep 0.5
+  done
+  fail "$1 stayed black"
+  return 1
+}
+
 # wait_gone PID SECONDS: until the process ends; its exit status in $gone_status.
 wait_gone() {
   local _

@@ -36,8 +36,7 @@ start=$(now_ms)
 as_user xscreensaver-command -activate >>"$OUT/daemon.log" 2>&1 || fail "the daemon did not take -activate"
 for _ in $(seq 1 100); do pgrep -u "$user" -f "bin/zelk-mirv --root" >/dev/null && break; sleep 0.1; done
 pgrep -u "$user" -f "bin/zelk-mirv --root" >/dev/null || fail "the daemon did not start zelk-mirv --root"
-sleep 5
-shot daemon-a
+shot_not_black daemon-a 60
 sleep 1
 shot daemon-b
 not_black daemon-a
