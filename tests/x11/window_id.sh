@@ -7,8 +7,8 @@ source "$(dirname "$0")/x11_lib.sh"
 start_server xvfb Xvfb :@ -screen 0 640x480x24 -nolisten tcp || finish
 export XDG_CONFIG_HOME=$WORK/config
 
-# draw_into FORM LABEL: runs the program on a fresh window given as FORM
-# ("@" for its id in hexadecimal, "%" in decimal) until it is destroyed.
+# draw_into COMMAND LABEL: runs COMMAND on a fresh window ("@" stands for
+# its id in hexadecimal, "%" in decimal) until the window is destroyed.
 draw_into() {
   local form=$1 label=$2
   mkfifo "$WORK/$label.fifo"
@@ -19,7 +19,7 @@ draw_into() {
   local id; id=$(cat "$WORK/$label.id")
   local form=${form//@/$id}
   local args=(${form//%/$((id))})
-  "$ZM" "${args[@]}" -fps 7>&- 2>"$OUT/$label.stderr" &
+  "${args[@]}" -fps 7>&- 2>"$OUT/$label.stderr" &
   local pid=$!; run_pids+=("$pid")
   shot_not_black "$label-a" 20 "$id"
   sleep 0.5
@@ -34,9 +34,14 @@ draw_into() {
   note "$label: ended $(( $(now_ms) - start )) ms after its window"
 }
 
-draw_into "-window-id @" window-id-hex
-draw_into "/p %" preview-decimal
+draw_into "$ZM -window-id @" window-id-hex
+draw_into "$ZM /p %" preview-decimal
 [ -e "$XDG_CONFIG_HOME" ] && fail "a drawing into someone else's window wrote files: $(find "$XDG_CONFIG_HOME")"
+
+note "-root into the daemon's window: a first start, and the state stored at the end"
+export XDG_CONFIG_HOME=$WORK/root-config
+draw_into "env XSCREENSAVER_WINDOW=@ $ZM -root" daemon-window
+[ -s "$XDG_CONFIG_HOME/zelk-mirv/Zelk_Mirv.par" ] || fail "-root stored no state when its window went"
 
 note "a window id that names no window"
 "$ZM" --window-id 0x7fffff0 2>"$WORK/err"; status=$?

@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "platform/x11/run_signals.h"
+#include "platform/x11/x_connection.h"
 
 namespace zm::x11 {
 
@@ -17,7 +18,9 @@ bool GtkReady() {
   static const bool ready = [] {
     // No accessibility bus is wanted for a progress bar, nor its warning.
     setenv("NO_AT_BRIDGE", "1", 0);
-    return gtk_init_check(nullptr, nullptr) != FALSE;
+    const bool started = gtk_init_check(nullptr, nullptr) != FALSE;
+    ReclaimErrorHandler();
+    return started;
   }();
   return ready;
 }

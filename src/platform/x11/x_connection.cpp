@@ -12,8 +12,13 @@ namespace {
 
 int lastError = 0;
 XID lastErrorResource = 0;
+Display* ourDisplay = nullptr;
+XErrorHandler othersHandler = nullptr;
 
-int RecordError(Display*, XErrorEvent* event) {
+// Errors on the program's own connection are recorded; those of another
+// library's connection (GTK's) go to the handler that library installed.
+int RecordError(Display* display, XErrorEvent* event) {
+  if (display != ourDisplay && othersHandler != nullptr) return othersHandler(display, event);
   lastError = event->error_code;
   lastErrorResource = event->resourceid;
   return 0;
@@ -37,6 +42,7 @@ XConnection::XConnection() {
     throw RunFailure(std::string("cannot open the X display '") + name + "'", 2);
   }
   screen_ = DefaultScreen(display_);
+  ourDisplay = display_;
   XSetErrorHandler(&RecordError);
   XSetIOErrorHandler(&ConnectionLost);
 }
@@ -64,6 +70,11 @@ PixelFormat XConnection::FormatOf(const Visual* visual, int depth) const {
   format.greenMask = static_cast<uint32_t>(visual->green_mask);
   format.blueMask = static_cast<uint32_t>(visual->blue_mask);
   return format;
+}
+
+void ReclaimErrorHandler() {
+  const XErrorHandler current = XSetErrorHandler(&RecordError);
+  if (current != &RecordError) othersHandler = current;
 }
 
 int SyncAndTakeError(Display* display) {

@@ -48,6 +48,11 @@ class XConnection {
   int screen_ = 0;
 };
 
+// Xlib has one error handler per process: a library that installs its own
+// (GTK does when it starts) calls this afterwards, so the program's
+// connection keeps its handler and the library's errors still reach it.
+void ReclaimErrorHandler();
+
 // The last protocol error since the previous call (its code, 0 if none),
 // after a round trip, so that errors of requests sent before are in.
 int SyncAndTakeError(Display* display);
