@@ -6,7 +6,7 @@
 source "$(dirname "$0")/x11_lib.sh"
 conf=$4
 [ "$(id -u)" -eq 0 ] || { echo "SKIP: the dummy X server needs root"; exit 0; }
-start_server xorg Xorg :@ -config "$conf" -logfile "$WORK/xorg.log" -noreset -nolisten tcp \
+start_server xorg Xorg :@ -config "$conf" -logfile "$OUT/xorg.log" -noreset -nolisten tcp \
   -novtswitch -sharevts || finish
 export XDG_CONFIG_HOME=$WORK/config
 mkdir -p "$XDG_CONFIG_HOME/zelk-mirv"
