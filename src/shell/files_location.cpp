@@ -14,3 +14,19 @@ std::string ChooseFilesFolder(const std::string& programDirectory, const std::st
 }
 
 }  // namespace zm
+
+namespace zm {
+
+std::string XdgFilesFolder(const char* xdgConfigHome, const char* home) {
+  const auto withSlash = [](std::string path) {
+    if (path.back() != '/') path += '/';
+    return path;
+  };
+  if (xdgConfigHome != nullptr && xdgConfigHome[0] == '/') {
+    return withSlash(xdgConfigHome) + "zelk-mirv/";
+  }
+  if (home != nullptr && home[0] == '/') return withSlash(home) + ".config/zelk-mirv/";
+  return "";
+}
+
+}  // namespace zm

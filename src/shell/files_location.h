@@ -16,3 +16,14 @@ std::string ChooseFilesFolder(const std::string& programDirectory, const std::st
                               FileSystem& files);
 
 }  // namespace zm
+
+namespace zm {
+
+// The per-user folder of the program's files on a desktop that follows the
+// XDG base directories: "$XDG_CONFIG_HOME/zelk-mirv/", or
+// "$HOME/.config/zelk-mirv/" when XDG_CONFIG_HOME is unset, empty or not an
+// absolute path. Takes the two environment values (null when unset); "" when
+// neither gives a folder.
+std::string XdgFilesFolder(const char* xdgConfigHome, const char* home);
+
+}  // namespace zm

@@ -18,7 +18,7 @@ bool WaitUntilVisible(PreviewHost& host) {
 
 }  // namespace
 
-bool RunPreviewLoop(PreviewHost& host) {
+bool RunPreviewLoop(PreviewHost& host, const SettingsOverrides& overrides) {
   if (!WaitUntilVisible(host)) return false;
   // One pixel more than the window each way; the extra row and column fall
   // outside it when drawn.
@@ -28,6 +28,7 @@ bool RunPreviewLoop(PreviewHost& host) {
   const BitmapView bitmap = host.CreateBitmap(width, height);
   SaverSettings.SHAPE_SPEED = 1.0;
   SaverSettings.PATTERN_MODE = 0;
+  ApplyPreviewOverrides(overrides);
 
   Shape shape;
   shape.Resize(bitmap.width, bitmap.height);

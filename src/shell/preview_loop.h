@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "render/bitmap_view.h"
+#include "shell/settings_overrides.h"
 
 namespace zm {
 
@@ -39,7 +40,8 @@ constexpr uint32_t kPreviewFramePauseMs = 20;
 // The preview: waits until the window is visible (giving up after 10 s),
 // then draws the ornament into it, one frame and a 20 ms pause at a time,
 // until the window is hidden or destroyed. It reads and writes no file; it
-// sets SHAPE_SPEED to 1 and PATTERN_MODE to 0. False when it gave up.
-bool RunPreviewLoop(PreviewHost& host);
+// sets SHAPE_SPEED to 1 and PATTERN_MODE to 0, then takes the speed and
+// material choice given on the command line, if any. False when it gave up.
+bool RunPreviewLoop(PreviewHost& host, const SettingsOverrides& overrides = {});
 
 }  // namespace zm

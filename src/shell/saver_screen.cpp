@@ -25,6 +25,7 @@ void SaverScreen::FormCreate() {
   StateChanged = 0;
   Rendering = 0;
   LoadSettingsFile(files_.settings);
+  overridden_.Apply(overrides_);
   PrepareFrameBitmap();
   LoadOrGeneratePattern();
 }

@@ -7,6 +7,7 @@
 #include "shell/password_check.h"
 #include "shell/program_files.h"
 #include "shell/saver_window.h"
+#include "shell/settings_overrides.h"
 
 namespace zm {
 
@@ -42,6 +43,9 @@ class SaverScreen {
   void ApplyFrameSize();
 
   const ProgramFiles& Files() const { return files_; }
+  // Settings given on the command line: laid over the file's values at
+  // creation; the file keeps its own values when the settings are stored.
+  void SetOverrides(const SettingsOverrides& overrides) { overrides_ = overrides; }
 
   // Reference pointer position of the move-to-exit rule; -1 = not yet taken.
   int32_t LastMouseX = -1;
@@ -71,6 +75,8 @@ class SaverScreen {
   DisplayControl& display_;
   PasswordServices& passwords_;
   ProgramFiles files_;
+  SettingsOverrides overrides_;
+  OverriddenSettings overridden_;
   // Set from an exit request until the run goes on or the window is
   // activated again: input meanwhile starts no second request.
   bool exitUnderWay_ = false;

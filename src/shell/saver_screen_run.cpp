@@ -133,6 +133,7 @@ void SaverScreen::FormDestroy() {
   if (RunMode == rmSaver) StateChanged = 1;  // a saver run always stores
   if (FileExists(files_.state) && !StateChanged) return;
   Engine.SaveState(files_.state);
+  overridden_.PutBack();
   SaveSettingsFile(files_.settings);
 }
 

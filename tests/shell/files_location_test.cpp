@@ -51,3 +51,18 @@ TEST(FilesLocation, APortableCopyKeepsItsFilesAndAnInstalledOneUsesTheUserFolder
 
 }  // namespace
 }  // namespace zm
+
+namespace zm {
+namespace {
+
+TEST(FilesLocation, XdgFolderPrefersAnAbsoluteConfigHomeThenHome) {
+  EXPECT_EQ(XdgFilesFolder("/cfg", "/home/u"), "/cfg/zelk-mirv/");
+  EXPECT_EQ(XdgFilesFolder("/cfg/", "/home/u"), "/cfg/zelk-mirv/");
+  EXPECT_EQ(XdgFilesFolder(nullptr, "/home/u"), "/home/u/.config/zelk-mirv/");
+  EXPECT_EQ(XdgFilesFolder("", "/home/u/"), "/home/u/.config/zelk-mirv/");
+  EXPECT_EQ(XdgFilesFolder("relative/cfg", "/home/u"), "/home/u/.config/zelk-mirv/");
+  EXPECT_EQ(XdgFilesFolder(nullptr, nullptr), "");
+}
+
+}  // namespace
+}  // namespace zm

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "materials/material_choice.h"
 #include "render/pattern_state_file.h"
 #include "settings/saver_settings.h"
 #include "settings/temp_directory.h"
@@ -254,6 +255,30 @@ TEST_F(SaverScreenTest, APreviewFromTheSetupDialogEndsWithoutAPasswordAndKeepsIt
   std::filesystem::remove(dir.File("zelk_mirv.ini"));
   s.FormDestroy();
   EXPECT_FALSE(std::filesystem::exists(dir.File("zelk_mirv.ini")));
+}
+
+}  // namespace
+}  // namespace zm
+
+namespace zm {
+namespace {
+
+TEST_F(SaverScreenTest, CommandLineSettingsHoldForTheRunAndTheFileKeepsItsOwn) {
+  WriteSettings("[BASIC_PARAMETERS]\nuse_DirectX=0\nSHAPE_SPEED=1.5\n[PATTERNS]\nShow_All=1\n");
+  SettingsOverrides overrides;
+  overrides.speed = 0.25;
+  overrides.material = 3;
+  screen.emplace(window, display, passwords, FilesIn(dir.Prefix()));
+  screen->SetOverrides(overrides);
+  screen->FormCreate();
+  EXPECT_EQ(SaverSettings.SHAPE_SPEED, 0.25);
+  EXPECT_FALSE(AllColorsSelected());
+  screen->FormActivate();
+  screen->FormKeyDown();
+  Finish();
+  const std::string settings = Settings();
+  EXPECT_NE(settings.find("SHAPE_SPEED=1.5"), std::string::npos) << settings;
+  EXPECT_NE(settings.find("Show_All=1"), std::string::npos) << settings;
 }
 
 }  // namespace

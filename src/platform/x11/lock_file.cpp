@@ -1,0 +1,39 @@
+#include "platform/x11/lock_file.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+
+namespace zm::x11 {
+
+namespace {
+
+std::string LockPath(const std::string& key) {
+  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+  std::string name;
+  for (char c : key) name += (c == '/' || c == ' ') ? '_' : c;
+  if (runtime != nullptr && runtime[0] == '/') return std::string(runtime) + "/zelk-mirv-" + name;
+  return "/tmp/zelk-mirv-" + std::to_string(getuid()) + "-" + name;
+}
+
+}  // namespace
+
+LockFile::Result LockFile::Acquire(const std::string& key) {
+  Release();
+  fd_ = open(LockPath(key).c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+  if (fd_ < 0) return Result::kUnavailable;
+  if (flock(fd_, LOCK_EX | LOCK_NB) == 0) return Result::kCreated;
+  const bool held = errno == EWOULDBLOCK;
+  Release();
+  return held ? Result::kAlreadyRunning : Result::kUnavailable;
+}
+
+void LockFile::Release() {
+  if (fd_ >= 0) close(fd_);
+  fd_ = -1;
+}
+
+}  // namespace zm::x11

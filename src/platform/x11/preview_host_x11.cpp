@@ -1,0 +1,91 @@
+#include "platform/x11/preview_host_x11.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "display/pixel_packing.h"
+#include "platform/x11/run_signals.h"
+
+namespace zm::x11 {
+
+PreviewHostX11::PreviewHostX11(XConnection& x, Window parent, FpsOverlay& fps)
+    : x_(x), parent_(parent), fps_(fps) {
+  Display* d = x_.display();
+  SyncAndTakeError(d);
+  XWindowAttributes attributes{};
+  const Status found = XGetWindowAttributes(d, parent, &attributes);
+  if (SyncAndTakeError(d) != 0 || found == 0) {
+    char text[80];
+    std::snprintf(text, sizeof(text), "there is no window 0x%lx to draw into", parent);
+    throw RunFailure(text, 1);
+  }
+  visual_ = attributes.visual;
+  depth_ = attributes.depth;
+  x0_ = attributes.x;
+  y0_ = attributes.y;
+  width_ = attributes.width;
+  height_ = attributes.height;
+  viewable_ = attributes.map_state == IsViewable;
+  format_ = x_.FormatOf(visual_, depth_);
+  XSelectInput(d, parent, StructureNotifyMask);
+  gc_ = XCreateGC(d, parent, 0, nullptr);
+  if (SyncAndTakeError(d) != 0) gone_ = true;
+}
+
+PreviewHostX11::~PreviewHostX11() {
+  image_.reset();
+  if (gc_ != nullptr) XFreeGC(x_.display(), gc_);
+  XSync(x_.display(), False);
+}
+
+WindowRect PreviewHostX11::ParentRect() {
+  // Right and bottom lie just outside, as the preview loop expects.
+  return {x0_, y0_, x0_ + width_, y0_ + height_};
+}
+
+void PreviewHostX11::ProcessMessages() {
+  Display* d = x_.display();
+  XEvent event;
+  while (XPending(d) > 0) {
+    XNextEvent(d, &event);
+    if (event.xany.window != parent_) continue;
+    if (event.type == DestroyNotify) gone_ = true;
+    if (event.type == UnmapNotify) viewable_ = false;
+    if (event.type == MapNotify) viewable_ = true;
+  }
+  if (WindowFailed(parent_)) gone_ = true;
+  // Ended from outside: the loop ends as if the window had gone.
+  if (EndingSignal() != 0) gone_ = true;
+}
+
+BitmapView PreviewHostX11::CreateBitmap(int32_t width, int32_t height) {
+  image_ = std::make_unique<ImageBuffer>(x_.display(), visual_, depth_, width, height);
+  bitmapWidth_ = width;
+  bitmapHeight_ = height;
+  bitmap_.assign(static_cast<size_t>(std::max(width, 1)) * std::max(height, 1), 0);
+  return BitmapView{reinterpret_cast<uint8_t*>(bitmap_.data()), ptrdiff_t{width} * 4, width,
+                    height};
+}
+
+void PreviewHostX11::DrawBitmap() {
+  if (image_ == nullptr || !image_->Valid() || gone_) return;
+  for (int32_t y = 0; y < bitmapHeight_; ++y) {
+    PackPixels(bitmap_.data() + static_cast<size_t>(y) * bitmapWidth_, bitmapWidth_, format_,
+               image_->Data() + static_cast<ptrdiff_t>(y) * image_->Pitch());
+  }
+  image_->Put(parent_, gc_);
+  fps_.FrameShown(x_.display(), parent_);
+}
+
+// The pause polls: a signal or the window's events end it early only in
+// the sense that the next test of the loop sees them.
+void PreviewHostX11::Sleep(uint32_t milliseconds) {
+  const long long until = NowMs() + milliseconds;
+  for (long long left = milliseconds; left > 0 && EndingSignal() == 0; left = until - NowMs()) {
+    WaitForEvents(nullptr, static_cast<int>(left));
+  }
+}
+
+uint64_t PreviewHostX11::Milliseconds() { return static_cast<uint64_t>(NowMs()); }
+
+}  // namespace zm::x11

@@ -1,0 +1,152 @@
+#include "platform/x11/program_host_x11.h"
+
+#include <pwd.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "base/file_system.h"
+#include "platform/x11/display_control_x11.h"
+#include "platform/x11/preview_host_x11.h"
+#include "platform/x11/saver_window_x11.h"
+#include "shell/files_location.h"
+#include "shell/saver_screen.h"
+
+namespace zm::x11 {
+
+namespace {
+
+// No saver password on X11: the screen locker does the locking, so the
+// desktop settings "cannot be opened" and every exit is allowed.
+class NoPasswords : public PasswordServices {
+ public:
+  bool OpenDesktopSettings() override { return false; }
+  void CloseDesktopSettings() override {}
+  std::optional<uint32_t> ReadUsePasswordFlag() override { return std::nullopt; }
+  std::optional<bool> VerifyPassword() override { return std::nullopt; }
+  void ShowCursor(bool) override {}
+};
+
+std::string HomeFolder() {
+  const char* home = std::getenv("HOME");
+  if (home != nullptr && home[0] == '/') return home;
+  const passwd* user = getpwuid(getuid());
+  return user != nullptr && user->pw_dir != nullptr ? user->pw_dir : "";
+}
+
+// The settings and state files in the user's configuration folder, which a
+// run that may store them creates when it is missing.
+ProgramFiles FilesForThisRun(bool create) {
+  const std::string home = HomeFolder();
+  const std::string folder =
+      XdgFilesFolder(std::getenv("XDG_CONFIG_HOME"), home.empty() ? nullptr : home.c_str());
+  if (create && !folder.empty()) Files().CreateDirectories(folder);
+  return FilesIn(folder);
+}
+
+const char* DisplayName() {
+  const char* name = std::getenv("DISPLAY");
+  return name != nullptr ? name : "";
+}
+
+}  // namespace
+
+XConnection& ProgramHostX11::Connection() {
+  if (!connection_) connection_ = std::make_unique<XConnection>();
+  return *connection_;
+}
+
+// -root draws into the daemon's window when it names one, else the root.
+unsigned long ProgramHostX11::ForeignWindow() {
+  if (line_.target == DrawTarget::kWindowId) return line_.windowId;
+  if (line_.target != DrawTarget::kRoot) return 0;
+  const char* named = std::getenv("XSCREENSAVER_WINDOW");
+  if (named != nullptr && named[0] != '\0') {
+    char* end = nullptr;
+    const unsigned long id = std::strtoul(named, &end, 0);
+    if (end != named && *end == '\0' && id != 0) return id;
+  }
+  return Connection().root();
+}
+
+ProgramHost::InstanceLock ProgramHostX11::CreateInstanceLock() {
+  std::string key = std::string(DisplayName()) + "-";
+  if (line_.target == DrawTarget::kRoot || line_.target == DrawTarget::kWindowId) {
+    const char* named = std::getenv("XSCREENSAVER_WINDOW");
+    key += line_.target == DrawTarget::kWindowId ? "window-" + std::to_string(line_.windowId)
+           : named != nullptr                    ? std::string("root-") + named
+                                                 : "root";
+  } else {
+    key += "screen";
+  }
+  switch (lock_.Acquire(key)) {
+    case LockFile::Result::kCreated:
+      return InstanceLock::kCreated;
+    case LockFile::Result::kAlreadyRunning:
+      return InstanceLock::kAlreadyRunning;
+    default:
+      return InstanceLock::kUnavailable;
+  }
+}
+
+void ProgramHostX11::Fail(const RunFailure& failure) {
+  std::fprintf(stderr, "zelk-mirv: %s\n", failure.what());
+  if (status_ == 0) status_ = failure.ExitStatus();
+}
+
+void ProgramHostX11::RunPreview(int64_t parentWindow) {
+  try {
+    XConnection& x = Connection();
+    FpsOverlay fps(line_.showFps);
+    PreviewHostX11 host(x, static_cast<Window>(parentWindow), fps);
+    if (!RunPreviewLoop(host, line_.overrides)) {
+      throw RunFailure("the window to draw into never became visible", 1);
+    }
+  } catch (const RunFailure& failure) {
+    Fail(failure);
+  }
+}
+
+void ProgramHostX11::RunSaver() {
+  try {
+    XConnection& x = Connection();
+    const bool fullScreen = line_.target == DrawTarget::kFullScreen;
+    FrameClock clock;
+    FpsOverlay fps(line_.showFps);
+    DisplayControlX11 display(x, fullScreen, clock, fps);
+    SaverWindowX11 window(x, line_.target, ForeignWindow(), display, clock, fps);
+    NoPasswords passwords;
+    SaverScreen screen(window, display, passwords, FilesForThisRun(true));
+    // Video modes are never switched in someone else's window nor for an
+    // ordinary one; the file keeps the user's choice for the full screen.
+    SettingsOverrides overrides = line_.overrides;
+    if (!fullScreen) overrides.videoMode = false;
+    screen.SetOverrides(overrides);
+    window.Attach(&screen);
+    screen.FormCreate();
+    window.MakeVisible();
+    screen.FormActivate();
+    window.RunLoop();
+    screen.FormDestroy();
+    window.Attach(nullptr);
+  } catch (const RunFailure& failure) {
+    Fail(failure);
+  }
+}
+
+// The setup dialog comes with a later version; until then say where the
+// settings are, so they can be edited by hand.
+void ProgramHostX11::RunConfigure() {
+  std::printf(
+      "Zelk Mirv: the setup dialog is not available in this version yet.\n"
+      "The settings are kept in %s\n",
+      FilesForThisRun(false).settings.c_str());
+}
+
+void ProgramHostX11::ShowErrorReport(const std::string& message) {
+  std::fprintf(stderr, "zelk-mirv: %s\n", message.c_str());
+  if (status_ == 0) status_ = 1;
+}
+
+}  // namespace zm::x11

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <X11/Xlib.h>
+
+namespace zm::x11 {
+
+// SIGTERM, SIGINT and SIGHUP end a run in order (the video mode restored, the
+// state stored) instead of killing it: the handlers only note the signal and
+// wake the event loop through a pipe.
+void CatchEndingSignals();
+// The signal that asked the run to end, or 0.
+int EndingSignal();
+// Ends the process as the signal would have, once the run has been wound up.
+[[noreturn]] void DieOfSignal(int signal);
+
+// Waits, without spinning, until the X connection has input, an ending
+// signal arrives, or `timeoutMs` passes (-1: no limit).
+void WaitForEvents(Display* display, int timeoutMs);
+
+// Monotonic milliseconds.
+long long NowMs();
+
+}  // namespace zm::x11

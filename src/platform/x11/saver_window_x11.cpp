@@ -1,0 +1,310 @@
+#include "platform/x11/saver_window_x11.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xutil.h>
+
+#include <algorithm>
+#include <cstdio>
+
+#include "display/pixel_packing.h"
+#include "platform/x11/run_signals.h"
+#include "settings/saver_settings.h"
+
+namespace zm::x11 {
+
+namespace {
+
+// The size of an ordinary window of our own (-window).
+constexpr int kWindowWidth = 640;
+constexpr int kWindowHeight = 480;
+constexpr long kOwnInput =
+    KeyPressMask | ButtonPressMask | PointerMotionMask | ExposureMask | StructureNotifyMask;
+
+Cursor BlankCursor(Display* display, Window window) {
+  char none[8] = {};
+  Pixmap empty = XCreateBitmapFromData(display, window, none, 8, 8);
+  XColor black{};
+  Cursor cursor = XCreatePixmapCursor(display, empty, empty, &black, &black, 0, 0);
+  XFreePixmap(display, empty);
+  return cursor;
+}
+
+}  // namespace
+
+SaverWindowX11::SaverWindowX11(XConnection& x, DrawTarget target, Window foreign,
+                               DisplayControlX11& display, FrameClock& clock, FpsOverlay& fps)
+    : x_(x), target_(target), display_(display), clock_(clock), fps_(fps) {
+  if (Owned()) {
+    CreateOwnWindow();
+  } else {
+    AdoptForeignWindow(foreign);
+  }
+  gc_ = XCreateGC(x_.display(), window_, 0, nullptr);
+  format_ = x_.FormatOf(visual_, depth_);
+  display_.SetTarget(window_, gc_, visual_, depth_);
+  clock_.SetRate(CurrentRefreshRate(x_.display(), x_.root()));
+}
+
+SaverWindowX11::~SaverWindowX11() {
+  image_.reset();
+  if (gc_ != nullptr) XFreeGC(x_.display(), gc_);
+  if (Owned() && window_ != 0 && !closed_) XDestroyWindow(x_.display(), window_);
+  if (blank_ != 0) XFreeCursor(x_.display(), blank_);
+  XSync(x_.display(), False);
+}
+
+void SaverWindowX11::CreateOwnWindow() {
+  Display* d = x_.display();
+  visual_ = DefaultVisual(d, x_.screen());
+  depth_ = DefaultDepth(d, x_.screen());
+  const bool full = target_ == DrawTarget::kFullScreen;
+  width_ = full ? x_.Width() : std::min(kWindowWidth, x_.Width());
+  height_ = full ? x_.Height() : std::min(kWindowHeight, x_.Height());
+  XSetWindowAttributes attributes{};
+  attributes.background_pixel = BlackPixel(d, x_.screen());
+  attributes.override_redirect = full ? True : False;
+  attributes.event_mask = kOwnInput;
+  window_ = XCreateWindow(d, x_.root(), 0, 0, width_, height_, 0, depth_, InputOutput, visual_,
+                          CWBackPixel | CWOverrideRedirect | CWEventMask, &attributes);
+  XStoreName(d, window_, "Zelk Mirv");
+  XClassHint hint{const_cast<char*>("zelk-mirv"), const_cast<char*>("Zelk-mirv")};
+  XSetClassHint(d, window_, &hint);
+  deleteWindow_ = XInternAtom(d, "WM_DELETE_WINDOW", False);
+  XSetWMProtocols(d, window_, &deleteWindow_, 1);
+  blank_ = BlankCursor(d, window_);
+}
+
+void SaverWindowX11::AdoptForeignWindow(Window foreign) {
+  Display* d = x_.display();
+  window_ = foreign;
+  SyncAndTakeError(d);
+  XWindowAttributes attributes{};
+  const Status found = XGetWindowAttributes(d, foreign, &attributes);
+  if (SyncAndTakeError(d) != 0 || found == 0) {
+    char text[80];
+    std::snprintf(text, sizeof(text), "there is no window 0x%lx to draw into", foreign);
+    throw RunFailure(text, 1);
+  }
+  visual_ = attributes.visual;
+  depth_ = attributes.depth;
+  width_ = attributes.width;
+  height_ = attributes.height;
+  mapped_ = attributes.map_state == IsViewable;
+  // Only structure events: another client (the daemon) may hold the input.
+  XSelectInput(d, foreign, StructureNotifyMask);
+}
+
+void SaverWindowX11::SizeFrameBitmap(int32_t width, int32_t height) {
+  image_ = std::make_unique<ImageBuffer>(x_.display(), visual_, depth_, width, height);
+  if (!image_->Valid()) image_.reset();
+  bitmapWidth_ = width;
+  bitmapHeight_ = height;
+  // The engine writes 0x00RRGGBB pixels: straight into the image when the
+  // server's format is that one, else into a buffer packed at each paint.
+  const bool direct = image_ != nullptr && IsNativeFormat(format_) &&
+                      image_->BitsPerPixel() == 32 && ImageByteOrder(x_.display()) == LSBFirst;
+  bitmap_.assign(direct ? 0 : static_cast<size_t>(std::max(width, 0)) * std::max(height, 0), 0);
+}
+
+BitmapView SaverWindowX11::FrameBitmap() {
+  if (bitmap_.empty() && image_ != nullptr) {
+    return BitmapView{image_->Data(), image_->Pitch(), bitmapWidth_, bitmapHeight_};
+  }
+  return BitmapView{reinterpret_cast<uint8_t*>(bitmap_.data()), ptrdiff_t{bitmapWidth_} * 4,
+                    bitmapWidth_, bitmapHeight_};
+}
+
+void SaverWindowX11::PaintFrameBitmap() {
+  if (image_ == nullptr || closed_) return;
+  if (!bitmap_.empty()) {
+    for (int32_t y = 0; y < bitmapHeight_; ++y) {
+      PackPixels(bitmap_.data() + static_cast<size_t>(y) * bitmapWidth_, bitmapWidth_, format_,
+                 image_->Data() + static_cast<ptrdiff_t>(y) * image_->Pitch());
+    }
+  }
+  image_->Put(window_, gc_);
+  fps_.FrameShown(x_.display(), window_);
+}
+
+void SaverWindowX11::SetPresentation(WindowPresentation presentation) {
+  presentation_ = presentation;
+  if (mapped_) ApplyGeometry();
+}
+
+// Over the whole screen, or (in a switched video mode) over the part of the
+// screen that mode shows.
+void SaverWindowX11::ApplyGeometry() {
+  if (target_ != DrawTarget::kFullScreen) return;
+  const std::optional<DisplayControlX11::Area> area = display_.ModeArea();
+  if (presentation_ == WindowPresentation::kNormal && area) {
+    XMoveResizeWindow(x_.display(), window_, area->x, area->y, area->width, area->height);
+  } else {
+    XMoveResizeWindow(x_.display(), window_, 0, 0, x_.Width(), x_.Height());
+  }
+}
+
+void SaverWindowX11::BringToTop() {
+  if (Owned()) XRaiseWindow(x_.display(), window_);
+}
+
+void SaverWindowX11::ShowCursor(bool show) {
+  if (!Owned()) return;
+  if (show) {
+    XUndefineCursor(x_.display(), window_);
+  } else {
+    XDefineCursor(x_.display(), window_, blank_);
+  }
+}
+
+void SaverWindowX11::MakeVisible() {
+  if (!Owned() || closed_) return;
+  ApplyGeometry();
+  XMapRaised(x_.display(), window_);
+  // Wait for the map (a window manager may take a moment), so that grabs
+  // and the first frame find it viewable; other events stay queued.
+  XEvent event;
+  const long long until = NowMs() + 2000;
+  while (!mapped_ && EndingSignal() == 0 && NowMs() < until) {
+    if (XCheckTypedWindowEvent(x_.display(), window_, MapNotify, &event)) {
+      mapped_ = true;
+    } else {
+      WaitForEvents(nullptr, 20);
+      XEventsQueued(x_.display(), QueuedAfterReading);
+    }
+  }
+}
+
+// The full-screen saver takes keyboard and pointer, so that every key and
+// move reaches it; another grab may be letting go, so it tries a while.
+void SaverWindowX11::CaptureMouse() {
+  if (target_ != DrawTarget::kFullScreen || !mapped_) return;
+  Display* d = x_.display();
+  for (int attempt = 0; attempt < 20; ++attempt) {
+    const int pointer = XGrabPointer(d, window_, False, ButtonPressMask | PointerMotionMask,
+                                     GrabModeAsync, GrabModeAsync, window_, blank_, CurrentTime);
+    const int keyboard =
+        XGrabKeyboard(d, window_, False, GrabModeAsync, GrabModeAsync, CurrentTime);
+    if (pointer == GrabSuccess && keyboard == GrabSuccess) return;
+    WaitForEvents(nullptr, 50);
+  }
+}
+
+void SaverWindowX11::ReleaseMouse() {
+  if (target_ != DrawTarget::kFullScreen) return;
+  XUngrabPointer(x_.display(), CurrentTime);
+  XUngrabKeyboard(x_.display(), CurrentTime);
+}
+
+void SaverWindowX11::SetCloseTimer(int32_t milliseconds) {
+  closeAtMs_ = milliseconds > 0 ? NowMs() + milliseconds : 0;
+}
+
+void SaverWindowX11::ShrinkBeforeClosing() {
+  if (Owned()) XResizeWindow(x_.display(), window_, 10, 10);
+}
+
+void SaverWindowX11::Close() {
+  if (closed_ || !screen_->FormCloseQuery()) return;
+  screen_->FormClose();
+  if (Owned()) XDestroyWindow(x_.display(), window_);
+  XFlush(x_.display());
+  closed_ = true;
+}
+
+void SaverWindowX11::ShowError(const char* message) {
+  std::fprintf(stderr, "zelk-mirv: %s\n", message);
+}
+
+void SaverWindowX11::HandleOwnInput(const XEvent& event) {
+  switch (event.type) {
+    case KeyPress:
+      screen_->FormKeyDown();
+      break;
+    case ButtonPress:
+      screen_->FormMouseDown();
+      break;
+    case MotionNotify:
+      screen_->FormMouseMove(event.xmotion.x, event.xmotion.y);
+      break;
+    case ClientMessage:
+      if (static_cast<Atom>(event.xclient.data.l[0]) == deleteWindow_) screen_->RequestExit();
+      break;
+    default:
+      break;
+  }
+}
+
+void SaverWindowX11::Handle(const XEvent& event) {
+  if (event.xany.window != window_) return;
+  switch (event.type) {
+    case DestroyNotify:
+      closed_ = true;  // someone else's window went: nothing left to draw in
+      break;
+    case MapNotify:
+      mapped_ = true;
+      break;
+    case UnmapNotify:
+      mapped_ = false;
+      break;
+    case Expose:
+      if (event.xexpose.count == 0 && !SaverSettings.use_DirectX) PaintFrameBitmap();
+      break;
+    default:
+      if (Owned()) HandleOwnInput(event);
+      break;
+  }
+}
+
+void SaverWindowX11::DispatchPending() {
+  XEvent event;
+  while (!closed_ && XPending(x_.display()) > 0) {
+    XNextEvent(x_.display(), &event);
+    Handle(event);
+  }
+  if (!Owned() && WindowFailed(window_)) closed_ = true;
+}
+
+// One pass of the loop: events first, then the close timer, then a frame
+// when one is requested and its slot has come; false when the run is over.
+bool SaverWindowX11::Step() {
+  DispatchPending();
+  if (closed_) return false;
+  if (closeAtMs_ != 0 && NowMs() >= closeAtMs_) {
+    closeAtMs_ = 0;
+    screen_->Timer1Timer();
+    return !closed_;
+  }
+  if (!frameRequested_) screen_->IdleFrameRequest();
+  int timeout = -1;
+  if (frameRequested_) {
+    // The page-flipped path waits for its slot at each flip.
+    if (display_.HasPrimarySurface() || clock_.MillisecondsLeft() == 0) {
+      frameRequested_ = false;
+      screen_->DrawFrame();
+      if (!display_.HasPrimarySurface()) clock_.Tick();
+      return true;
+    }
+    timeout = clock_.MillisecondsLeft();
+  }
+  if (closeAtMs_ != 0) {
+    const int left = static_cast<int>(std::max(0LL, closeAtMs_ - NowMs()));
+    timeout = timeout < 0 ? left : std::min(timeout, left);
+  }
+  WaitForEvents(x_.display(), timeout);
+  return true;
+}
+
+void SaverWindowX11::RunLoop() {
+  while (EndingSignal() == 0 && Step()) {
+  }
+  if (EndingSignal() != 0 && !closed_) {
+    // Ended from outside: no more frames, and the desktop's mode comes back
+    // before the state is stored.
+    screen_->ExitAllowed = 1;
+    screen_->Rendering = 0;
+    display_.RestoreVideoMode();
+    if (Owned()) ReleaseMouse();
+  }
+}
+
+}  // namespace zm::x11

@@ -1,0 +1,98 @@
+#pragma once
+
+#include <X11/Xlib.h>
+
+#include <memory>
+#include <vector>
+
+#include "platform/x11/display_control_x11.h"
+#include "platform/x11/fps_overlay.h"
+#include "platform/x11/frame_clock.h"
+#include "platform/x11/image_buffer.h"
+#include "platform/x11/wait_dialog_gtk.h"
+#include "platform/x11/x_connection.h"
+#include "shell/command_line.h"
+#include "shell/saver_screen.h"
+#include "shell/saver_window.h"
+
+namespace zm::x11 {
+
+// The window a saver run draws in, as the saver screen's rules see it: a
+// borderless window of its own over the whole screen (grabbing keyboard and
+// pointer), an ordinary window of its own, or someone else's window (the
+// daemon's or the root window: it only draws there and ends when that
+// window is destroyed; the daemon handles input). Its event loop sends the
+// window's events to the saver screen's handlers.
+class SaverWindowX11 : public SaverWindow {
+ public:
+  // Throws RunFailure (status 1) for a foreign window that does not exist.
+  SaverWindowX11(XConnection& x, DrawTarget target, Window foreign, DisplayControlX11& display,
+                 FrameClock& clock, FpsOverlay& fps);
+  ~SaverWindowX11() override;
+
+  void Attach(SaverScreen* screen) { screen_ = screen; }
+  // Runs until the window closes, is destroyed, or a signal ends the run.
+  void RunLoop();
+
+  int32_t ScreenWidth() const override { return width_; }
+  int32_t ScreenHeight() const override { return height_; }
+  void SizeFrameBitmap(int32_t width, int32_t height) override;
+  BitmapView FrameBitmap() override;
+  void PaintFrameBitmap() override;
+  WaitDialog& Wait() override { return wait_; }
+  void ProcessMessages() override { WaitDialogGtk::PumpPending(); }
+  void SetPresentation(WindowPresentation presentation) override;
+  void BringToTop() override;
+  void SetScreenSaverRunning(bool) override {}
+  void ShowCursor(bool show) override;
+  void MakeVisible() override;
+  bool IsVisible() const override { return mapped_; }
+  void CaptureMouse() override;
+  void ReleaseMouse() override;
+  void PostFrameRequest() override { frameRequested_ = true; }
+  void SetCloseTimer(int32_t milliseconds) override;
+  void ShrinkBeforeClosing() override;
+  void Close() override;
+  void ShowError(const char* message) override;
+
+  bool Owned() const {
+    return target_ == DrawTarget::kFullScreen || target_ == DrawTarget::kWindow;
+  }
+
+ private:
+  void CreateOwnWindow();
+  void AdoptForeignWindow(Window foreign);
+  void Handle(const XEvent& event);
+  void HandleOwnInput(const XEvent& event);
+  void DispatchPending();
+  bool Step();
+  void ApplyGeometry();
+
+  XConnection& x_;
+  DrawTarget target_;
+  DisplayControlX11& display_;
+  FrameClock& clock_;
+  FpsOverlay& fps_;
+  SaverScreen* screen_ = nullptr;
+  Window window_ = 0;
+  GC gc_ = nullptr;
+  Visual* visual_ = nullptr;
+  int depth_ = 0;
+  int32_t width_ = 0;
+  int32_t height_ = 0;
+  Cursor blank_ = 0;
+  Atom deleteWindow_ = 0;
+  WindowPresentation presentation_ = WindowPresentation::kMaximisedOnTop;
+  std::unique_ptr<ImageBuffer> image_;
+  std::vector<uint32_t> bitmap_;  // the 32-bit frame when the image needs packing
+  int32_t bitmapWidth_ = 0;
+  int32_t bitmapHeight_ = 0;
+  PixelFormat format_;
+  WaitDialogGtk wait_;
+  bool mapped_ = false;
+  bool closed_ = false;
+  bool frameRequested_ = false;
+  long long closeAtMs_ = 0;
+};
+
+}  // namespace zm::x11

@@ -1,0 +1,100 @@
+#include "platform/x11/wait_dialog_gtk.h"
+
+#include <gtk/gtk.h>
+
+#include <cstdlib>
+
+#include "platform/x11/run_signals.h"
+#include "platform/x11/x_connection.h"
+
+namespace zm::x11 {
+
+namespace {
+
+constexpr int kWidth = 380;
+constexpr int kHeight = 70;
+
+bool GtkReady() {
+  static const bool ready = [] {
+    // No accessibility bus is wanted for a progress bar, nor its warning.
+    setenv("NO_AT_BRIDGE", "1", 0);
+    const bool started = gtk_init_check(nullptr, nullptr) != FALSE;
+    ReclaimErrorHandler();
+    return started;
+  }();
+  return ready;
+}
+
+GtkWidget* Placed(GtkWidget* fixed, GtkWidget* widget, int x, int y, int width, int height) {
+  gtk_widget_set_size_request(widget, width, height);
+  gtk_fixed_put(GTK_FIXED(fixed), widget, x, y);
+  return widget;
+}
+
+}  // namespace
+
+WaitDialogGtk::~WaitDialogGtk() {
+  if (window_ != nullptr) {
+    gtk_widget_destroy(window_);
+    PumpPending();
+  }
+}
+
+void WaitDialogGtk::PumpPending() {
+  if (!GtkReady()) return;
+  while (gtk_events_pending()) gtk_main_iteration_do(FALSE);
+}
+
+bool WaitDialogGtk::Create() {
+  if (window_ != nullptr) return true;
+  if (!GtkReady()) return false;
+  window_ = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+  gtk_window_set_title(GTK_WINDOW(window_), "ZELK MIRV");
+  gtk_window_set_decorated(GTK_WINDOW(window_), FALSE);
+  gtk_window_set_resizable(GTK_WINDOW(window_), FALSE);
+  gtk_window_set_default_size(GTK_WINDOW(window_), kWidth, kHeight);
+  gtk_window_set_position(GTK_WINDOW(window_), GTK_WIN_POS_CENTER);
+  gtk_window_set_keep_above(GTK_WINDOW(window_), TRUE);
+  gtk_window_set_type_hint(GTK_WINDOW(window_), GDK_WINDOW_TYPE_HINT_SPLASHSCREEN);
+  GtkWidget* panel = gtk_frame_new(nullptr);
+  gtk_frame_set_shadow_type(GTK_FRAME(panel), GTK_SHADOW_OUT);
+  gtk_container_add(GTK_CONTAINER(window_), panel);
+  GtkWidget* fixed = gtk_fixed_new();
+  gtk_container_add(GTK_CONTAINER(panel), fixed);
+  GtkWidget* label = gtk_label_new("Initializing...   Please wait.");
+  gtk_label_set_xalign(GTK_LABEL(label), 0.0f);
+  Placed(fixed, label, 116, 16, 147, 16);
+  bar_ = Placed(fixed, gtk_progress_bar_new(), 9, 44, 361, 16);
+  gtk_widget_set_size_request(window_, kWidth, kHeight);
+  return true;
+}
+
+// Shown and painted before the warm-up starts: waits (briefly) until the
+// window manager has mapped it, pumping only GTK's own events.
+void WaitDialogGtk::Show() {
+  if (!Create()) return;
+  gtk_widget_show_all(window_);
+  const long long until = NowMs() + 500;
+  while (!gtk_widget_get_mapped(window_) && NowMs() < until) {
+    if (gtk_events_pending()) {
+      gtk_main_iteration_do(FALSE);
+    } else {
+      WaitForEvents(nullptr, 5);
+    }
+  }
+  PumpPending();
+}
+
+void WaitDialogGtk::SetProgress(int32_t position) {
+  if (bar_ == nullptr) return;
+  gtk_progress_bar_set_fraction(GTK_PROGRESS_BAR(bar_), position / 100.0);
+  PumpPending();
+}
+
+void WaitDialogGtk::Hide() {
+  if (window_ == nullptr) return;
+  gtk_widget_hide(window_);
+  PumpPending();
+}
+
+}  // namespace zm::x11

@@ -1,0 +1,64 @@
+#pragma once
+
+#include <X11/Xlib.h>
+
+#include <stdexcept>
+#include <string>
+
+#include "display/display_surface.h"
+
+namespace zm::x11 {
+
+// An error of the X11 program that ends the run with a message and the
+// given exit status (2: no usable display, 1: a window that is not there).
+class RunFailure : public std::runtime_error {
+ public:
+  RunFailure(const std::string& message, int status)
+      : std::runtime_error(message), status_(status) {}
+  int ExitStatus() const { return status_; }
+
+ private:
+  int status_;
+};
+
+// The connection to the X display of this run, with error handlers that
+// record protocol errors (a window that vanishes is an ordinary event for a
+// saver drawing into someone else's window) instead of ending the process.
+class XConnection {
+ public:
+  // Opens $DISPLAY; throws RunFailure (status 2) when there is none.
+  XConnection();
+  ~XConnection();
+  XConnection(const XConnection&) = delete;
+  XConnection& operator=(const XConnection&) = delete;
+
+  Display* display() const { return display_; }
+  int screen() const { return screen_; }
+  Window root() const { return RootWindow(display_, screen_); }
+  int Width() const { return DisplayWidth(display_, screen_); }
+  int Height() const { return DisplayHeight(display_, screen_); }
+
+  // The server's bits per pixel for images of this depth (0 if unknown).
+  int BitsPerPixel(int depth) const;
+  // The pixel format of images for a visual of this depth.
+  PixelFormat FormatOf(const Visual* visual, int depth) const;
+
+ private:
+  Display* display_ = nullptr;
+  int screen_ = 0;
+};
+
+// Xlib has one error handler per process: a library that installs its own
+// (GTK does when it starts) calls this afterwards, so the program's
+// connection keeps its handler and the library's errors still reach it.
+void ReclaimErrorHandler();
+
+// The last protocol error since the previous call (its code, 0 if none),
+// after a round trip, so that errors of requests sent before are in.
+int SyncAndTakeError(Display* display);
+
+// Whether a BadWindow, BadDrawable or BadMatch named this window since the
+// last call of SyncAndTakeError.
+bool WindowFailed(Window window);
+
+}  // namespace zm::x11

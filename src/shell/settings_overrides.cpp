@@ -1,0 +1,45 @@
+#include "shell/settings_overrides.h"
+
+#include "materials/material_choice.h"
+#include "settings/saver_settings.h"
+
+namespace zm {
+
+namespace {
+
+void ApplyMaterialChoice(const SettingsOverrides& overrides) {
+  if (overrides.allColors) {
+    SelectAllColors();
+  } else if (overrides.material) {
+    SelectMaterial(static_cast<int8_t>(*overrides.material));
+  }
+}
+
+}  // namespace
+
+void OverriddenSettings::Apply(const SettingsOverrides& overrides) {
+  applied_ = overrides;
+  fileSpeed_ = SaverSettings.SHAPE_SPEED;
+  fileVideoMode_ = SaverSettings.use_DirectX;
+  filePattern_ = Pattern;
+  fileShowAll_ = Show_All;
+  if (overrides.speed) SaverSettings.SHAPE_SPEED = *overrides.speed;
+  if (overrides.videoMode) SaverSettings.use_DirectX = *overrides.videoMode;
+  ApplyMaterialChoice(overrides);
+}
+
+void OverriddenSettings::PutBack() const {
+  if (applied_.speed) SaverSettings.SHAPE_SPEED = fileSpeed_;
+  if (applied_.videoMode) SaverSettings.use_DirectX = fileVideoMode_;
+  if (applied_.allColors || applied_.material) {
+    Pattern = filePattern_;
+    Show_All = fileShowAll_;
+  }
+}
+
+void ApplyPreviewOverrides(const SettingsOverrides& overrides) {
+  if (overrides.speed) SaverSettings.SHAPE_SPEED = *overrides.speed;
+  ApplyMaterialChoice(overrides);
+}
+
+}  // namespace zm
