@@ -42,7 +42,9 @@ bool Checked(HWND box) { return SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHEC
 SetupDialogWindow::SetupDialogWindow() {
   INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&controls);
-  const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+  // Not WS_CLIPCHILDREN: the group boxes draw only their frames and rely on
+  // the dialog's background under them.
+  const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
   RECT frame{0, 0, kClientWidth, kClientHeight};
   AdjustWindowRectEx(&frame, style, FALSE, 0);
   const int width = frame.right - frame.left;
@@ -78,8 +80,9 @@ void SetupDialogWindow::CreateControls() {
   SendMessageW(speed_, TBM_SETTHUMBLENGTH, 18, 0);
   SendMessageW(speed_, TBM_SETPOS, TRUE, 10);
   CreateColorGroup(px + 24, py + 43);
-  CreateControl(window_, L"BUTTON", kOkCaption, BS_PUSHBUTTON | tab, 40, 298, 75, 25, kOkButton,
-                font_);
+  // WS_GROUP ends the colour entries' group, so the arrow keys stay in it.
+  CreateControl(window_, L"BUTTON", kOkCaption, BS_PUSHBUTTON | WS_GROUP | tab, 40, 298, 75, 25,
+                kOkButton, font_);
   CreateControl(window_, L"BUTTON", kCancelCaption, BS_PUSHBUTTON | tab, 128, 298, 75, 25,
                 kCancelButton, font_);
   CreateControl(window_, L"BUTTON", kAboutButtonCaption, BS_PUSHBUTTON | tab, 264, 298, 75, 25,
