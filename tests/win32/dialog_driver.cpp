@@ -16,9 +16,10 @@
 //                            preview differ and show a picture
 //   preview-still [SECONDS [FILE.ppm]]  succeeds once two captures a second
 //                            apart are the same picture (the preview paused)
+//   close TITLE              closes a window as its close box does
 //   origin TITLE             prints the screen position of a window's client area
 //   cursor-over TEXT TITLE   points at a control of window TITLE and prints
-//                            the cursor shown there (hand, arrow, wait, other)
+//                            the handle of the cursor shown there
 // Exit status 0 on success, 1 when a window or control is missing or a wait
 // times out, 2 on bad arguments.
 #include <fcntl.h>
@@ -301,22 +302,14 @@ int MessageBoxTexts(double seconds) {
   return 0;
 }
 
+// The cursor handle the pointer shows now. System cursors have handles of
+// each process's own, so a script compares the handle shown over one control
+// with the one shown over another of the same window.
 int Cursor() {
   CURSORINFO info{};
   info.cbSize = sizeof(info);
   GetCursorInfo(&info);
-  const struct {
-    WORD id;
-    const char* name;
-  } known[] = {
-      {32649, "hand"}, {32512, "arrow"}, {32514, "wait"}};  // IDC_HAND, IDC_ARROW, IDC_WAIT
-  for (const auto& cursor : known) {
-    if (info.hCursor == LoadCursorW(nullptr, MAKEINTRESOURCEW(cursor.id))) {
-      Print("cursor", cursor.name);
-      return 0;
-    }
-  }
-  Print("cursor", info.hCursor == nullptr ? "none" : "other");
+  std::printf("cursor=%p\n", static_cast<void*>(info.hCursor));
   return 0;
 }
 
@@ -375,12 +368,17 @@ int main(int argc, char** argv) {
     return PreviewMotion(command == "preview-moves", Seconds(argc, argv, 2),
                          argc > 3 ? argv[3] : nullptr);
   }
+  if (command == "close" && argc > 2) {
+    HWND window = FindWindowW(nullptr, Widen(argv[2]).c_str());
+    // What the window's close box sends.
+    return window != nullptr && PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0) ? 0 : 1;
+  }
   if (command == "origin" && argc > 2) return Origin(Widen(argv[2]).c_str());
   if (command == "cursor-over" && argc > 3) {
     return CursorOver(Widen(argv[2]).c_str(), Widen(argv[3]).c_str());
   }
   std::fprintf(stderr,
                "usage: dialog_driver.exe wait|wait-gone|state|click|speed|capture|"
-               "message-box|preview-moves|preview-still|origin|cursor-over ...\n");
+               "message-box|preview-moves|preview-still|close|origin|cursor-over ...\n");
   return 2;
 }
