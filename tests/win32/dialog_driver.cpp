@@ -157,6 +157,34 @@ void PrintColors(HWND dialog) {
   Print("colors_enabled", anyEnabled);
 }
 
+// The video-mode box's list, the entries separated by "|".
+std::string ModeEntries(HWND modes) {
+  std::string entries;
+  const LRESULT count = SendMessageW(modes, CB_GETCOUNT, 0, 0);
+  for (LRESULT i = 0; i < count; ++i) {
+    wchar_t text[256] = {};
+    if (SendMessageW(modes, CB_GETLBTEXTLEN, i, 0) >= 255) continue;
+    SendMessageW(modes, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+    if (i > 0) entries += '|';
+    entries += Narrow(text);
+  }
+  return entries;
+}
+
+// The caption (or class) of the control of `window` with the keyboard focus.
+std::string FocusOf(HWND window) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof(info);
+  if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) ||
+      info.hwndFocus == nullptr) {
+    return "none";
+  }
+  if (info.hwndFocus == window) return "dialog";
+  if (!IsChild(window, info.hwndFocus)) return "elsewhere";
+  const std::wstring text = TextOf(info.hwndFocus);
+  return Narrow(text.empty() ? ClassOf(info.hwndFocus) : text);
+}
+
 int State() {
   HWND dialog = Dialog();
   HWND speed = Required(dialog, TRACKBAR_CLASSW, nullptr);
@@ -173,6 +201,8 @@ int State() {
   Print("mode_enabled", IsWindowEnabled(modes) != FALSE);
   Print("use_directx", Checked(useDirectX));
   Print("use_directx_enabled", IsWindowEnabled(useDirectX) != FALSE);
+  Print("modes", ModeEntries(modes));
+  Print("focus", FocusOf(dialog));
   HWND saver = FindWindowW(kSaverClass, nullptr);
   RECT rect{};
   if (saver != nullptr) GetWindowRect(saver, &rect);

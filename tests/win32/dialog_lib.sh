@@ -88,3 +88,13 @@ zm_expect_ini() {
 zm_silver_share() {
   convert "$1" -fill black +opaque "#c0c0c0" -fill white -opaque "#c0c0c0" -format '%[fx:mean]' info:
 }
+
+# Like zm_expect_state, but waits up to 5 seconds for keys typed with
+# xdotool, which reach the dialog a moment later.
+zm_wait_state() {
+  for _ in $(seq 10); do
+    (zm_expect_state "$@") >/dev/null 2>&1 && return 0
+    sleep 0.5
+  done
+  zm_expect_state "$@"
+}

@@ -145,6 +145,18 @@ LRESULT SetupDialogWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_HSCROLL:
       if (reinterpret_cast<HWND>(lParam) == speed_) dialog_->ShapeSpeedChange();
       return 0;
+    case WM_ACTIVATE:
+      // Remember the focused control, as a dialog does, to give it the
+      // focus back when the dialog is active again (after the About box,
+      // the preview or another program).
+      if (LOWORD(wParam) == WA_INACTIVE) {
+        HWND focus = GetFocus();
+        if (focus != nullptr && IsChild(window_, focus)) focus_ = focus;
+      }
+      return DefWindowProcW(window_, message, wParam, lParam);
+    case WM_SETFOCUS:
+      RestoreFocus();
+      return 0;
     case WM_ACTIVATEAPP:
       if (wParam) {
         dialog_->AppActivated();
@@ -215,6 +227,15 @@ void SetupDialogWindow::Command(int id, int code) {
     default:
       break;
   }
+}
+
+// The focus goes to the control that had it last, or to the first control
+// in tab order (Preview) when that cannot take it.
+void SetupDialogWindow::RestoreFocus() {
+  if (focus_ == nullptr || !IsWindowEnabled(focus_) || !IsWindowVisible(focus_)) {
+    focus_ = GetNextDlgTabItem(window_, nullptr, FALSE);
+  }
+  if (focus_ != nullptr) SetFocus(focus_);
 }
 
 void SetupDialogWindow::Paint() {
