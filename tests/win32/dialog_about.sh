@@ -2,7 +2,8 @@
 # The setup dialog's About box under Wine: About opens it (the logo, navy
 # links with a cursor of their own) and pauses the preview; Esc, Enter, its
 # Ok button and its close box each close it, and each time the preview moves
-# again and the focus is back on About.
+# again and the focus is back on About. Another program in front pauses the
+# preview too, until the dialog is back in front.
 #
 # Usage: dialog_about.sh OUTDIR SAVER_SCR DRIVER_EXE
 set -euo pipefail
@@ -60,6 +61,17 @@ about_closed_by Ok
 about_opens
 drv close "$ZM_ABOUT_TITLE"
 about_closed_by "the close box"
+
+echo "== another program"
+# Another program's window in front pauses the preview; coming back resumes it.
+drv steal-focus 3 &
+stealer=$!
+sleep 1
+drv preview-still 2 || zm_fail "the preview goes on while another program has the focus"
+wait "$stealer"
+drv activate "$ZM_DIALOG_TITLE"
+zm_wait_state focus=About
+drv preview-moves 10 || zm_fail "the preview does not resume when the dialog is back in front"
 
 drv click Cancel
 zm_dialog_wait_exit

@@ -16,6 +16,9 @@
 //                            preview differ and show a picture
 //   preview-still [SECONDS [FILE.ppm]]  succeeds once two captures a second
 //                            apart are the same picture (the preview paused)
+//   choose-mode TEXT         picks an entry of the video-mode box's list
+//   steal-focus SECONDS      another program's window takes the focus a while
+//   activate TITLE           brings a window to the front
 //   close TITLE              closes a window as its close box does
 //   origin TITLE             prints the screen position of a window's client area
 //   cursor-over TEXT TITLE   points at a control of window TITLE and prints
@@ -239,6 +242,23 @@ int MoveSpeed(int position) {
 
 using Pixels = std::vector<unsigned char>;  // blue, green, red, unused; top row first
 
+// What the video-mode box does when the user picks an entry from its list:
+// it selects the entry and tells its parent.
+int ChooseMode(const wchar_t* text) {
+  HWND dialog = Dialog();
+  HWND modes = Required(dialog, L"ComboBox", nullptr);
+  if (modes == nullptr) return 1;
+  const LRESULT index = SendMessageW(modes, CB_FINDSTRINGEXACT, -1, reinterpret_cast<LPARAM>(text));
+  if (index == CB_ERR) {
+    std::fprintf(stderr, "no video mode \"%s\" in the list\n", Narrow(text).c_str());
+    return 1;
+  }
+  SendMessageW(modes, CB_SETCURSEL, index, 0);
+  const int id = GetDlgCtrlID(modes);
+  SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(modes));
+  return 0;
+}
+
 // Copies the preview rectangle from the dialog's window on the screen.
 Pixels GrabPreview(HWND dialog) {
   Pixels pixels(kPreviewWidth * kPreviewHeight * 4);
@@ -343,6 +363,29 @@ int Cursor() {
   return 0;
 }
 
+// Another program takes the focus: a window of the driver's own comes to the
+// front for `seconds`, then closes.
+int StealFocus(double seconds) {
+  WNDCLASSW windowClass{};
+  windowClass.lpfnWndProc = DefWindowProcW;
+  windowClass.hInstance = GetModuleHandleW(nullptr);
+  windowClass.lpszClassName = L"ZelkMirvDriverWindow";
+  RegisterClassW(&windowClass);
+  HWND window = CreateWindowExW(0, windowClass.lpszClassName, L"Another program",
+                                WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 100, 60, nullptr, nullptr,
+                                windowClass.hInstance, nullptr);
+  if (window == nullptr) return 1;
+  SetForegroundWindow(window);
+  const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+  while (std::chrono::steady_clock::now() < end) {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  DestroyWindow(window);
+  return 0;
+}
+
 // The client area's top left corner on the screen, "X Y".
 int Origin(const wchar_t* title) {
   HWND window = FindWindowW(nullptr, title);
@@ -403,12 +446,20 @@ int main(int argc, char** argv) {
     // What the window's close box sends.
     return window != nullptr && PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0) ? 0 : 1;
   }
+  if (command == "steal-focus") return StealFocus(Seconds(argc, argv, 2));
+  if (command == "activate" && argc > 2) {
+    HWND window = FindWindowW(nullptr, Widen(argv[2]).c_str());
+    return window != nullptr && SetForegroundWindow(window) ? 0 : 1;
+  }
+  if (command == "choose-mode" && argc > 2) return ChooseMode(Widen(argv[2]).c_str());
   if (command == "origin" && argc > 2) return Origin(Widen(argv[2]).c_str());
   if (command == "cursor-over" && argc > 3) {
     return CursorOver(Widen(argv[2]).c_str(), Widen(argv[3]).c_str());
   }
-  std::fprintf(stderr,
-               "usage: dialog_driver.exe wait|wait-gone|state|click|speed|capture|"
-               "message-box|preview-moves|preview-still|close|origin|cursor-over ...\n");
+  std::fprintf(
+      stderr,
+      "usage: dialog_driver.exe wait|wait-gone|state|click|speed|capture|"
+      "message-box|preview-moves|preview-still|choose-mode|steal-focus|activate|close|origin|"
+      "cursor-over ...\n");
   return 2;
 }

@@ -4,9 +4,9 @@
 # 1. a first start (no files) opens the dialog with a moving preview and the
 #    defaults: speed 17, "All colors" checked, the colour list disabled with
 #    "Gold and white silk" selected;
-# 2. "Gold", speed 20 and Ok write the settings file (SETUP_DIALOG first, as
-#    the dialog creates it) and the pattern state file, and the run ends
-#    with 0; the next run shows what was stored;
+# 2. "Gold", speed 20, the 16-bit mode and Ok write the settings file
+#    (SETUP_DIALOG first, as the dialog creates it) and the pattern state
+#    file, and the run ends with 0; the next run shows what was stored;
 # 3. Cancel after changes leaves both files as they were;
 # 4. a settings file that cannot be written: Ok shows "Unable to write to
 #    ..." and the dialog stays open with its preview moving.
@@ -28,7 +28,8 @@ echo "== Gold, speed 20, Ok"
 drv click "All colors"
 drv click Gold
 drv speed 20 || zm_fail "the trackbar did not move to 20"
-zm_expect_state speed=20 all_colors=0 colors_enabled=1 color=Gold
+drv choose-mode "800*600  16-bit" || zm_fail "Wine offers no 16-bit mode"
+zm_expect_state speed=20 all_colors=0 colors_enabled=1 color=Gold "mode_text=800*600  16-bit"
 drv preview-moves 10 "$ZM_OUT/preview-gold.ppm" || zm_fail "the preview does not move"
 zm_screenshot dialog-gold >/dev/null
 drv click Ok
@@ -42,13 +43,14 @@ zm_expect_ini SETUP_DIALOG All_Materials 0
 zm_expect_ini PATTERNS Pattern 5
 zm_expect_ini PATTERNS Show_All 0
 zm_expect_ini BASIC_PARAMETERS SHAPE_SPEED 2
+zm_expect_ini BASIC_PARAMETERS BitPerPix 16
 [ -s "$ZM_STATE" ] || zm_fail "no pattern state file after Ok"
 
 echo "== Cancel after changes stores nothing"
 cp "$ZM_SETTINGS" "$ZM_OUT/before-cancel.ini"
 cp "$ZM_STATE" "$ZM_OUT/before-cancel.par"
 zm_dialog_start
-zm_expect_state speed=20 all_colors=0 colors_enabled=1 color=Gold
+zm_expect_state speed=20 all_colors=0 colors_enabled=1 color=Gold "mode_text=800*600  16-bit"
 drv speed 3
 drv click Silver
 drv click "All colors"
