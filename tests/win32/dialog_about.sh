@@ -3,7 +3,8 @@
 # links with a cursor of their own) and pauses the preview; Esc, Enter, its
 # Ok button and its close box each close it, and each time the preview moves
 # again and the focus is back on About. Another program in front pauses the
-# preview too, until the dialog is back in front.
+# preview too, until the dialog is back in front. A second configure run
+# meanwhile ends at once.
 #
 # Usage: dialog_about.sh OUTDIR SAVER_SCR DRIVER_EXE
 set -euo pipefail
@@ -13,6 +14,12 @@ zm_dialog_init dialog_about "$@"
 
 zm_dialog_start
 drv preview-moves 10 || zm_fail "the preview does not move"
+
+# A second configure run while the dialog is open ends at once with 0.
+status=0
+(cd "$ZM_APP" && timeout 20 "$ZM_WINE" ./zelk_mirv.scr /c) || status=$?
+[ "$status" -eq 0 ] || zm_fail "a second configure run ended with $status"
+zm_expect_state dialog_visible=1
 
 about_opens() {
   drv click About
