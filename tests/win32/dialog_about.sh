@@ -71,10 +71,10 @@ about_closed_by "the close box"
 
 echo "== another program"
 # Another program's window in front pauses the preview; coming back resumes it.
-drv steal-focus 3 &
+drv steal-focus 5 >"$ZM_OUT/other-program.out" &
 stealer=$!
-sleep 1
-drv preview-still 2 || zm_fail "the preview goes on while another program has the focus"
+zm_wait_line "$ZM_OUT/other-program.out" "in front" 20 >/dev/null || zm_fail "no other program"
+drv preview-still 4 || zm_fail "the preview goes on while another program has the focus"
 wait "$stealer"
 drv activate "$ZM_DIALOG_TITLE"
 zm_wait_state focus=About

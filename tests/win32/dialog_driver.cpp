@@ -376,6 +376,8 @@ int StealFocus(double seconds) {
                                 windowClass.hInstance, nullptr);
   if (window == nullptr) return 1;
   SetForegroundWindow(window);
+  std::printf("in front\n");
+  std::fflush(stdout);
   const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
   while (std::chrono::steady_clock::now() < end) {
     MSG message;

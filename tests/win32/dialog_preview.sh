@@ -34,17 +34,24 @@ done
 preview_full_screen() {
   drv click Preview
   drv wait MainScreen 10 || zm_fail "Preview shows no saver window"
-  sleep 1
-  shot=$(zm_screenshot "$1")
-  zm_expect_picture "$shot"
-  silver=$(zm_silver_share "$shot")
+  # The first frames may take a moment: look again for up to 5 seconds.
+  for _ in $(seq 10); do
+    shot=$(zm_screenshot "$1")
+    silver=$(zm_silver_share "$shot")
+    awk -v s="$silver" 'BEGIN { exit !(s < 0.01) }' && (zm_expect_picture "$shot") 2>/dev/null && break
+    sleep 0.5
+  done
   awk -v s="$silver" 'BEGIN { exit !(s < 0.01) }' ||
     zm_fail "the dialog shows through the saver ($silver silver)"
+  zm_expect_picture "$shot"
   zm_expect_state saver_visible=1 saver_rect=0,0,800x600
   xdotool key space
   drv wait-gone MainScreen 10 || zm_fail "a key does not end the preview"
   drv preview-moves 10 "$ZM_OUT/$1-back.ppm" || zm_fail "the preview does not move after Preview"
   zm_expect_state dialog_visible=1 saver_visible=0
+  shot=$(zm_screenshot "$1-back")
+  silver=$(zm_silver_share "$shot")
+  awk -v s="$silver" 'BEGIN { exit !(s > 0.1) }' || zm_fail "the dialog is not back on the screen"
   echo "$1: the ornament covers the screen; a key brings the dialog back"
 }
 
