@@ -22,7 +22,13 @@ echo "== first start: the defaults"
 zm_dialog_start
 drv preview-moves 10 "$ZM_OUT/preview-first.ppm" || zm_fail "the preview does not move"
 zm_expect_state speed=17 all_colors=1 colors_enabled=0 "color=Gold and white silk" saver_visible=0
-zm_screenshot dialog-defaults >/dev/null
+shot=$(zm_screenshot dialog-defaults)
+# The colour list's frame at (36, 78) shows the dialog's silver under its
+# greyed entries: nothing black (a clipped group box leaves its inside black).
+read -r dx dy <<<"$(drv origin "$ZM_DIALOG_TITLE")"
+black=$(convert "$shot" -crop "209x193+$((dx + 36))+$((dy + 78))" +repage -fill white +opaque black \
+  -fill black -opaque black -format '%[fx:round((1-mean)*w*h)]' info:)
+[ "$black" = 0 ] || zm_fail "$black black pixels in the colour list"
 
 echo "== Gold, speed 20, Ok"
 drv click "All colors"
