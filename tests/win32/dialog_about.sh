@@ -71,10 +71,11 @@ about_closed_by "the close box"
 
 echo "== another program"
 # Another program's window in front pauses the preview; coming back resumes it.
-drv steal-focus 5 >"$ZM_OUT/other-program.out" &
+drv steal-focus 30 "$(zm_windows_path "$ZM_OUT/other-program.done")" >"$ZM_OUT/other-program.out" &
 stealer=$!
 zm_wait_line "$ZM_OUT/other-program.out" "in front" 20 >/dev/null || zm_fail "no other program"
-drv preview-still 4 || zm_fail "the preview goes on while another program has the focus"
+drv preview-still 5 || zm_fail "the preview goes on while another program has the focus"
+touch "$ZM_OUT/other-program.done"
 wait "$stealer"
 drv activate "$ZM_DIALOG_TITLE"
 zm_wait_state focus=About

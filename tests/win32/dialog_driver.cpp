@@ -17,7 +17,8 @@
 //   preview-still [SECONDS [FILE.ppm]]  succeeds once two captures a second
 //                            apart are the same picture (the preview paused)
 //   choose-mode TEXT         picks an entry of the video-mode box's list
-//   steal-focus SECONDS      another program's window takes the focus a while
+//   steal-focus SECONDS [FILE]  another program's window takes the focus
+//                            until FILE exists or SECONDS pass
 //   activate TITLE           brings a window to the front
 //   close TITLE              closes a window as its close box does
 //   origin TITLE             prints the screen position of a window's client area
@@ -364,8 +365,9 @@ int Cursor() {
 }
 
 // Another program takes the focus: a window of the driver's own comes to the
-// front for `seconds`, then closes.
-int StealFocus(double seconds) {
+// front until the file `until` exists (when given) or `seconds` pass, then
+// closes.
+int StealFocus(double seconds, const char* until) {
   WNDCLASSW windowClass{};
   windowClass.lpfnWndProc = DefWindowProcW;
   windowClass.hInstance = GetModuleHandleW(nullptr);
@@ -380,6 +382,7 @@ int StealFocus(double seconds) {
   std::fflush(stdout);
   const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
   while (std::chrono::steady_clock::now() < end) {
+    if (until != nullptr && GetFileAttributesA(until) != INVALID_FILE_ATTRIBUTES) break;
     MSG message;
     while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
@@ -448,7 +451,9 @@ int main(int argc, char** argv) {
     // What the window's close box sends.
     return window != nullptr && PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0) ? 0 : 1;
   }
-  if (command == "steal-focus") return StealFocus(Seconds(argc, argv, 2));
+  if (command == "steal-focus") {
+    return StealFocus(Seconds(argc, argv, 2), argc > 3 ? argv[3] : nullptr);
+  }
   if (command == "activate" && argc > 2) {
     HWND window = FindWindowW(nullptr, Widen(argv[2]).c_str());
     return window != nullptr && SetForegroundWindow(window) ? 0 : 1;

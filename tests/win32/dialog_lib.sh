@@ -92,9 +92,9 @@ zm_silver_share() {
 # Like zm_expect_state, but waits up to 5 seconds for keys typed with
 # xdotool, which reach the dialog a moment later.
 zm_wait_state() {
-  for _ in $(seq 10); do
+  for _ in $(seq 25); do
     (zm_expect_state "$@") >/dev/null 2>&1 && return 0
-    sleep 0.5
+    sleep 0.2
   done
   zm_expect_state "$@"
 }
