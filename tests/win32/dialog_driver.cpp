@@ -9,7 +9,6 @@
 //   click CAPTION [TITLE]    clicks a button, check box or radio button of the
 //                            window TITLE (the setup dialog by default)
 //   speed N                  moves the speed trackbar to N, notifying the dialog
-//   capture FILE.ppm         writes the dialog's preview rectangle as a picture
 //   message-box [SECONDS]    waits for a message box, prints its caption and
 //                            texts, and presses its button
 //   preview-moves [SECONDS [FILE.ppm]]  succeeds once two captures of the
@@ -306,11 +305,6 @@ bool ShowsPicture(const Pixels& pixels) {
   return colours.size() >= 64;
 }
 
-int Capture(const char* path) {
-  HWND dialog = Dialog();
-  return dialog != nullptr && WritePpm(GrabPreview(dialog), path) ? 0 : 1;
-}
-
 // Compares captures 300 ms apart until two differ (the preview moves) or
 // the time is up; `moving` false asks the opposite: that two captures a
 // second apart are the same (the preview is paused). Keeps the last capture.
@@ -440,7 +434,6 @@ int main(int argc, char** argv) {
     return Click(Widen(argv[2]).c_str(), argc > 3 ? Widen(argv[3]).c_str() : kDialogTitle);
   }
   if (command == "speed" && argc > 2) return MoveSpeed(std::atoi(argv[2]));
-  if (command == "capture" && argc > 2) return Capture(argv[2]);
   if (command == "message-box") return MessageBoxTexts(Seconds(argc, argv, 2));
   if (command == "preview-moves" || command == "preview-still") {
     return PreviewMotion(command == "preview-moves", Seconds(argc, argv, 2),
@@ -465,7 +458,7 @@ int main(int argc, char** argv) {
   }
   std::fprintf(
       stderr,
-      "usage: dialog_driver.exe wait|wait-gone|state|click|speed|capture|"
+      "usage: dialog_driver.exe wait|wait-gone|state|click|speed|"
       "message-box|preview-moves|preview-still|choose-mode|steal-focus|activate|close|origin|"
       "cursor-over ...\n");
   return 2;
