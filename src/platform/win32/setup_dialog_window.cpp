@@ -42,7 +42,9 @@ bool Checked(HWND box) { return SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHEC
 SetupDialogWindow::SetupDialogWindow() {
   INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&controls);
-  const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+  // Not WS_CLIPCHILDREN: the group boxes draw only their frames and rely on
+  // the dialog's background under them.
+  const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
   RECT frame{0, 0, kClientWidth, kClientHeight};
   AdjustWindowRectEx(&frame, style, FALSE, 0);
   const int width = frame.right - frame.left;
@@ -78,8 +80,9 @@ void SetupDialogWindow::CreateControls() {
   SendMessageW(speed_, TBM_SETTHUMBLENGTH, 18, 0);
   SendMessageW(speed_, TBM_SETPOS, TRUE, 10);
   CreateColorGroup(px + 24, py + 43);
-  CreateControl(window_, L"BUTTON", kOkCaption, BS_PUSHBUTTON | tab, 40, 298, 75, 25, kOkButton,
-                font_);
+  // WS_GROUP ends the colour entries' group, so the arrow keys stay in it.
+  CreateControl(window_, L"BUTTON", kOkCaption, BS_PUSHBUTTON | WS_GROUP | tab, 40, 298, 75, 25,
+                kOkButton, font_);
   CreateControl(window_, L"BUTTON", kCancelCaption, BS_PUSHBUTTON | tab, 128, 298, 75, 25,
                 kCancelButton, font_);
   CreateControl(window_, L"BUTTON", kAboutButtonCaption, BS_PUSHBUTTON | tab, 264, 298, 75, 25,
@@ -141,6 +144,18 @@ LRESULT SetupDialogWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_HSCROLL:
       if (reinterpret_cast<HWND>(lParam) == speed_) dialog_->ShapeSpeedChange();
+      return 0;
+    case WM_ACTIVATE:
+      // Remember the focused control, as a dialog does, to give it the
+      // focus back when the dialog is active again (after the About box,
+      // the preview or another program).
+      if (LOWORD(wParam) == WA_INACTIVE) {
+        HWND focus = GetFocus();
+        if (focus != nullptr && IsChild(window_, focus)) focus_ = focus;
+      }
+      return DefWindowProcW(window_, message, wParam, lParam);
+    case WM_SETFOCUS:
+      RestoreFocus();
       return 0;
     case WM_ACTIVATEAPP:
       if (wParam) {
@@ -212,6 +227,15 @@ void SetupDialogWindow::Command(int id, int code) {
     default:
       break;
   }
+}
+
+// The focus goes to the control that had it last, or to the first control
+// in tab order (Preview) when that cannot take it.
+void SetupDialogWindow::RestoreFocus() {
+  if (focus_ == nullptr || !IsWindowEnabled(focus_) || !IsWindowVisible(focus_)) {
+    focus_ = GetNextDlgTabItem(window_, nullptr, FALSE);
+  }
+  if (focus_ != nullptr) SetFocus(focus_);
 }
 
 void SetupDialogWindow::Paint() {

@@ -48,6 +48,7 @@ class SetupDialogWindow : public SetupDialogView {
   void CreateColorGroup(int left, int top);
   void Command(int id, int code);
   void Paint();
+  void RestoreFocus();
 
   HWND window_ = nullptr;
   SetupDialog* dialog_ = nullptr;
@@ -58,6 +59,7 @@ class SetupDialogWindow : public SetupDialogView {
   std::array<HWND, 9> colors_{};
   HWND modes_ = nullptr;
   HWND useDirectX_ = nullptr;
+  HWND focus_ = nullptr;  // the control that had the focus last
 };
 
 }  // namespace zm::win32
