@@ -1,0 +1,156 @@
+# Shell pieces for the saver's end-to-end tests, on top of harness.sh: a
+# fresh folder per run with its own copy of the .scr (its files go beside
+# it), starting and ending runs, and what the X server shows of them.
+# Source harness.sh first.
+
+ZM_SAVER_PID=""
+ZM_WAIT_DIALOG_SIZE=380x70
+
+# The test's X server and the shared Wine prefix. The server is Xvfb with a
+# screen WIDTHxHEIGHTxDEPTH (1024x768x24 unless given), or xorg-dummy.
+# Usage: zm_saver_init OUTDIR NAME [SCREEN|xorg-dummy]
+zm_saver_init() {
+  zm_harness_init "$1/$2"
+  if [ "${3:-}" = xorg-dummy ]; then
+    zm_start_xorg_dummy
+  else
+    zm_start_xvfb "${3:-1024x768x24}"
+  fi
+  zm_wine_prefix "$1/wineprefix"
+  trap zm_saver_cleanup EXIT
+}
+
+zm_saver_cleanup() {
+  if [ -n "$ZM_SAVER_PID" ]; then kill "$ZM_SAVER_PID" 2>/dev/null || true; fi
+  zm_cleanup
+}
+
+# Makes OUTDIR/NAME with a copy of the saver in it; prints the folder.
+zm_saver_folder() {
+  local folder="$ZM_OUT/$1"
+  rm -rf "$folder"
+  mkdir -p "$folder"
+  cp "$ZM_SCR" "$folder/zelk_mirv.scr"
+  echo "$folder"
+}
+
+# Starts the saver of FOLDER with the arguments given (default /s) in the
+# background; its output goes to FOLDER.log.
+zm_saver_start() {
+  local folder=$1
+  shift
+  [ $# -gt 0 ] || set -- /s
+  zm_wine "$folder/zelk_mirv.scr" "$@" >"$folder.log" 2>&1 &
+  ZM_SAVER_PID=$!
+}
+
+zm_saver_alive() {
+  kill -0 "$ZM_SAVER_PID" 2>/dev/null
+}
+
+# Waits up to SECONDS for the run to end; fails if it does not. Leaves the
+# exit status in ZM_SAVER_STATUS.
+zm_saver_wait_exit() {
+  local seconds=${1:-10}
+  for _ in $(seq $((seconds * 20))); do
+    zm_saver_alive || break
+    sleep 0.05
+  done
+  zm_saver_alive && zm_fail "the saver still runs ${seconds}s later"
+  ZM_SAVER_STATUS=0
+  wait "$ZM_SAVER_PID" || ZM_SAVER_STATUS=$?
+  ZM_SAVER_PID=""
+  [ "$ZM_SAVER_STATUS" -eq 0 ] || zm_fail "the saver ended with $ZM_SAVER_STATUS"
+}
+
+# Fails unless the run is still going after SECONDS.
+zm_saver_expect_alive() {
+  sleep "${1:-0.5}"
+  zm_saver_alive || zm_fail "the saver ended: $2"
+}
+
+# Sends a key press to the window that has the focus (the saver's).
+zm_saver_key() {
+  xdotool key "${1:-space}"
+}
+
+# The X windows (mapped or not) of a size WIDTHxHEIGHT, one id a line.
+zm_windows_of_size() {
+  xwininfo -root -tree | awk -v size="$1" '$1 ~ /^0x/ && index($0, " " size "+") { print $1 }'
+}
+
+# Whether the window is mapped and viewable.
+zm_window_viewable() {
+  xwininfo -id "$1" 2>/dev/null | grep -q 'Map State: IsViewable'
+}
+
+# Waits for the wait dialog (a borderless window of 380 x 70, which Wine
+# leaves unnamed) to show, takes a screenshot NAME of it and prints its
+# window id. Fails if it never shows within SECONDS.
+zm_expect_wait_dialog() {
+  local name=$1 seconds=${2:-30} id
+  for _ in $(seq $((seconds * 50))); do
+    for id in $(zm_windows_of_size "$ZM_WAIT_DIALOG_SIZE"); do
+      if zm_window_viewable "$id"; then
+        zm_screenshot "$name" >/dev/null
+        echo "$id"
+        return 0
+      fi
+    done
+    zm_saver_alive || zm_fail "the saver ended before its wait dialog showed"
+    sleep 0.02
+  done
+  zm_fail "no wait dialog within ${seconds}s"
+}
+
+# Waits until the screen shows the ornament (a picture, not black); takes
+# the screenshot NAME and prints its path.
+zm_wait_picture() {
+  local name=$1 seconds=${2:-60} shot stats mean colours
+  for _ in $(seq $((seconds * 4))); do
+    zm_saver_alive || zm_fail "the saver ended before it drew"
+    shot=$(zm_screenshot "$name")
+    read -r mean colours <<<"$(zm_image_stats "$shot")"
+    if awk -v m="$mean" -v c="$colours" 'BEGIN { exit !(m > 0.02 && c >= 64) }'; then
+      echo "$shot"
+      return 0
+    fi
+    sleep 0.25
+  done
+  zm_fail "the screen shows no ornament within ${seconds}s"
+}
+
+# Fails unless two screenshots differ.
+zm_expect_change() {
+  local differ
+  differ=$(compare -metric AE "$1" "$2" null: 2>&1) || true
+  [ "$differ" != 0 ] || zm_fail "$1 and $2 are the same picture"
+  echo "the picture changed: $differ pixels differ"
+}
+
+# Fails unless FILE's size is BYTES.
+zm_expect_size() {
+  local size
+  [ -f "$1" ] || zm_fail "$1 does not exist"
+  size=$(stat -c %s "$1")
+  [ "$size" -eq "$2" ] || zm_fail "$1 has $size bytes, not $2"
+}
+
+# The value of KEY in the settings file (the first occurrence, no CR).
+zm_ini_value() {
+  tr -d '\r' <"$1" | awk -F= -v key="$2" '$1 == key { print substr($0, length(key) + 2); exit }'
+}
+
+# Writes a settings file: BASIC_PARAMETERS with the KEY=VALUE arguments.
+zm_write_ini() {
+  local file=$1
+  shift
+  { printf '[BASIC_PARAMETERS]\r\n'; printf '%s\r\n' "$@"; } >"$file"
+}
+
+# Writes a pattern state file of WIDTH x HEIGHT whose two maps hold VALUE
+# everywhere.
+zm_write_state() {
+  perl -e 'my ($w, $h, $v) = @ARGV; print pack("l<l<", $w, $h), pack("s<", $v) x (2 * $w * $h)' \
+    "$2" "$3" "$4" >"$1"
+}

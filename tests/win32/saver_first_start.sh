@@ -1,0 +1,89 @@
+#!/usr/bin/env bash
+# The saver's first start under Wine on Xvfb, in a folder with nothing but
+# the .scr: the wait dialog shows while the first patterns are computed, the
+# ornament then runs full-screen and moves, a key ends the run, and the
+# state file (the screen's size) and the settings file (without a settings
+# file use_DirectX reads as on: the page-flipped path, in the one mode Xvfb
+# offers) are written beside the .scr. Then a truncated and a corrupted
+# state file each lead to a normal first start again, never a crash.
+#
+# Usage: saver_first_start.sh OUTDIR SAVER_SCR
+set -euo pipefail
+out=$1
+ZM_SCR=$2
+source "$(dirname "$0")/harness.sh"
+source "$(dirname "$0")/saver_common.sh"
+# A small screen keeps the three warm-ups short.
+zm_saver_init "$out" saver_first_start 640x480x24
+screen=$(zm_screen_size)
+width=${screen%x*}
+height=${screen#*x}
+state_bytes=$((8 + 4 * width * height))
+
+# The caption "Initializing...   Please wait." is one line. Wine's stand-in
+# for "MS Sans Serif" is wider than the label's 147 pixels at design, so its
+# ink reaches past them only when the label has grown to fit the caption
+# (a label of the design width wraps it and loses "wait.").
+expect_whole_caption() {
+  local x y ink right
+  x=$(xwininfo -id "$1" | awk '/Absolute upper-left X/ { print $NF }')
+  y=$(xwininfo -id "$1" | awk '/Absolute upper-left Y/ { print $NF }')
+  # The label's row, inside the bevel; the ink's bounding box (%@).
+  ink=$(convert "$2" -crop "372x16+$((x + 4))+$((y + 16))" +repage -colorspace gray \
+    -threshold 50% -negate -format '%@' info:)
+  right=$((4 + ${ink%%x*} + $(echo "$ink" | cut -d+ -f2)))
+  [ "$right" -gt $((116 + 147)) ] || zm_fail "the caption ends at x $right: its last word is cut off"
+  echo "the caption's ink ends at x $right in the dialog"
+}
+
+# A run that must start with the wait dialog and end by a key.
+first_start_run() {
+  local folder=$1 name=$2 started
+  started=$(date +%s.%N)
+  zm_saver_start "$folder"
+  local dialog
+  dialog=$(zm_expect_wait_dialog "$name-wait-dialog")
+  echo "$name: the wait dialog showed"
+  expect_whole_caption "$dialog" "$ZM_OUT/$name-wait-dialog.png"
+  local one two
+  one=$(zm_wait_picture "$name-ornament-1")
+  echo "$name: drawing $(awk -v s="$started" -v n="$(date +%s.%N)" 'BEGIN { printf "%.1f", n - s }')s after the start"
+  [ -n "$(zm_windows_of_size "$screen")" ] || zm_fail "no window covers the screen ($screen)"
+  sleep 0.5
+  two=$(zm_screenshot "$name-ornament-2")
+  zm_expect_picture "$two"
+  zm_expect_change "$one" "$two"
+  zm_saver_key
+  zm_saver_wait_exit 10
+  echo "$name: a key ended the run with 0"
+  zm_expect_size "$folder/Zelk_Mirv.par" "$state_bytes"
+}
+
+folder=$(zm_saver_folder first)
+first_start_run "$folder" first
+
+# The settings: BASIC_PARAMETERS with its seven keys in order, then PATTERNS.
+ini="$folder/zelk_mirv.ini"
+[ -f "$ini" ] || zm_fail "no settings file after the run"
+cp "$ini" "$ZM_OUT/first-zelk_mirv.ini"
+layout=$(tr -d '\r' <"$ini" | sed -n 's/^\[\(.*\)\]$/[\1]/p; s/^\([^=[]*\)=.*/\1/p' | paste -sd' ')
+expected="[BASIC_PARAMETERS] PATTERN_MODE SHAPE_SPEED use_DirectX Height Width RefreshRate BitPerPix [PATTERNS] Pattern Show_All"
+[ "$layout" = "$expected" ] || zm_fail "settings file layout: $layout"
+[ "$(zm_ini_value "$ini" use_DirectX)" = 1 ] || zm_fail "use_DirectX is not stored as on"
+# Xvfb offers only its own mode: the default 640x480 falls back to it.
+stored="$(zm_ini_value "$ini" Width)x$(zm_ini_value "$ini" Height)"
+[ "$stored" = "$screen" ] || zm_fail "stored mode $stored, not the screen's $screen"
+echo "settings file: $layout (mode $stored at $(zm_ini_value "$ini" BitPerPix) bits)"
+
+# A state file cut short: treated as missing.
+head -c $((state_bytes / 2)) "$folder/Zelk_Mirv.par" >"$ZM_OUT/truncated.par"
+cp "$ZM_OUT/truncated.par" "$folder/Zelk_Mirv.par"
+first_start_run "$folder" truncated
+
+# A state file of the right size whose values lie outside 0..1000.
+bytes=$(stat -c %s "$folder/Zelk_Mirv.par")
+{ head -c 8 "$folder/Zelk_Mirv.par"; perl -e 'print "\xff\x7f" x $ARGV[0]' $(((bytes - 8) / 2)); } \
+  >"$ZM_OUT/corrupted.par"
+cp "$ZM_OUT/corrupted.par" "$folder/Zelk_Mirv.par"
+first_start_run "$folder" corrupted
+echo "saver first start passed"

@@ -1,0 +1,82 @@
+#!/usr/bin/env bash
+# A run that continues a stored pattern, under Wine on Xvfb: a state file of
+# the screen's size whose two maps are all 500, with SHAPE_SPEED=0 and
+# use_DirectX=0 (the bitmap path), shows one uniform colour at once and no
+# wait dialog. While it runs, a second instance ends at once with 0 and the
+# password change (/a 0, which takes no single-instance lock) calls the
+# system's service and ends with 0. Then the pointer: the first five moves
+# end nothing, the sixth is the reference, purely horizontal or vertical
+# moves and a move of 2 pixels on both axes end nothing, and a move of 3
+# pixels on both axes ends the run. The maps are stored unchanged.
+#
+# Usage: saver_second_run.sh OUTDIR SAVER_SCR
+set -euo pipefail
+out=$1
+ZM_SCR=$2
+source "$(dirname "$0")/harness.sh"
+source "$(dirname "$0")/saver_common.sh"
+zm_saver_init "$out" saver_second_run
+screen=$(zm_screen_size)
+
+folder=$(zm_saver_folder stored)
+zm_write_state "$folder/Zelk_Mirv.par" "${screen%x*}" "${screen#*x}" 500
+cp "$folder/Zelk_Mirv.par" "$ZM_OUT/written.par"
+zm_write_ini "$folder/zelk_mirv.ini" SHAPE_SPEED=0 use_DirectX=0
+
+xdotool mousemove 10 10
+zm_saver_start "$folder"
+for _ in $(seq 600); do
+  for id in $(zm_windows_of_size "$screen"); do
+    zm_window_viewable "$id" && break 2
+  done
+  zm_saver_alive || zm_fail "the saver ended before its window showed"
+  sleep 0.05
+done
+sleep 1
+[ -z "$(zm_windows_of_size "$ZM_WAIT_DIALOG_SIZE")" ] || zm_fail "a wait dialog was created"
+shot=$(zm_screenshot uniform)
+read -r mean colours <<<"$(zm_image_stats "$shot")"
+[ "$colours" -eq 1 ] || zm_fail "the stored pattern shows $colours colours, not one"
+awk -v m="$mean" 'BEGIN { exit !(m > 0) }' || zm_fail "the screen is black"
+echo "no wait dialog; the stored pattern shows one colour: $(convert "$shot" -format '%[pixel:p{0,0}]' info:)"
+
+# A second instance while this one runs.
+started=$(date +%s%N)
+status=0
+timeout 30 "$ZM_WINE" "$folder/zelk_mirv.scr" /s >"$ZM_OUT/second-instance.log" 2>&1 || status=$?
+took=$((($(date +%s%N) - started) / 1000000))
+[ "$status" -eq 0 ] || zm_fail "the second instance ended with $status"
+zm_saver_alive || zm_fail "the first instance ended"
+echo "a second instance ended with 0 after $took ms (wine start included)"
+
+# The password change: Wine's MPR.DLL answers PwdChangePasswordA with a
+# stub that reports the call and its arguments.
+status=0
+WINEDEBUG=+mpr timeout 30 "$ZM_WINE" "$folder/zelk_mirv.scr" /a 0 >"$ZM_OUT/change-password.log" 2>&1 ||
+  status=$?
+[ "$status" -eq 0 ] || zm_fail "the password change ended with $status"
+grep -i 'PwdChangePasswordA\|SCRSAVE' "$ZM_OUT/change-password.log" ||
+  zm_fail "no call of PwdChangePasswordA in the trace"
+echo "the password change called the system's service and ended with 0"
+
+# The pointer. Each move is one motion event; a pause lets Wine deliver it
+# before the next one (it merges motion events that queue up).
+move() {
+  xdotool mousemove "$1" "$2"
+  sleep 0.3
+  zm_saver_alive || zm_fail "the saver ended at the move to $1,$2: $3"
+}
+for i in 1 2 3 4 5; do move $((100 * i)) $((80 * i)) "move $i of the first five"; done
+move 600 400 "the sixth move only sets the reference"
+move 900 400 "a purely horizontal move"
+move 100 400 "a purely horizontal move"
+move 600 700 "a purely vertical move"
+move 602 402 "a move of 2 pixels on both axes"
+xdotool mousemove 603 403
+zm_saver_wait_exit 10
+echo "five moves, horizontal and vertical moves and a 2-pixel move ended nothing; 3 pixels ended the run"
+
+cmp -s "$folder/Zelk_Mirv.par" "$ZM_OUT/written.par" || zm_fail "the stored maps changed"
+[ "$(zm_ini_value "$folder/zelk_mirv.ini" use_DirectX)" = 0 ] || zm_fail "use_DirectX changed"
+echo "the state file was stored with the same maps"
+echo "saver second run passed"
