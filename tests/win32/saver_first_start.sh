@@ -48,7 +48,7 @@ first_start_run() {
   local one two
   one=$(zm_wait_picture "$name-ornament-1")
   echo "$name: drawing $(awk -v s="$started" -v n="$(date +%s.%N)" 'BEGIN { printf "%.1f", n - s }')s after the start"
-  [ -n "$(zm_windows_of_size "$screen")" ] || zm_fail "no window covers the screen ($screen)"
+  zm_expect_full_screen_window "$screen"
   sleep 0.5
   two=$(zm_screenshot "$name-ornament-2")
   zm_expect_picture "$two"
@@ -70,7 +70,7 @@ layout=$(tr -d '\r' <"$ini" | sed -n 's/^\[\(.*\)\]$/[\1]/p; s/^\([^=[]*\)=.*/\1
 expected="[BASIC_PARAMETERS] PATTERN_MODE SHAPE_SPEED use_DirectX Height Width RefreshRate BitPerPix [PATTERNS] Pattern Show_All"
 [ "$layout" = "$expected" ] || zm_fail "settings file layout: $layout"
 [ "$(zm_ini_value "$ini" use_DirectX)" = 1 ] || zm_fail "use_DirectX is not stored as on"
-# Xvfb offers only its own mode: the default 640x480 falls back to it.
+# Xvfb offers only its own mode, which is the default 640x480 here.
 stored="$(zm_ini_value "$ini" Width)x$(zm_ini_value "$ini" Height)"
 [ "$stored" = "$screen" ] || zm_fail "stored mode $stored, not the screen's $screen"
 echo "settings file: $layout (mode $stored at $(zm_ini_value "$ini" BitPerPix) bits)"
