@@ -36,6 +36,37 @@ expect_whole_caption() {
   echo "the caption's ink ends at x $right in the dialog"
 }
 
+# The share of the progress bar's inside that shows the bar's fill colour
+# (blue) in a screenshot, for the dialog window given.
+bar_fill() {
+  local x y
+  x=$(xwininfo -id "$1" | awk '/Absolute upper-left X/ { print $NF }')
+  y=$(xwininfo -id "$1" | awk '/Absolute upper-left Y/ { print $NF }')
+  convert "$2" -crop "357x12+$((x + 11))+$((y + 46))" +repage -fx 'b - r > 0.2 ? 1 : 0' \
+    -format '%[fx:mean]' info:
+}
+
+# Follows the wait dialog until it hides: its bar fills during the warm-up
+# and stands nearly full at the end: 99 of 100, never 100.
+expect_bar_fills() {
+  local dialog=$1 name=$2 last="" shot first_fill last_fill
+  while zm_window_viewable "$dialog"; do
+    shot=$(zm_screenshot "$name-wait-dialog-now")
+    if zm_window_viewable "$dialog"; then
+      mv "$shot" "$ZM_OUT/$name-wait-dialog-last.png"
+      last="$ZM_OUT/$name-wait-dialog-last.png"
+    fi
+    sleep 0.1
+  done
+  rm -f "$ZM_OUT/$name-wait-dialog-now.png"
+  [ -n "$last" ] || zm_fail "the wait dialog hid at once"
+  first_fill=$(bar_fill "$dialog" "$ZM_OUT/$name-wait-dialog.png")
+  last_fill=$(bar_fill "$dialog" "$last")
+  awk -v a="$first_fill" -v b="$last_fill" 'BEGIN { exit !(b >= 0.9 && b < 1 && b > a) }' ||
+    zm_fail "the wait dialog's bar went from $first_fill to $last_fill"
+  echo "$name: the bar filled from $first_fill to $last_fill"
+}
+
 # A run that must start with the wait dialog and end by a key.
 first_start_run() {
   local folder=$1 name=$2 started
@@ -45,6 +76,7 @@ first_start_run() {
   dialog=$(zm_expect_wait_dialog "$name-wait-dialog")
   echo "$name: the wait dialog showed"
   expect_whole_caption "$dialog" "$ZM_OUT/$name-wait-dialog.png"
+  expect_bar_fills "$dialog" "$name"
   local one two
   one=$(zm_wait_picture "$name-ornament-1")
   echo "$name: drawing $(awk -v s="$started" -v n="$(date +%s.%N)" 'BEGIN { printf "%.1f", n - s }')s after the start"
