@@ -74,6 +74,15 @@ zm_saver_key() {
   xdotool key "${1:-space}"
 }
 
+# Moves the pointer to X Y (one motion event) and fails if that ended the
+# run; WHY says what the move is. The pause lets Wine deliver the event
+# before the next one (it merges motion events that queue up).
+zm_saver_move() {
+  xdotool mousemove "$1" "$2"
+  sleep 0.3
+  zm_saver_alive || zm_fail "the saver ended at the move to $1,$2: $3"
+}
+
 # The X windows (mapped or not) of a size WIDTHxHEIGHT, one id a line.
 zm_windows_of_size() {
   xwininfo -root -tree | awk -v size="$1" '$1 ~ /^0x/ && index($0, " " size "+") { print $1 }'

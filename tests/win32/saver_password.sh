@@ -35,18 +35,39 @@ start_run() {
   zm_wait_picture "$1" >/dev/null
 }
 
+# A run whose first exit request, by a key, is refused: the run goes on.
+refused_run() {
+  start_run "$1"
+  zm_saver_key
+  zm_wait_line "$ZM_PASSWORD_LOG_UNIX" $'^refused\r?$' 10 >/dev/null || zm_fail "no password was asked"
+  zm_saver_expect_alive 1 "after a refused password"
+  zm_wait_picture "$1-refused" >/dev/null
+  echo "flag 1: a key asked for the password, which was refused, and the run goes on"
+}
+
+expect_answers() {
+  local answers
+  answers=$(tr -d '\r' <"$ZM_PASSWORD_LOG_UNIX" | paste -sd' ')
+  [ "$answers" = "$1" ] || zm_fail "password answers: $answers, not $1"
+}
+
 zm_wine reg add "$desktop" /v ScreenSaveUsePassword /t REG_DWORD /d 1 /f >/dev/null 2>&1
-start_run flag-1
-zm_saver_key
-zm_wait_line "$ZM_PASSWORD_LOG_UNIX" $'^refused\r?$' 10 >/dev/null || zm_fail "no password was asked"
-zm_saver_expect_alive 1 "after a refused password"
-zm_wait_picture flag-1-refused >/dev/null
-echo "flag 1: the first key asked for the password, was refused, and the run goes on"
+refused_run flag-1
 zm_saver_key
 zm_saver_wait_exit 10
-answers=$(tr -d '\r' <"$ZM_PASSWORD_LOG_UNIX" | paste -sd' ')
-[ "$answers" = "refused accepted" ] || zm_fail "password answers: $answers"
+expect_answers "refused accepted"
 echo "flag 1: the second key asked again, was accepted, and the run ended with 0"
+
+# After a refused password the next five pointer moves are ignored; then a
+# move sets the reference and a move of 3 pixels on both axes asks again.
+refused_run flag-1-moves
+for i in 1 2 3 4 5; do zm_saver_move $((100 * i)) $((80 * i)) "move $i after the refusal"; done
+expect_answers "refused"
+zm_saver_move 300 300 "the sixth move after the refusal only sets the reference"
+xdotool mousemove 303 303
+zm_saver_wait_exit 10
+expect_answers "refused accepted"
+echo "flag 1: five moves after the refusal were ignored; the seventh asked again and ended the run"
 
 for flag in 0 absent; do
   if [ "$flag" = absent ]; then

@@ -59,19 +59,13 @@ grep -i 'PwdChangePasswordA\|SCRSAVE' "$ZM_OUT/change-password.log" ||
   zm_fail "no call of PwdChangePasswordA in the trace"
 echo "the password change called the system's service and ended with 0"
 
-# The pointer. Each move is one motion event; a pause lets Wine deliver it
-# before the next one (it merges motion events that queue up).
-move() {
-  xdotool mousemove "$1" "$2"
-  sleep 0.3
-  zm_saver_alive || zm_fail "the saver ended at the move to $1,$2: $3"
-}
-for i in 1 2 3 4 5; do move $((100 * i)) $((80 * i)) "move $i of the first five"; done
-move 600 400 "the sixth move only sets the reference"
-move 900 400 "a purely horizontal move"
-move 100 400 "a purely horizontal move"
-move 600 700 "a purely vertical move"
-move 602 402 "a move of 2 pixels on both axes"
+# The pointer.
+for i in 1 2 3 4 5; do zm_saver_move $((100 * i)) $((80 * i)) "move $i of the first five"; done
+zm_saver_move 600 400 "the sixth move only sets the reference"
+zm_saver_move 900 400 "a purely horizontal move"
+zm_saver_move 100 400 "a purely horizontal move"
+zm_saver_move 600 700 "a purely vertical move"
+zm_saver_move 602 402 "a move of 2 pixels on both axes"
 xdotool mousemove 603 403
 zm_saver_wait_exit 10
 echo "five moves, horizontal and vertical moves and a 2-pixel move ended nothing; 3 pixels ended the run"
