@@ -51,12 +51,14 @@ zm_saver_alive() {
 # Waits up to SECONDS for the run to end; fails if it does not. Leaves the
 # exit status in ZM_SAVER_STATUS.
 zm_saver_wait_exit() {
-  local seconds=${1:-10}
-  for _ in $(seq $((seconds * 20))); do
+  local seconds=${1:-10} started
+  started=$(date +%s%N)
+  for _ in $(seq $((seconds * 50))); do
     zm_saver_alive || break
-    sleep 0.05
+    sleep 0.02
   done
   zm_saver_alive && zm_fail "the saver still runs ${seconds}s later"
+  echo "the saver ended $((($(date +%s%N) - started) / 1000000)) ms after the input"
   ZM_SAVER_STATUS=0
   wait "$ZM_SAVER_PID" || ZM_SAVER_STATUS=$?
   ZM_SAVER_PID=""

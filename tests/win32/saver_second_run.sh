@@ -7,7 +7,8 @@
 # system's service and ends with 0. Then the pointer: the first five moves
 # end nothing, the sixth is the reference, purely horizontal or vertical
 # moves and a move of 2 pixels on both axes end nothing, and a move of 3
-# pixels on both axes ends the run. The maps are stored unchanged.
+# pixels on both axes ends the run: the window shrinks to 10 x 10 and
+# closes. The maps are stored unchanged.
 #
 # Usage: saver_second_run.sh OUTDIR SAVER_SCR
 set -euo pipefail
@@ -66,7 +67,18 @@ zm_saver_move 900 400 "a purely horizontal move"
 zm_saver_move 100 400 "a purely horizontal move"
 zm_saver_move 600 700 "a purely vertical move"
 zm_saver_move 602 402 "a move of 2 pixels on both axes"
+screen_window=$(xwininfo -root -tree | awk '/"MainScreen"/ { print $1; exit }')
+[ -n "$screen_window" ] || zm_fail "no window named MainScreen"
+started=$(date +%s%N)
 xdotool mousemove 603 403
+# The close timer (20 ms) shrinks the window to 10 x 10 and closes it; Wine
+# then waits 2 s for a window manager to withdraw it (there is none here).
+for _ in $(seq 500); do
+  xwininfo -id "$screen_window" 2>/dev/null | grep -q -- '-geometry 10x10+' && break
+  sleep 0.005
+done
+xwininfo -id "$screen_window" | grep -q -- '-geometry 10x10+' || zm_fail "the window did not shrink"
+echo "the window shrank to 10x10 $((($(date +%s%N) - started) / 1000000)) ms after the move"
 zm_saver_wait_exit 10
 echo "five moves, horizontal and vertical moves and a 2-pixel move ended nothing; 3 pixels ended the run"
 
