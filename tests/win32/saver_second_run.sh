@@ -48,7 +48,9 @@ timeout 30 "$ZM_WINE" "$folder/zelk_mirv.scr" /s >"$ZM_OUT/second-instance.log" 
 took=$((($(date +%s%N) - started) / 1000000))
 [ "$status" -eq 0 ] || zm_fail "the second instance ended with $status"
 zm_saver_alive || zm_fail "the first instance ended"
-echo "a second instance ended with 0 after $took ms (wine start included)"
+windows=$(xwininfo -root -tree | grep -c '"MainScreen"') || true
+[ "$windows" -eq 1 ] || zm_fail "$windows saver windows"
+echo "a second instance ended with 0 after $took ms (wine start included), without a window"
 
 # The password change: Wine's MPR.DLL answers PwdChangePasswordA with a
 # stub that reports the call and its arguments.
