@@ -3,7 +3,8 @@
 # display settings (a window of 152 x 112, "/p HANDLE"), sees the saver draw
 # a moving picture into it, hides it and measures how soon the saver ends
 # (one frame and 20 ms; Wine gets slack) with exit code 0. The preview reads
-# and writes no file: the saver's folder holds only the .scr afterwards.
+# and writes no file: the saver's folder holds only the .scr afterwards. A
+# handle that is not a number is reported, and the run still ends with 0.
 #
 # Usage: saver_preview.sh OUTDIR SAVER_SCR PREVIEW_HOST
 set -euo pipefail
@@ -31,4 +32,17 @@ done
 files=$(ls -A "$folder")
 [ "$files" = zelk_mirv.scr ] || zm_fail "the preview left files: $(echo "$files" | paste -sd' ')"
 echo "the preview wrote no file"
+
+# A window handle that is not a number: the error is reported in a message
+# box ("'NOT-A-WINDOW' is not a valid integer value": the arguments are
+# upper-cased; see the screenshot), and the process ends with 0 once it is
+# dismissed.
+zm_saver_start "$folder" /p not-a-window
+zm_wait_window "Zelk Mirv" 30 >/dev/null
+sleep 0.5
+zm_screenshot bad-handle-message >/dev/null
+zm_saver_expect_alive 0 "before its message box was dismissed"
+xdotool key Return
+zm_saver_wait_exit 10
+echo "a handle that is not a number: a message box, then exit code 0"
 echo "saver preview passed"
