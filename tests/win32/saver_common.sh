@@ -93,14 +93,17 @@ zm_windows_of_size() {
   xwininfo -root -tree | awk -v size="$1" '$1 ~ /^0x/ && index($0, " " size "+") { print $1 }'
 }
 
-# Fails unless a viewable window covers the whole screen (WIDTHxHEIGHT at
-# 0,0).
-zm_expect_full_screen_window() {
+# Whether a viewable window covers the whole screen (WIDTHxHEIGHT at 0,0).
+zm_full_screen_window_shown() {
   local id
   for id in $(xwininfo -root -tree | awk -v size="$1" '$1 ~ /^0x/ && index($0, " " size "+0+0") { print $1 }'); do
     zm_window_viewable "$id" && return 0
   done
-  zm_fail "no window covers the screen ($1)"
+  return 1
+}
+
+zm_expect_full_screen_window() {
+  zm_full_screen_window_shown "$1" || zm_fail "no window covers the screen ($1)"
 }
 
 # Whether the window is mapped and viewable.

@@ -27,12 +27,11 @@ zm_write_ini "$folder/zelk_mirv.ini" SHAPE_SPEED=0 use_DirectX=0
 xdotool mousemove 10 10
 zm_saver_start "$folder"
 for _ in $(seq 600); do
-  for id in $(zm_windows_of_size "$screen"); do
-    zm_window_viewable "$id" && break 2
-  done
+  zm_full_screen_window_shown "$screen" && break
   zm_saver_alive || zm_fail "the saver ended before its window showed"
   sleep 0.05
 done
+zm_expect_full_screen_window "$screen"
 sleep 1
 [ -z "$(zm_windows_of_size "$ZM_WAIT_DIALOG_SIZE")" ] || zm_fail "a wait dialog was created"
 shot=$(zm_screenshot uniform)
