@@ -4,8 +4,9 @@
 # pixel, never 24). A configured 1024x768 at 24 bits is not offered: the run
 # takes the fallback 640x480 at 32 bits, really switches the X screen to
 # it, draws through the back buffer, and stores that mode at the end. A
-# configured 800x600 at 16 bits is offered and switched to likewise. After
-# each run the desktop's mode is back.
+# configured 800x600 at 16 bits is offered and switched to likewise; its
+# frames show 16-bit colour (at most 32 levels of red). After each run the
+# desktop's mode is back.
 #
 # Usage: saver_video_modes.sh OUTDIR SAVER_SCR
 set -euo pipefail
@@ -26,9 +27,23 @@ wait_screen_size() {
   zm_fail "the screen never became $1 (it is $(zm_screen_size))"
 }
 
-# Runs the saver of FOLDER, which must switch to MODE (WIDTHxHEIGHT) and draw.
+# Fails unless the red channel of the picture has at most 32 levels (BITS
+# 16: 5 bits of red) or more than that (BITS 32).
+expect_red_levels() {
+  local levels
+  levels=$(convert "$1" -channel R -separate -format %k info:)
+  if [ "$2" = 16 ]; then
+    [ "$levels" -le 32 ] || zm_fail "$levels levels of red at 16 bits per pixel"
+  else
+    [ "$levels" -gt 32 ] || zm_fail "only $levels levels of red at $2 bits per pixel"
+  fi
+  echo "$levels levels of red at $2 bits per pixel"
+}
+
+# Runs the saver of FOLDER, which must switch to MODE (WIDTHxHEIGHT at BITS
+# bits per pixel) and draw.
 mode_run() {
-  local folder=$1 name=$2 mode=$3 one two
+  local folder=$1 name=$2 mode=$3 bits=$4 one two
   zm_saver_start "$folder"
   wait_screen_size "$mode"
   echo "$name: the X screen switched to $mode"
@@ -37,6 +52,7 @@ mode_run() {
   two=$(zm_screenshot "$name-2")
   zm_expect_picture "$two"
   zm_expect_change "$one" "$two"
+  expect_red_levels "$two" "$bits"
   zm_saver_key
   zm_saver_wait_exit 10
   [ "$(zm_screen_size)" = "$desktop" ] || zm_fail "$name: desktop mode not back: $(zm_screen_size)"
@@ -45,7 +61,7 @@ mode_run() {
 
 folder=$(zm_saver_folder fallback)
 zm_write_ini "$folder/zelk_mirv.ini" use_DirectX=1 Height=768 Width=1024 RefreshRate=0 BitPerPix=24
-mode_run "$folder" fallback-640x480x32 640x480
+mode_run "$folder" fallback-640x480x32 640x480 32
 ini="$folder/zelk_mirv.ini"
 stored="$(zm_ini_value "$ini" Width)x$(zm_ini_value "$ini" Height)x$(zm_ini_value "$ini" BitPerPix)"
 stored="$stored@$(zm_ini_value "$ini" RefreshRate)"
@@ -54,6 +70,6 @@ echo "the fallback mode was stored: $stored"
 
 folder=$(zm_saver_folder sixteen)
 zm_write_ini "$folder/zelk_mirv.ini" use_DirectX=1 Height=600 Width=800 RefreshRate=0 BitPerPix=16
-mode_run "$folder" listed-800x600x16 800x600
+mode_run "$folder" listed-800x600x16 800x600 16
 [ "$(zm_ini_value "$folder/zelk_mirv.ini" BitPerPix)" = 16 ] || zm_fail "the listed mode was replaced"
 echo "saver video modes passed"
