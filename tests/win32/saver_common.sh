@@ -16,6 +16,7 @@ zm_saver_init() {
   else
     zm_start_xvfb "${3:-1024x768x24}"
   fi
+  ZM_SCREEN=$(zm_screen_size)
   zm_wine_prefix "$1/wineprefix"
   # Wine has no saver-password library; a stand-in that a killed password
   # test left behind must not ask the other tests for a password.
@@ -180,4 +181,84 @@ zm_write_ini() {
 zm_write_state() {
   perl -e 'my ($w, $h, $v) = @ARGV; print pack("l<l<", $w, $h), pack("s<", $v) x (2 * $w * $h)' \
     "$2" "$3" "$4" >"$1"
+}
+
+# The size of a state file of the screen's size: 8 + 4 x width x height.
+zm_state_bytes() {
+  echo $((8 + 4 * ${ZM_SCREEN%x*} * ${ZM_SCREEN#*x}))
+}
+
+# The caption "Initializing...   Please wait." is one line. Wine's stand-in
+# for "MS Sans Serif" is wider than the label's 147 pixels at design, so its
+# ink reaches past them only when the label has grown to fit the caption
+# (a label of the design width wraps it and loses "wait.").
+zm_expect_whole_caption() {
+  local x y ink right
+  x=$(xwininfo -id "$1" | awk '/Absolute upper-left X/ { print $NF }')
+  y=$(xwininfo -id "$1" | awk '/Absolute upper-left Y/ { print $NF }')
+  # The label's row, inside the bevel; the ink's bounding box (%@).
+  ink=$(convert "$2" -crop "372x16+$((x + 4))+$((y + 16))" +repage -colorspace gray \
+    -threshold 50% -negate -format '%@' info:)
+  right=$((4 + ${ink%%x*} + $(echo "$ink" | cut -d+ -f2)))
+  [ "$right" -gt $((116 + 147)) ] || zm_fail "the caption ends at x $right: its last word is cut off"
+  echo "the caption's ink ends at x $right in the dialog"
+}
+
+# The share of the progress bar's inside that shows the bar's fill colour
+# (blue) in a screenshot, for the dialog window given.
+zm_bar_fill() {
+  local x y
+  x=$(xwininfo -id "$1" | awk '/Absolute upper-left X/ { print $NF }')
+  y=$(xwininfo -id "$1" | awk '/Absolute upper-left Y/ { print $NF }')
+  convert "$2" -crop "357x12+$((x + 11))+$((y + 46))" +repage -fx 'b - r > 0.2 ? 1 : 0' \
+    -format '%[fx:mean]' info:
+}
+
+# Follows the wait dialog until it hides: its bar stands nearly full at the
+# end of the warm-up: 99 of 100, never 100.
+expect_zm_bar_fills() {
+  local dialog=$1 name=$2 last="" shot first_fill last_fill
+  while zm_window_viewable "$dialog"; do
+    shot=$(zm_screenshot "$name-wait-dialog-now")
+    if zm_window_viewable "$dialog"; then
+      mv "$shot" "$ZM_OUT/$name-wait-dialog-last.png"
+      last="$ZM_OUT/$name-wait-dialog-last.png"
+    fi
+    sleep 0.1
+  done
+  rm -f "$ZM_OUT/$name-wait-dialog-now.png"
+  [ -n "$last" ] || zm_fail "the wait dialog hid at once"
+  first_fill=$(zm_bar_fill "$dialog" "$ZM_OUT/$name-wait-dialog.png")
+  last_fill=$(zm_bar_fill "$dialog" "$last")
+  # (How full it is when first seen depends on how soon the screenshot came.)
+  awk -v b="$last_fill" 'BEGIN { exit !(b >= 0.9 && b < 1) }' ||
+    zm_fail "the wait dialog's bar went from $first_fill to $last_fill"
+  echo "$name: the bar filled from $first_fill to $last_fill"
+}
+
+# A first start: the saver of FOLDER must show the wait dialog (its whole
+# caption, its bar at 99 at the end), then the ornament full-screen and
+# moving, and end by a key, with a state file of the screen's size in FILES
+# (default: beside the .scr). Screenshots are named after NAME.
+zm_first_start_run() {
+  local folder=$1 name=$2 files=${3:-$1} started
+  started=$(date +%s.%N)
+  zm_saver_start "$folder"
+  local dialog
+  dialog=$(zm_expect_wait_dialog "$name-wait-dialog")
+  echo "$name: the wait dialog showed"
+  zm_expect_whole_caption "$dialog" "$ZM_OUT/$name-wait-dialog.png"
+  expect_zm_bar_fills "$dialog" "$name"
+  local one two
+  one=$(zm_wait_picture "$name-ornament-1")
+  echo "$name: drawing $(awk -v s="$started" -v n="$(date +%s.%N)" 'BEGIN { printf "%.1f", n - s }')s after the start"
+  zm_expect_full_screen_window "$ZM_SCREEN"
+  sleep 0.5
+  two=$(zm_screenshot "$name-ornament-2")
+  zm_expect_picture "$two"
+  zm_expect_change "$one" "$two"
+  zm_saver_key
+  zm_saver_wait_exit 10
+  echo "$name: a key ended the run with 0"
+  zm_expect_size "$files/Zelk_Mirv.par" "$(zm_state_bytes)"
 }

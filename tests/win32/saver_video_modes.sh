@@ -55,6 +55,11 @@ mode_run() {
   expect_red_levels "$two" "$bits"
   zm_saver_key
   zm_saver_wait_exit 10
+  # The X server may take a moment to apply the mode Wine restored.
+  for _ in $(seq 50); do
+    [ "$(zm_screen_size)" = "$desktop" ] && break
+    sleep 0.1
+  done
   [ "$(zm_screen_size)" = "$desktop" ] || zm_fail "$name: desktop mode not back: $(zm_screen_size)"
   echo "$name: a key ended the run with 0; the desktop is back at $desktop"
 }
