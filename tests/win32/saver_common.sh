@@ -216,7 +216,7 @@ zm_bar_fill() {
 
 # Follows the wait dialog until it hides: its bar stands nearly full at the
 # end of the warm-up: 99 of 100, never 100.
-expect_zm_bar_fills() {
+zm_expect_bar_fills() {
   local dialog=$1 name=$2 last="" shot first_fill last_fill
   while zm_window_viewable "$dialog"; do
     shot=$(zm_screenshot "$name-wait-dialog-now")
@@ -246,9 +246,13 @@ zm_first_start_run() {
   zm_saver_start "$folder"
   local dialog
   dialog=$(zm_expect_wait_dialog "$name-wait-dialog")
-  echo "$name: the wait dialog showed"
+  local at
+  at=$(xwininfo -id "$dialog" | awk '/-geometry/ { print $2 }')
+  [ "$at" = "380x70+$(((${ZM_SCREEN%x*} - 380) / 2))+$(((${ZM_SCREEN#*x} - 70) / 2))" ] ||
+    zm_fail "the wait dialog is not centred: $at on $ZM_SCREEN"
+  echo "$name: the wait dialog showed, centred ($at)"
   zm_expect_whole_caption "$dialog" "$ZM_OUT/$name-wait-dialog.png"
-  expect_zm_bar_fills "$dialog" "$name"
+  zm_expect_bar_fills "$dialog" "$name"
   local one two
   one=$(zm_wait_picture "$name-ornament-1")
   echo "$name: drawing $(awk -v s="$started" -v n="$(date +%s.%N)" 'BEGIN { printf "%.1f", n - s }')s after the start"
