@@ -8,7 +8,7 @@
 # end nothing, the sixth is the reference, purely horizontal or vertical
 # moves and a move of 2 pixels on both axes end nothing, and a move of 3
 # pixels on both axes ends the run: the window shrinks to 10 x 10 and
-# closes. The maps are stored unchanged.
+# closes. The maps are stored unchanged. Then a run without DirectDraw.
 #
 # Usage: saver_second_run.sh OUTDIR SAVER_SCR
 set -euo pipefail
@@ -86,4 +86,23 @@ echo "five moves, horizontal and vertical moves and a 2-pixel move ended nothing
 cmp -s "$folder/Zelk_Mirv.par" "$ZM_OUT/written.par" || zm_fail "the stored maps changed"
 [ "$(zm_ini_value "$folder/zelk_mirv.ini" use_DirectX)" = 0 ] || zm_fail "use_DirectX changed"
 echo "the state file was stored with the same maps"
+
+# Without DirectDraw (Wine told not to load DDRAW.DLL) use_DirectX=1 runs on
+# the bitmap path over the whole screen, and is stored as off.
+zm_write_ini "$folder/zelk_mirv.ini" SHAPE_SPEED=0 use_DirectX=1
+WINEDLLOVERRIDES="$WINEDLLOVERRIDES;ddraw=d" zm_saver_start "$folder"
+for _ in $(seq 600); do
+  zm_full_screen_window_shown "$screen" && break
+  zm_saver_alive || zm_fail "the saver ended before its window showed"
+  sleep 0.05
+done
+sleep 1
+shot=$(zm_screenshot no-directdraw)
+read -r mean colours <<<"$(zm_image_stats "$shot")"
+[ "$colours" -eq 1 ] && awk -v m="$mean" 'BEGIN { exit !(m > 0) }' ||
+  zm_fail "without DirectDraw the screen shows $colours colours (mean $mean)"
+zm_saver_key
+zm_saver_wait_exit 10
+[ "$(zm_ini_value "$folder/zelk_mirv.ini" use_DirectX)" = 0 ] || zm_fail "use_DirectX not stored as off"
+echo "without DirectDraw: the bitmap path ran, and use_DirectX was stored as off"
 echo "saver second run passed"
