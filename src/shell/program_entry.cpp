@@ -3,6 +3,7 @@
 #include <ctime>
 #include <exception>
 #include <new>
+#include <string>
 
 #include "settings/saver_settings.h"
 #include "shell/run_mode.h"
@@ -49,10 +50,13 @@ int RunProgram(ProgramHost& host, std::string_view firstArgument, std::string_vi
   try {
     PrepareProgram(seed);
     RunMode = ParseRunMode(firstArgument);
+    // Both arguments are upper-cased before use: a window handle that is
+    // not a number is reported in capitals.
+    const std::string second = UpperCased(secondArgument);
     if (RunMode == rmChangePassword) {
-      ChangePassword(host, secondArgument);
+      ChangePassword(host, second);
     } else {
-      RunLocked(host, secondArgument, locked);
+      RunLocked(host, second, locked);
     }
   } catch (const std::bad_alloc&) {
     ReportError(host, "Out of memory");

@@ -71,9 +71,10 @@ TEST(ProgramEntry, ThePasswordChangeTakesNoLock) {
 }
 
 TEST(ProgramEntry, ErrorsAreReportedOnceAndTheLockIsClosed) {
+  SaverSettings.use_DirectX = false;  // whatever an earlier test left
   FakeProgramHost preview;
   EXPECT_EQ(RunWith(preview, "/p", "12ab"),
-            (CallLog{"lock", "report '12ab' is not a valid integer value", "unlock"}));
+            (CallLog{"lock", "report '12AB' is not a valid integer value", "unlock"}));
 
   FakeProgramHost password;
   EXPECT_EQ(RunWith(password, "/a", ""),

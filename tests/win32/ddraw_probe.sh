@@ -61,6 +61,11 @@ cat "$log"
   zm_fail "640x480x32 at two refresh rates should be two entries"
 awk '/^mode / && !/x(16|24|32)@/ { other = 1 } END { exit other }' "$log" ||
   zm_fail "a mode of another depth is listed"
-size=$(zm_screen_size)
+# The X server applies the restored mode a moment after the probe ends.
+for _ in $(seq 50); do
+  size=$(zm_screen_size)
+  [ "$size" = "$desktop" ] && break
+  sleep 0.1
+done
 [ "$size" = "$desktop" ] || zm_fail "desktop mode not restored: $size, was $desktop"
 echo "desktop back at $desktop"

@@ -2,6 +2,9 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+#include <cwchar>
+
 #include "platform/win32/window_class.h"
 
 namespace zm::win32 {
@@ -11,6 +14,23 @@ namespace {
 constexpr int kClientWidth = 380;
 constexpr int kClientHeight = 70;
 constexpr int kBevelWidth = 2;
+constexpr wchar_t kCaption[] = L"Initializing...   Please wait.";
+constexpr SIZE kLabelDesignSize{147, 16};
+
+// The label's size for its caption in its font, as an auto-sized label
+// takes it, and never below the size at design: where the system
+// substitutes a wider face for "MS Sans Serif", a label of the design width
+// would wrap the caption and lose its last word.
+SIZE LabelSize(HWND window, HFONT font) {
+  SIZE text{0, 0};
+  if (HDC dc = GetDC(window)) {
+    const HGDIOBJ old = SelectObject(dc, font);
+    GetTextExtentPoint32W(dc, kCaption, static_cast<int>(wcslen(kCaption)), &text);
+    SelectObject(dc, old);
+    ReleaseDC(window, dc);
+  }
+  return {std::max(text.cx, kLabelDesignSize.cx), std::max(text.cy, kLabelDesignSize.cy)};
+}
 
 }  // namespace
 
@@ -49,9 +69,9 @@ void WaitWindow::Create() {
   if (window_ == nullptr) return;
   const HINSTANCE instance = GetModuleHandleW(nullptr);
   font_ = DialogFont(-13);
-  HWND label =
-      CreateWindowExW(0, L"STATIC", L"Initializing...   Please wait.", WS_CHILD | WS_VISIBLE, 116,
-                      16, 147, 16, window_, nullptr, instance, nullptr);
+  const SIZE labelSize = LabelSize(window_, font_);
+  HWND label = CreateWindowExW(0, L"STATIC", kCaption, WS_CHILD | WS_VISIBLE | SS_NOPREFIX, 116, 16,
+                               labelSize.cx, labelSize.cy, window_, nullptr, instance, nullptr);
   SendMessageW(label, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
   progress_ = CreateWindowExW(0, PROGRESS_CLASSW, L"", WS_CHILD | WS_VISIBLE, 9, 44, 361, 16,
                               window_, nullptr, instance, nullptr);
