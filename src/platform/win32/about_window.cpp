@@ -69,12 +69,7 @@ LRESULT CALLBACK AboutWindow::Procedure(HWND window, UINT message, WPARAM wParam
   if (self == nullptr) return DefWindowProcW(window, message, wParam, lParam);
   if (message == WM_NCDESTROY) self->window_ = nullptr;
   if (self->about_ == nullptr) return DefWindowProcW(window, message, wParam, lParam);
-  try {
-    return self->Handle(message, wParam, lParam);
-  } catch (...) {
-    App().KeepError(std::current_exception());
-    return 0;
-  }
+  return Guarded([&] { return self->Handle(message, wParam, lParam); });
 }
 
 LRESULT AboutWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -43,4 +43,16 @@ class Application {
 // The one application object of the process.
 Application& App();
 
+// Runs a window procedure's handler so that no exception crosses the
+// system's frames: it is kept for the message loop, which rethrows it.
+template <typename Handler>
+LRESULT Guarded(Handler&& handler) {
+  try {
+    return handler();
+  } catch (...) {
+    App().KeepError(std::current_exception());
+    return 0;
+  }
+}
+
 }  // namespace zm::win32

@@ -36,12 +36,7 @@ LRESULT CALLBACK MainScreenWindow::Procedure(HWND window, UINT message, WPARAM w
     if (message == WM_DESTROY && self != nullptr) self->window_ = nullptr;
     return DefWindowProcW(window, message, wParam, lParam);
   }
-  try {
-    return self->Handle(message, wParam, lParam);
-  } catch (...) {
-    App().KeepError(std::current_exception());
-    return 0;
-  }
+  return Guarded([&] { return self->Handle(message, wParam, lParam); });
 }
 
 bool MainScreenWindow::HandleInput(UINT message, LPARAM lParam) {

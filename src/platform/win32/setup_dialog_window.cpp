@@ -129,12 +129,7 @@ LRESULT CALLBACK SetupDialogWindow::Procedure(HWND window, UINT message, WPARAM 
   if (self == nullptr) return DefWindowProcW(window, message, wParam, lParam);
   if (message == WM_NCDESTROY) self->window_ = nullptr;
   if (self->dialog_ == nullptr) return DefWindowProcW(window, message, wParam, lParam);
-  try {
-    return self->Handle(message, wParam, lParam);
-  } catch (...) {
-    App().KeepError(std::current_exception());
-    return 0;
-  }
+  return Guarded([&] { return self->Handle(message, wParam, lParam); });
 }
 
 LRESULT SetupDialogWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
