@@ -6,6 +6,8 @@
 #include <random>
 #include <string_view>
 
+#include "platform/win32/text_encoding.h"
+
 namespace zm {
 namespace {
 
@@ -13,21 +15,10 @@ constexpr int kUniqueNameTries = 100;
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 constexpr DWORD kReadChunk = 1u << 20;
 
-std::wstring Wide(const std::string& text) {
-  if (text.empty()) return {};
-  const int length =
-      MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(length), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
-  return wide;
-}
+std::wstring Wide(const std::string& text) { return win32::ToWide(text); }
 
 std::string Utf8(const wchar_t* text, int length) {
-  if (length <= 0) return {};
-  const int size = WideCharToMultiByte(CP_UTF8, 0, text, length, nullptr, 0, nullptr, nullptr);
-  std::string utf8(static_cast<std::size_t>(size), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text, length, utf8.data(), size, nullptr, nullptr);
-  return utf8;
+  return length > 0 ? win32::ToUtf8(std::wstring_view(text, static_cast<size_t>(length))) : "";
 }
 
 // The system's text for an error code, without the final full stop and line
