@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "base/random_source.h"
+#include "render/generator_threads.h"
 #include "render/pattern_descriptor.h"
 #include "render/pattern_generator.h"
 #include "render/trig_tables.h"
@@ -11,10 +12,12 @@ namespace zm {
 namespace {
 
 // One whole map, unpaced, from a fresh pattern each iteration (the seeds
-// repeat, so every size sees the same mix of patterns).
+// repeat, so every size sees the same mix of patterns), on 1, 2 or one thread
+// per core (0).
 void BM_GeneratorWholeMap(benchmark::State& state) {
   const auto width = static_cast<int32_t>(state.range(0));
   const auto height = static_cast<int32_t>(state.range(1));
+  SetGeneratorThreads(static_cast<int32_t>(state.range(2)));
   BuildTrigTables();
   std::vector<MapValue> map(static_cast<size_t>(width) * height);
   PatternDescriptor descriptor;
@@ -29,13 +32,17 @@ void BM_GeneratorWholeMap(benchmark::State& state) {
   const double megapixels = static_cast<double>(width) * height * 1e-6;
   state.counters["MP/s"] = benchmark::Counter(megapixels * static_cast<double>(state.iterations()),
                                               benchmark::Counter::kIsRate);
+  state.counters["threads"] = GeneratorThreads();
+  SetGeneratorThreads(0);
 }
 BENCHMARK(BM_GeneratorWholeMap)
-    ->Args({640, 480})
-    ->Args({1920, 1080})
-    ->Args({3840, 2160})
+    ->ArgsProduct({{640}, {480}, {1, 2, 0}})
+    ->ArgsProduct({{1920}, {1080}, {1, 2, 0}})
+    ->ArgsProduct({{3840}, {2160}, {1, 2, 0}})
+    ->ArgNames({"w", "h", "threads"})
     ->Unit(benchmark::kMillisecond)
-    ->MinTime(2.0);
+    ->MinTime(2.0)
+    ->UseRealTime();
 
 }  // namespace
 }  // namespace zm

@@ -1,6 +1,8 @@
 // The settings file is read once per run and written at its end; these
-// measure parsing, rewriting and serialising a typical file and a large one
-// (a hand-edited file full of other sections), all in memory.
+// measure parsing, rewriting and serialising a typical file, a large one
+// (a hand-edited file full of other sections) and the largest file read, of
+// empty lines only (the worst case for a model kept line by line), all in
+// memory.
 
 #include <benchmark/benchmark.h>
 
@@ -41,5 +43,10 @@ BENCHMARK(BM_SettingsTypicalFile);
 
 void BM_SettingsLargeFile(benchmark::State& state) { ReadWriteSerialise(state, LargeFile()); }
 BENCHMARK(BM_SettingsLargeFile)->Unit(benchmark::kMillisecond);
+
+void BM_SettingsEmptyLines(benchmark::State& state) {
+  ReadWriteSerialise(state, std::string(zm::kMaxIniFileBytes, '\n'));
+}
+BENCHMARK(BM_SettingsEmptyLines)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -10,6 +10,7 @@
 
 #include "base/random_source.h"
 #include "materials/material_curves.h"
+#include "platform/posix/posix_file_system.h"
 #include "render/bitmap32.h"
 #include "render/shape.h"
 #include "render/trig_tables.h"
@@ -21,6 +22,7 @@ namespace {
 constexpr int64_t kMaxFuzzPixels = 64 * 64;
 
 bool StartProgram() {
+  zm::UsePosixFileSystem();
   zm::BuildTrigTables();
   zm::BuildMaterialCurves();
   zm::SaverSettings.SHAPE_SPEED = 1.7;

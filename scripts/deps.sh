@@ -12,6 +12,7 @@ packages=(
   libx11-dev libxext-dev libxrandr-dev libgtk-3-dev
   xvfb xserver-xorg-core xserver-xorg-video-dummy xdotool x11-utils x11-xserver-utils xscreensaver
   procps passwd util-linux python3
+  mingw-w64 g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix wine64 g++-i686-linux-gnu
 )
 
 sudo_if_needed() {

@@ -1,163 +1,66 @@
 #include <algorithm>
-#include <cmath>
-#include <utility>
+#include <atomic>
+#include <thread>
+#include <vector>
 
-#include "render/generator_math.h"
 #include "render/generator_state.h"
-#include "render/shape_functions.h"
-#include "render/table_lookup.h"
+#include "render/generator_threads.h"
+#include "render/raw_height.h"
 
-// Stage 3 of the generator: the raw height of every pixel of a few rows.
-// All working values are kept in single precision; every expression is
-// evaluated in extended precision.
+// Stage 3 of the generator: the raw heights of a few rows. Each pixel's
+// height depends only on its row, its column and the pattern, so the pixels
+// of a slice are shared out in runs over the worker threads; the extremes of
+// the runs are combined in pixel order afterwards, which gives the same
+// valueMax and valueMin as one thread going through them.
 namespace zm::generator {
 
 namespace {
 
-// Constants of the pixel loop, widened once per slice.
-struct PixelConstants {
-  Real mapHeight;    // H
-  Real radiusMax;    // sqrt 2
-  Real radianUnits;  // table units per radian
-  Real profileSpan;  // 998
-  const float* profile;
-};
+// Pixels one thread takes at a time (about 0.2 ms of work): small enough that
+// the threads finish a slice together, large enough that taking the next run
+// costs nothing next to it.
+constexpr int64_t kRunPixels = 1024;
+// A slice of fewer pixels is not worth waking a worker for.
+constexpr int64_t kSpreadPixels = 2 * kRunPixels;
+constexpr int32_t kMaxThreads = 64;
 
-// The y coordinate of row i: -1 at the top, mirrored, then twisted.
-float RowY(const GeneratorState& g, int32_t i) {
-  const PatternSwitches& s = g.switches;
-  const Real half = static_cast<Real>(g.height) * Real{0.5};
-  float y = static_cast<float>((static_cast<Real>(i) - half) / half);
-  if (s.mirrorY) y = -y;
-  if (s.twist) {
-    y = static_cast<float>(Cos(Real{kPi} * y * s.twistAmp + s.twistPhase));
-  }
-  return y;
+// Threads for the row slices: the forced count, or one per core.
+int32_t WantedThreads(const GeneratorState& g) {
+  if (g.threads > 0) return g.threads;
+  const auto cores =
+      static_cast<int32_t>(std::min<unsigned>(std::thread::hardware_concurrency(), kMaxThreads));
+  return std::max(cores, 1);
 }
 
-// The x coordinate of every column: -1 at the left, mirrored.
-void FillColumnX(GeneratorState& g) {
-  const Real half = static_cast<Real>(g.width) * Real{0.5};
-  for (int32_t j = 0; j < g.width; ++j) {
-    const float x = static_cast<float>((static_cast<Real>(j) - half) / half);
-    g.columnX[j] = g.switches.mirrorX ? -x : x;
-  }
+// The pool, started on first use; null when one thread is all there is.
+WorkerPool* Workers(GeneratorState& g) {
+  const int32_t wanted = WantedThreads(g);
+  if (wanted <= 1) return nullptr;
+  if (!g.workers) g.workers = std::make_unique<WorkerPool>(wanted - 1);
+  return g.workers.get();
 }
 
-float DiagonalAndWarp(const PatternSwitches& s, float x, float y) {
-  if (s.diagonal) x = static_cast<float>((static_cast<Real>(x) + y) * Real{0.5});
-  if (s.warpMode == 1) {
-    x = CosAt(2048.0L * (static_cast<Real>(x) * s.warpFreq + s.warpPhase));
-  } else if (s.warpMode == 2) {
-    x = CosAt(2048.0L * ((static_cast<Real>(y) + s.warpOffset) * x * s.warpFreq + s.warpPhase));
+// Pixels 0 .. pixels - 1 of the slice in runs, as many threads at a time as
+// the pool has; each run's extremes are kept apart and combined in order.
+HeightRange SpreadRuns(const GeneratorState& g, WorkerPool& pool, int64_t pixels,
+                       HeightRange seed) {
+  const int64_t runs = (pixels + kRunPixels - 1) / kRunPixels;
+  std::vector<HeightRange> found(static_cast<size_t>(runs), seed);
+  std::atomic<int64_t> nextRun{0};
+  const int32_t threads = static_cast<int32_t>(std::min<int64_t>(pool.Threads(), runs));
+  pool.Run(threads, [&](int32_t) {
+    for (int64_t run; (run = nextRun.fetch_add(1, std::memory_order_relaxed)) < runs;) {
+      const int64_t first = run * kRunPixels;
+      found[static_cast<size_t>(run)] =
+          ComputePixelRun(g, first, std::min(first + kRunPixels, pixels), seed);
+    }
+  });
+  HeightRange range = seed;
+  for (const HeightRange& r : found) {
+    if (r.high > range.high) range.high = r.high;
+    if (r.low < range.low) range.low = r.low;
   }
-  return x;
-}
-
-// Radial modulation of rho by radialMode (0: none).
-float Modulate(const PatternSwitches& s, Real k, float rhoIn, float phiIn, float x, float y) {
-  const Real rho = rhoIn;
-  const Real phi = phiIn;
-  const Real pi = kPi;
-  Real divisor;
-  switch (s.radialMode) {
-    case 1:
-      divisor = 1.0L + std::fabs(Real{SinAt(k * (s.c1 / (rho + Real{0.1}) + pi * s.c2 * phi))});
-      break;
-    case 2:
-      divisor = 1.0L + std::fabs(SinAt(k * s.c1 / (rho + Real{0.1})) + pi * s.c2 * phi);
-      break;
-    case 3:
-      divisor = 1.0L + std::fabs(Real{CosAt(k * s.c4 / (rho + Real{0.1}))} *
-                                 CosAt(k * s.c3 / (phi + Real{0.1})));
-      break;
-    case 4:
-      divisor = 1.0L + std::fabs(Real{CosAt(k * s.c1 / (phi * rho + Real{0.1}))});
-      break;
-    case 5:
-      divisor = 1.0L + std::fabs(Real{SinAt(k * s.c1 / Log(1.0L + rho))});
-      break;
-    case 6:
-      divisor = 2.0L + SinAt(4096.0L * x * y);
-      break;
-    case 7:
-      divisor = 2.0L + CosAt(4096.0L * x * y);
-      break;
-    default:
-      return rhoIn;
-  }
-  return static_cast<float>(rho / divisor);
-}
-
-// The profile position t (0..998) from the two shape values.
-float ProfilePosition(int32_t combineMode, Real span, Real w, Real l, Real i, Real phi) {
-  switch (combineMode) {
-    case 0:
-      return static_cast<float>(span * i * phi);
-    case 1:
-      return static_cast<float>((w * l + (1.0L - w) * i) * span * phi);
-    case 2:
-      return static_cast<float>(span / ((w * l + (1.0L - w) * i) * 30.0L + 1.0L) * phi);
-    case 3:
-      return static_cast<float>(span / (30.0L * w * l * i + 1.0L) * phi);
-    case 4:
-      return static_cast<float>(span * l / (30.0L * w * i + 1.0L) * phi);
-    default:
-      return static_cast<float>(Pow(l, (5.0L * w + 15.0L) * i) * span * phi);
-  }
-}
-
-float RawHeight(const GeneratorState& g, const PixelConstants& c, float x, float y) {
-  const PatternSwitches& s = g.switches;
-  x = DiagonalAndWarp(s, x, y);
-
-  const float r = static_cast<float>(Hypot(x, y) * Real{0.999} + Real{0.001});
-  // |y| <= r holds mathematically; the clamp keeps acos defined against
-  // rounding.
-  const Real cosine = std::clamp(static_cast<Real>(y) / r, -1.0L, 1.0L);
-  float phi = static_cast<float>(std::fabs(Acos(cosine)) / Real{kPi});
-  float rho = static_cast<float>(static_cast<Real>(r) / c.radiusMax);
-
-  if (s.spiral != 0.0f) {
-    // turns lies in 0..2, so its floor is its integer part.
-    const Real turns = static_cast<Real>(s.spiral) * phi;
-    const Real whole = static_cast<Real>(TruncateSmall(turns));
-    phi = static_cast<float>(2.0L * std::fabs(turns - whole - 0.5L));
-  }
-  rho = Modulate(s, c.radianUnits, rho, phi, x, y);
-
-  if (s.swapPolar) {
-    std::swap(rho, phi);
-  } else if (s.invertRadius) {
-    rho = static_cast<float>(1.0L - rho);
-  }
-  if (s.ripple || s.swapPolar) {
-    const Real wave = SinAt(
-        c.radianUnits * s.rippleFreq * (static_cast<Real>(phi) + s.ripplePhase1) + s.ripplePhase2);
-    const float shift = static_cast<float>((wave + 1.0L) * Real{0.25});
-    rho = static_cast<float>(std::fabs(static_cast<Real>(rho) - shift) * (1.0L - s.rippleMix) /
-                                 (1.0L - shift) +
-                             static_cast<Real>(s.rippleMix) * rho);
-  }
-
-  const float l = ShapeValue(s.shapeModeA, s.a, {rho, phi, x, y, 1.0f, 0.0f, 1.0f, -1.0f});
-  float j = 1.0f;
-  float k2 = 0.0f;
-  if (s.combineMode == 0) {
-    j = static_cast<float>((1.0L - s.a.w) + static_cast<Real>(s.a.w) * l);
-    k2 = static_cast<float>(static_cast<Real>(s.a.w) * l);
-  }
-  const float i = ShapeValue(s.shapeModeB, s.b, {rho, phi, x, y, j, k2, l, 1.0f});
-
-  float t = ProfilePosition(s.combineMode, c.profileSpan, s.a.w, l, i, phi);
-  // t lies in 0..998 by construction; the clamp keeps the profile index
-  // inside the table should rounding or a NaN ever say otherwise.
-  if (!(t >= 0.0f)) t = 0.0f;
-  if (t > g.profileSpan) t = g.profileSpan;
-  const int32_t n = static_cast<int32_t>(t);
-  const float f = static_cast<float>(static_cast<Real>(t) - n);
-  const Real blend = (1.0L - f) * c.profile[n] + static_cast<Real>(f) * c.profile[n + 1];
-  return static_cast<float>(blend * (c.mapHeight * rho));
+  return range;
 }
 
 }  // namespace
@@ -167,25 +70,32 @@ void ComputeRows() {
   if (g.nextRow == 0) FillColumnX(g);
   const int32_t rows = RowsPerSlice(g.height, g.rowsBudget);
   const int32_t end = static_cast<int32_t>(std::min<int64_t>(int64_t{g.nextRow} + rows, g.height));
-  const PixelConstants c{static_cast<Real>(g.height), g.radiusMax, g.radianUnits, g.profileSpan,
-                         g.descriptor->profile};
-  const float* columnX = g.columnX.get();
-  float* out = g.values.get() + g.valueCount;
-  float high = g.valueMax;
-  float low = g.valueMin;
-  for (int32_t i = g.nextRow; i < end; ++i) {
-    const float y = RowY(g, i);
-    for (int32_t j = 0; j < g.width; ++j) {
-      const float v = RawHeight(g, c, columnX[j], y);
-      *out++ = v;
-      if (v > high) high = v;
-      if (v < low) low = v;
-    }
-  }
-  g.valueCount = static_cast<size_t>(out - g.values.get());
-  g.valueMax = high;
-  g.valueMin = low;
+  const int64_t pixels = int64_t{end - g.nextRow} * g.width;
+  const HeightRange seed{g.valueMax, g.valueMin};
+  WorkerPool* pool = pixels >= kSpreadPixels ? Workers(g) : nullptr;
+  const HeightRange range =
+      pool != nullptr ? SpreadRuns(g, *pool, pixels, seed) : ComputePixelRun(g, 0, pixels, seed);
+  g.valueCount += static_cast<size_t>(pixels);
+  g.valueMax = range.high;
+  g.valueMin = range.low;
   g.nextRow = static_cast<int32_t>(std::min<int64_t>(int64_t{g.nextRow} + rows, INT32_MAX));
 }
 
 }  // namespace zm::generator
+
+namespace zm {
+
+void SetGeneratorThreads(int32_t threads) {
+  generator::GeneratorState& g = generator::State();
+  g.threads = std::clamp(threads, 0, generator::kMaxThreads);
+  // A pool of another size is joined now; the next large slice starts one
+  // of the new size.
+  if (g.workers && g.workers->Threads() != generator::WantedThreads(g)) g.workers.reset();
+}
+
+int32_t GeneratorThreads() {
+  const generator::GeneratorState& g = generator::State();
+  return g.workers ? g.workers->Threads() : generator::WantedThreads(g);
+}
+
+}  // namespace zm

@@ -9,6 +9,7 @@
 #include "render/height_map.h"
 #include "render/pattern_descriptor.h"
 #include "render/pattern_switches.h"
+#include "render/worker_pool.h"
 
 // Module state of the pattern generator, shared by its source files. Nothing
 // outside src/render includes this header; tests read it through
@@ -59,6 +60,10 @@ struct GeneratorState {
   double radianUnits = 2048 / kPi;
   PatternSwitches switches;
   Counter counter = &RDTSC;
+  // Threads for the row slices (0: one per core) and their pool, started on
+  // first use and joined when the program ends.
+  int32_t threads = 0;
+  std::unique_ptr<WorkerPool> workers;
 };
 
 GeneratorState& State();

@@ -44,25 +44,19 @@ std::string EncodePatternState(int32_t width, int32_t height, std::span<const Ma
   return out;
 }
 
-std::optional<PatternState> ReadPatternState(std::istream& in) {
-  in.seekg(0, std::ios::end);
-  const std::streamoff fileSize = in.tellg();
-  in.seekg(0, std::ios::beg);
-  if (!in || fileSize < kStateHeaderBytes) return std::nullopt;
-
-  char header[kStateHeaderBytes];
-  if (!in.read(header, kStateHeaderBytes)) return std::nullopt;
+std::optional<PatternState> ReadPatternState(std::string_view file) {
+  if (static_cast<int64_t>(file.size()) < kStateHeaderBytes) return std::nullopt;
   PatternState state;
-  state.width = static_cast<int32_t>(GetLittleEndian(header, 4));
-  state.height = static_cast<int32_t>(GetLittleEndian(header + 4, 4));
+  state.width = static_cast<int32_t>(GetLittleEndian(file.data(), 4));
+  state.height = static_cast<int32_t>(GetLittleEndian(file.data() + 4, 4));
   if (!ValidSide(state.width) || !ValidSide(state.height)) return std::nullopt;
-  if (fileSize != PatternStateFileSize(state.width, state.height)) return std::nullopt;
+  if (static_cast<int64_t>(file.size()) != PatternStateFileSize(state.width, state.height))
+    return std::nullopt;
 
   const size_t count = static_cast<size_t>(state.width) * static_cast<size_t>(state.height);
-  std::string body(4 * count, '\0');
-  if (!in.read(body.data(), static_cast<std::streamsize>(body.size()))) return std::nullopt;
-  if (!DecodeMap(body.data(), count, state.previous)) return std::nullopt;
-  if (!DecodeMap(body.data() + 2 * count, count, state.current)) return std::nullopt;
+  const char* body = file.data() + kStateHeaderBytes;
+  if (!DecodeMap(body, count, state.previous)) return std::nullopt;
+  if (!DecodeMap(body + 2 * count, count, state.current)) return std::nullopt;
   return state;
 }
 

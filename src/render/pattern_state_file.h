@@ -1,10 +1,10 @@
 #pragma once
 
 #include <cstdint>
-#include <istream>
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "render/height_map.h"
@@ -33,9 +33,13 @@ int64_t PatternStateFileSize(int32_t width, int32_t height);
 std::string EncodePatternState(int32_t width, int32_t height, std::span<const MapValue> previous,
                                std::span<const MapValue> current);
 
-// Reads a whole state file. Nothing comes back (and the maps are never read)
-// unless the width and height lie in 1..16384, the file is exactly as long as
-// they say and every value lies in 0..1000.
-std::optional<PatternState> ReadPatternState(std::istream& in);
+// The largest state file: maps of 16384 x 16384.
+constexpr int64_t kStateFileMaxBytes =
+    kStateHeaderBytes + 4 * int64_t{kStateSideMax} * kStateSideMax;
+
+// Decodes a whole state file. Nothing comes back unless the width and height
+// lie in 1..16384, the file is exactly as long as they say and every value
+// lies in 0..1000.
+std::optional<PatternState> ReadPatternState(std::string_view file);
 
 }  // namespace zm

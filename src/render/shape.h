@@ -81,11 +81,13 @@ class Shape {
   bool WarmupStep();
 
   // The pattern state file: the size and the previous and current maps.
-  // SaveState replaces the file atomically and answers false when nothing
-  // could be written (the old file is then intact). LoadState answers true
-  // when the maps came from the file; an unusable file gives fresh maps at
+  // SaveState replaces the file atomically (see WriteFileAtomically) and
+  // answers false when nothing could be written (the old file is then intact;
+  // `reason` says why). LoadState answers true when the maps came from the
+  // file. Nothing at the path, or something that is not a regular file or
+  // cannot be opened, changes nothing; an unusable file gives fresh maps at
   // the present size (none at 0 x 0).
-  bool SaveState(const std::string& path) const;
+  bool SaveState(const std::string& path, std::string* reason = nullptr) const;
   bool LoadState(const std::string& path);
 
   // Inspection, for the callers and the tests. Map values must stay within

@@ -1,7 +1,7 @@
-#include <fstream>
 #include <optional>
 #include <utility>
 
+#include "base/file_system.h"
 #include "render/pattern_generator.h"
 #include "render/pattern_state_file.h"
 #include "render/shape.h"
@@ -11,9 +11,13 @@
 
 namespace zm {
 
-bool Shape::SaveState(const std::string& path) const {
-  if (!HasMaps()) return false;  // nothing worth replacing a stored pattern with
-  return WriteFileAtomically(path, EncodePatternState(width_, height_, mapPrevious_, mapCurrent_));
+bool Shape::SaveState(const std::string& path, std::string* reason) const {
+  if (!HasMaps()) {
+    if (reason != nullptr) *reason = "no pattern to store";
+    return false;  // nothing worth replacing a stored pattern with
+  }
+  return WriteFileAtomically(path, EncodePatternState(width_, height_, mapPrevious_, mapCurrent_),
+                             reason);
 }
 
 bool Shape::LoadState(const std::string& path) {
@@ -21,10 +25,11 @@ bool Shape::LoadState(const std::string& path) {
   const int32_t oldWidth = width_;
   const int32_t oldHeight = height_;
 
-  std::ifstream file(path, std::ios::binary);
-  if (!file) return false;  // no file: the caller warms up a first pattern
-  std::optional<PatternState> state = ReadPatternState(file);
-  file.close();
+  // No file, or nothing a regular file: the caller warms up a first pattern.
+  ReadResult file = Files().ReadFile(path, static_cast<std::size_t>(kStateFileMaxBytes));
+  if (file.status != ReadStatus::kOk && file.status != ReadStatus::kTooLarge) return false;
+  std::optional<PatternState> state = ReadPatternState(file.bytes);
+  file.bytes = std::string();
 
   FreeMaps();
   if (!state) {

@@ -11,11 +11,14 @@ uint32_t WideTableIndex(long double v);
 
 // Integer part of v, truncated toward zero, for |v| < 2^52. The direct
 // long double conversion switches the x87 rounding mode twice per call; this
-// goes through double instead (an SSE conversion) and then corrects the one
-// case where rounding to double crossed an integer away from zero, so the
-// result is exact.
+// goes through double instead (an SSE conversion). Rounding to double is
+// monotonic and every integer in range is a double, so a double that is not
+// itself an integer has the integer part of v; only an integral one may have
+// been rounded across an integer away from zero, and is checked against v.
 inline int64_t TruncateSmall(long double v) {
-  int64_t n = static_cast<int64_t>(static_cast<double>(v));
+  const double d = static_cast<double>(v);
+  int64_t n = static_cast<int64_t>(d);
+  if (static_cast<double>(n) != d) return n;
   if (v >= 0) {
     if (static_cast<long double>(n) > v) --n;
   } else if (static_cast<long double>(n) < v) {

@@ -1,9 +1,11 @@
 #include "settings/atomic_file.h"
 
 #include <algorithm>
-#include <cstdio>
-#include <filesystem>
-#include <system_error>
+#include <cstdint>
+#include <memory>
+#include <optional>
+
+#include "base/file_system.h"
 
 namespace zm {
 namespace {
@@ -12,41 +14,77 @@ namespace {
 // write that needs more stops there and fails. Negative when not limited.
 long long write_failure_after = -1;
 
-// Writes all of `bytes` into `file`, or as many as the test limit lets
-// through; false when not everything was written.
-bool WriteAll(std::FILE* file, std::string_view bytes) {
-  std::size_t allowed = bytes.size();
-  if (write_failure_after >= 0) {
-    allowed = static_cast<std::size_t>(std::min<unsigned long long>(
-        allowed, static_cast<unsigned long long>(write_failure_after)));
-  }
-  if (allowed > 0 && std::fwrite(bytes.data(), 1, allowed, file) != allowed) return false;
-  return allowed == bytes.size();
+bool Refuse(std::string* reason, const std::string& why) {
+  if (reason != nullptr) *reason = why;
+  return false;
 }
 
-// Writes `bytes` into the open `file` and closes it; false on any failure.
-bool WriteAndClose(std::FILE* file, std::string_view bytes) {
-  bool written = WriteAll(file, bytes) && std::fflush(file) == 0 && !std::ferror(file);
-  bool closed = std::fclose(file) == 0;
-  return written && closed;
+// Writes all of `bytes`, or as many as the test limit lets through; false
+// when not everything was written.
+bool WriteAll(NewFile& file, std::string_view bytes, std::string& why) {
+  if (write_failure_after >= 0 &&
+      bytes.size() > static_cast<unsigned long long>(write_failure_after)) {
+    file.Write(bytes.substr(0, static_cast<std::size_t>(write_failure_after)));
+    why = "no space left on the device";
+    return false;
+  }
+  if (file.Write(bytes)) return true;
+  why = Files().LastError();
+  return false;
+}
+
+// What the write may replace: nothing, or a regular file the user may write.
+// Sets `permissions` to those of the file it replaces.
+bool CheckTarget(const std::string& target, std::optional<uint32_t>& permissions,
+                 std::string& why) {
+  FileSystem& files = Files();
+  switch (files.KindOf(target)) {
+    case FileKind::kMissing:
+      return true;
+    case FileKind::kRegular:
+      if (!files.CanWriteFile(target) || !(permissions = files.GetPermissions(target))) break;
+      return true;
+    case FileKind::kUnknown:
+      break;
+    default:
+      why = "not a regular file";
+      return false;
+  }
+  why = files.LastError();
+  return false;
+}
+
+// Fills the new file, gives it `permissions` and flushes it to the disk.
+bool FillNewFile(NewFile& file, std::string_view bytes, std::optional<uint32_t> permissions,
+                 std::string& why) {
+  if (!WriteAll(file, bytes, why)) return false;
+  if ((permissions && !file.SetPermissions(*permissions)) || !file.SyncAndClose()) {
+    why = Files().LastError();
+    return false;
+  }
+  return true;
 }
 
 }  // namespace
 
-std::string AtomicWriteTemporaryPath(const std::string& path) { return path + ".new"; }
+bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string* reason) {
+  FileSystem& files = Files();
+  const std::optional<std::string> target = files.ResolveLinks(path);
+  if (!target) return Refuse(reason, files.LastError());
+  std::optional<uint32_t> permissions;
+  std::string why;
+  if (!CheckTarget(*target, permissions, why)) return Refuse(reason, why);
 
-bool WriteFileAtomically(const std::string& path, std::string_view bytes) {
-  const std::string temporary = AtomicWriteTemporaryPath(path);
-  std::FILE* file = std::fopen(temporary.c_str(), "wb");
-  if (file == nullptr) return false;
-  std::error_code error;
-  if (WriteAndClose(file, bytes)) {
-    // rename replaces an existing file in one step on POSIX and on Windows.
-    std::filesystem::rename(temporary, path, error);
-    if (!error) return true;
+  std::unique_ptr<NewFile> file = files.CreateUniqueFile(*target);
+  if (!file) return Refuse(reason, files.LastError());
+  const std::string temporary = file->Path();
+  if (FillNewFile(*file, bytes, permissions, why)) {
+    if (files.Rename(temporary, *target)) return true;
+    why = files.LastError();
   }
-  std::filesystem::remove(temporary, error);
-  return false;
+  file.reset();  // closed before it is removed, which Windows needs
+  files.Remove(temporary);
+  return Refuse(reason, why);
 }
 
 void SetWriteFailureAfterForTesting(long long bytes) { write_failure_after = bytes; }

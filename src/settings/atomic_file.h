@@ -5,16 +5,24 @@
 
 namespace zm {
 
-// Writes `bytes` to `path` through a new file beside it that is renamed into place, so a crash or
-// a full disk in the middle never leaves a torn file. False when anything failed; the old file is
-// then intact.
-bool WriteFileAtomically(const std::string& path, std::string_view bytes);
+// Replaces the file at `path` with `bytes`, or creates it, so that a crash, a
+// kill or a full disk in the middle never leaves a torn file: the bytes go to
+// a new file under a unique name beside it (created exclusively), reach the
+// disk, and the new file is renamed over the old one. A symbolic link at
+// `path` is written through: the file it names is replaced and the link
+// stays. The write is refused, and nothing changes, when the target is not a
+// regular file (a directory, a device, a FIFO) or the user may not write it
+// (a read-only file, or one in a directory the user cannot write). A replaced
+// file keeps its permissions.
+//
+// False when anything failed; the old file is then intact, no new file is
+// left behind, and `reason` (when given) says why in the system's words.
+bool WriteFileAtomically(const std::string& path, std::string_view bytes,
+                         std::string* reason = nullptr);
 
-// Test seam: later atomic writes fail once `bytes` bytes have reached the new file; a negative
-// value restores normal writing.
+// Test seam: later atomic writes fail once `bytes` bytes have reached the new
+// file, as on a disk with that much room left; a negative value restores
+// normal writing.
 void SetWriteFailureAfterForTesting(long long bytes);
-
-// The name of the new file that WriteFileAtomically writes before renaming it to `path`.
-std::string AtomicWriteTemporaryPath(const std::string& path);
 
 }  // namespace zm

@@ -4,17 +4,18 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace zm {
 
-// The in-memory model of an INI file. It keeps every line of the text it was
-// parsed from, so that serialising gives back the same bytes, and changes only
-// the lines that a write touches.
+// The in-memory model of an INI file. It keeps the text it was parsed from as
+// one string, so that serialising gives back the same bytes and memory stays
+// close to the file's size, and changes only the lines that a write touches.
+// Lookups scan the text; a settings file is small and read a few times.
 //
 // Line rules (any bytes are accepted, NUL included):
-// - Lines end at "\n" or "\r\n"; each line keeps its own ending, and the last
-//   line may have none. A lone "\r" elsewhere is part of the line.
+// - A UTF-8 byte-order mark at the very start is kept but not read.
+// - Lines end at "\n", "\r\n" or a lone "\r"; each line keeps its own ending,
+//   and the last line may have none.
 // - Blanks are space, tab, CR, VT and FF; names and values are trimmed of them.
 // - A section line starts (after blanks) with "[" and has a "]"; its name is
 //   the trimmed text between "[" and the first "]". Text after "]" is ignored.
@@ -30,10 +31,10 @@ namespace zm {
 class IniDocument {
  public:
   IniDocument() = default;
-  explicit IniDocument(std::string_view text);
+  explicit IniDocument(std::string text);
 
   // The whole file: every line followed by its own ending.
-  std::string Text() const;
+  const std::string& Text() const { return text_; }
 
   // The trimmed value of `key` in `section`; nullopt when either is missing.
   std::optional<std::string_view> Find(std::string_view section, std::string_view key) const;
@@ -45,39 +46,39 @@ class IniDocument {
 
  private:
   enum class LineKind { kOther, kSection, kKey };
-  enum class Ending { kNone, kLf, kCrLf };
 
+  // One line as offsets into the text.
   struct Line {
-    std::string text;
-    Ending ending = Ending::kNone;
+    std::size_t begin = 0, end = 0;  // the line without its ending
+    std::size_t next = 0;            // where the next line starts
     LineKind kind = LineKind::kOther;
     std::size_t name_begin = 0, name_end = 0;    // section or key name
     std::size_t value_begin = 0, value_end = 0;  // key value
-
-    std::string_view Name() const;
-    std::string_view Value() const;
   };
 
-  static Line MakeLine(std::string text, Ending ending);
-  static void Classify(Line& line);
-  static std::string_view EndingText(Ending ending);
-
-  std::size_t FindSection(std::string_view section) const;
-  std::size_t FindKey(std::size_t header, std::string_view key) const;
-  std::size_t LastKeyOfSection(std::size_t header) const;
-  void InsertLine(std::size_t position, std::string text);
+  std::size_t FirstLineStart() const;
+  // The line starting at `begin` (< text size), classified.
+  Line LineAt(std::size_t begin) const;
+  std::string_view Slice(std::size_t begin, std::size_t end) const;
+  bool FindSection(std::string_view section, Line& header) const;
+  bool FindKey(const Line& header, std::string_view key, Line& found) const;
+  Line LastKeyOfSection(const Line& header) const;
+  // Inserts `line` and an ending after the line `after` (nullptr: at the very
+  // start), giving `after` an ending first when it is the unended last line.
+  void InsertLineAfter(const Line* after, std::string_view line);
+  std::optional<Line> LastLine() const;
   void AppendSection(std::string_view section, std::string_view key, std::string_view value);
 
 #ifdef _WIN32
-  static constexpr Ending kDefaultEnding = Ending::kCrLf;
+  static constexpr std::string_view kDefaultEnding = "\r\n";
 #else
-  static constexpr Ending kDefaultEnding = Ending::kLf;
+  static constexpr std::string_view kDefaultEnding = "\n";
 #endif
 
-  std::vector<Line> lines_;
+  std::string text_;
   // New lines take the ending of the file's first ended line; a file without
   // one takes the platform's usual ending.
-  Ending new_line_ending_ = kDefaultEnding;
+  std::string_view new_line_ending_ = kDefaultEnding;
 };
 
 }  // namespace zm

@@ -1,31 +1,18 @@
 #include "settings/ini_file.h"
 
-#include <fstream>
-#include <iterator>
 #include <utility>
 
+#include "base/file_system.h"
 #include "settings/atomic_file.h"
 #include "settings/ini_values.h"
 #include "settings/settings_write_error.h"
 
 namespace zm {
-namespace {
-
-// The whole file as bytes; empty when it is missing or cannot be read.
-std::string ReadWholeFile(const std::string& path) {
-  std::ifstream stream(path, std::ios::binary);
-  if (!stream) return {};
-  std::string bytes((std::istreambuf_iterator<char>(stream)), std::istreambuf_iterator<char>());
-  if (stream.bad()) return {};
-  return bytes;
-}
-
-}  // namespace
 
 IniFile::IniFile(std::string path) : path_(std::move(path)) {}
 
 IniFile::IniFile(std::string path, std::string_view contents)
-    : path_(std::move(path)), document_(IniDocument(contents)) {}
+    : path_(std::move(path)), document_(IniDocument(std::string(contents))), exists_(true) {}
 
 int32_t IniFile::ReadInteger(std::string_view section, std::string_view key,
                              int32_t fallback) const {
@@ -57,13 +44,34 @@ void IniFile::WriteFloat(std::string_view section, std::string_view key, double 
 }
 
 void IniFile::Flush() {
-  if (!WriteFileAtomically(path_, Text())) throw SettingsWriteError(path_);
+  if (!Readable() || !WriteFileAtomically(path_, Document().Text()))
+    throw SettingsWriteError(path_);
+}
+
+bool IniFile::Exists() const {
+  Document();
+  return exists_;
+}
+
+bool IniFile::Readable() const {
+  Document();
+  return readable_;
+}
+
+const std::string& IniFile::ReadError() const {
+  Document();
+  return read_error_;
 }
 
 std::string IniFile::Text() const { return Document().Text(); }
 
 IniDocument& IniFile::Document() const {
-  if (!document_) document_.emplace(ReadWholeFile(path_));
+  if (document_) return *document_;
+  ReadResult read = Files().ReadFile(path_, kMaxIniFileBytes);
+  exists_ = read.status != ReadStatus::kMissing;
+  readable_ = read.status == ReadStatus::kOk || read.status == ReadStatus::kMissing;
+  if (!readable_) read_error_ = Files().LastError();
+  document_.emplace(std::move(read.bytes));
   return *document_;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -9,9 +10,15 @@
 
 namespace zm {
 
+// The largest settings file that is read; a larger one counts as unreadable.
+constexpr std::size_t kMaxIniFileBytes = std::size_t{1} << 20;
+
 // An INI file opened by path. Opening touches no file: the file is read on
-// the first read or write (a missing or unreadable file reads as empty), and
-// it is written only by Flush, as a whole, through an atomic replace. Values
+// the first read or write (a missing file reads as empty; so does one that
+// exists but cannot be read, such as a FIFO, a file without read permission
+// or one above kMaxIniFileBytes), and it is written only by Flush, as a
+// whole, through an atomic replace. A file that could not be read is never
+// replaced, so that nothing the program did not read is lost. Values
 // are encoded as described in ini_values.h; a missing key or a value that does
 // not parse as its type gives the caller's default. Closing (destruction) does
 // not flush.
@@ -34,8 +41,14 @@ class IniFile {
   void WriteFloat(std::string_view section, std::string_view key, double value);
 
   // Writes the whole model to the file; throws SettingsWriteError when that
-  // fails, leaving the file as it was.
+  // fails or the file could not be read, leaving the file as it was.
   void Flush();
+
+  // Whether something lies at the path (read on first use).
+  bool Exists() const;
+  // False when the file exists but could not be read; ReadError says why.
+  bool Readable() const;
+  const std::string& ReadError() const;
 
   // The file's contents as Flush would write them.
   std::string Text() const;
@@ -45,6 +58,9 @@ class IniFile {
 
   std::string path_;
   mutable std::optional<IniDocument> document_;
+  mutable bool exists_ = false;
+  mutable bool readable_ = true;
+  mutable std::string read_error_;
 };
 
 }  // namespace zm

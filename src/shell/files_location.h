@@ -4,16 +4,7 @@
 
 namespace zm {
 
-// What choosing the folder of the program's files needs to know of the file
-// system.
-class FolderAccess {
- public:
-  virtual ~FolderAccess() = default;
-  // Whether the user can create files in the directory.
-  virtual bool CanWriteIn(const std::string& directory) = 0;
-  // Creates the directory and its parents; true if it exists afterwards.
-  virtual bool CreateDirectories(const std::string& directory) = 0;
-};
+class FileSystem;
 
 // The folder that holds the settings and the pattern state: the program's own
 // directory when the user can write there (a portable copy), otherwise the
@@ -22,7 +13,7 @@ class FolderAccess {
 // arguments and the result end in a separator; an empty per-user folder
 // means there is none.
 std::string ChooseFilesFolder(const std::string& programDirectory, const std::string& userFolder,
-                              FolderAccess& access);
+                              FileSystem& files);
 
 }  // namespace zm
 

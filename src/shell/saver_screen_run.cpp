@@ -1,7 +1,6 @@
 #include <cstdlib>
-#include <filesystem>
-#include <system_error>
 
+#include "base/file_system.h"
 #include "settings/saver_settings.h"
 #include "settings/settings_file.h"
 #include "shell/run_mode.h"
@@ -18,10 +17,7 @@ constexpr int32_t kCloseDelayMs = 20;
 constexpr int32_t kFailedSwitchCloseDelayMs = 50;
 constexpr const char* kModeSwitchError = "Error at changing of a graphic mode";
 
-bool FileExists(const std::string& path) {
-  std::error_code error;
-  return std::filesystem::exists(path, error);
-}
+bool FileExists(const std::string& path) { return Files().KindOf(path) != FileKind::kMissing; }
 
 }  // namespace
 

@@ -36,6 +36,13 @@ TEST_F(TrigTables, LookUpTruncatesTowardZeroAndWrapsNegativeArguments) {
   EXPECT_EQ(TableSin(-4097.2L), SinTable[4095]);
   EXPECT_EQ(TableCos(-2048.0L), CosTable[2048]);
   EXPECT_EQ(TableCos(10000.0L), CosTable[10000 - 2 * 4096]);
+  // Arguments that round to an integer in double precision still truncate
+  // as extended values: just below 1024 stays 1023, just above 5 is 5.
+  const long double below1024 = 1024.0L - std::ldexp(1.0L, -54);
+  EXPECT_EQ(TableSin(below1024), SinTable[1023]);
+  EXPECT_EQ(TableSin(-below1024), SinTable[4096 - 1023]);
+  EXPECT_EQ(TableSin(5.0L + std::ldexp(1.0L, -61)), SinTable[5]);
+  EXPECT_EQ(TableSin(-5.0L - std::ldexp(1.0L, -61)), SinTable[4096 - 5]);
 }
 
 TEST_F(TrigTables, HugeAndNonFiniteArgumentsWrapWithoutOverflow) {

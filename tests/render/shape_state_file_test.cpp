@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -171,7 +172,38 @@ TEST_F(ShapeStateFileTest, InterruptedSaveKeepsTheOldFile) {
 TEST_F(ShapeStateFileTest, SaveIntoAMissingDirectoryFails) {
   Shape shape;
   Prepare(shape, 2, 2, 1);
-  EXPECT_FALSE(shape.SaveState((dir / "no" / "such" / "Zelk_Mirv.par").string()));
+  std::string reason;
+  EXPECT_FALSE(shape.SaveState((dir / "no" / "such" / "Zelk_Mirv.par").string(), &reason));
+  // The system's own words for a missing directory.
+#ifdef _WIN32
+  EXPECT_EQ(reason, "Path not found");
+#else
+  EXPECT_EQ(reason, "No such file or directory");
+#endif
+}
+
+// A FIFO is neither opened for reading (that would block) nor replaced; a
+// read-only file is kept.
+TEST_F(ShapeStateFileTest, OnlyAWritableRegularFileIsReadOrReplaced) {
+  Shape shape;
+  Prepare(shape, 5, 4, 70);
+  const std::vector<MapValue> current = Copy(shape.MapCurrent());
+#ifndef _WIN32
+  ASSERT_EQ(::mkfifo(path.c_str(), 0644), 0);
+  EXPECT_FALSE(shape.LoadState(path));
+  EXPECT_EQ(Copy(shape.MapCurrent()), current);
+  EXPECT_FALSE(shape.SaveState(path));
+  EXPECT_TRUE(fs::is_fifo(path));
+
+  fs::remove(path);
+#endif
+  Write("old");
+  fs::permissions(path, fs::perms::owner_read);
+  EXPECT_FALSE(shape.SaveState(path));
+  EXPECT_EQ(Read(), "old");
+  // Writable again, so the test's folder can be removed (Windows keeps
+  // read-only files).
+  fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "settings/atomic_file.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <string>
@@ -22,7 +23,7 @@ class AtomicFileTest : public ::testing::Test {
   void ExpectOnlyFile(const std::string& path) {
     int count = 0;
     for (const auto& entry : std::filesystem::directory_iterator(dir_.path())) {
-      EXPECT_EQ(entry.path().string(), path);
+      EXPECT_EQ(entry.path(), std::filesystem::path(path));  // either separator
       ++count;
     }
     EXPECT_EQ(count, 1);
@@ -66,17 +67,72 @@ TEST_F(AtomicFileTest, WriteWithinTheLimitSucceeds) {
   EXPECT_EQ(ReadBytes(path), "12345");
 }
 
-TEST_F(AtomicFileTest, FailsWhereNoFileCanBeMade) {
-  EXPECT_FALSE(WriteFileAtomically(dir_.File("missing/f"), "x"));
+TEST_F(AtomicFileTest, FailsWhereNoFileCanBeMadeAndSaysWhy) {
+  std::string reason;
+  EXPECT_FALSE(WriteFileAtomically(dir_.File("missing/f"), "x", &reason));
+  // The system's own words for a missing directory.
+#ifdef _WIN32
+  EXPECT_EQ(reason, "Path not found");
+#else
+  EXPECT_EQ(reason, "No such file or directory");
+#endif
   WriteBytes(dir_.File("plain"), "a file, not a directory");
   EXPECT_FALSE(WriteFileAtomically(dir_.File("plain/f"), "x"));
-  // The target is a directory: the new file is written but cannot replace it.
-  std::filesystem::create_directory(dir_.File("dir"));
-  std::filesystem::create_directory(dir_.File("dir/inner"));
-  EXPECT_FALSE(WriteFileAtomically(dir_.File("dir"), "x"));
-  EXPECT_FALSE(std::filesystem::exists(AtomicWriteTemporaryPath(dir_.File("dir"))));
-  EXPECT_TRUE(std::filesystem::is_directory(dir_.File("dir/inner")));
+  ExpectOnlyFile(dir_.File("plain"));
 }
+
+// What lies at the target decides: a link is written through, anything that
+// is not a regular file, or a read-only file, is left alone; a replaced file
+// keeps its permissions. A link planted where the old fixed temporary name
+// was changes nothing.
+// Symbolic links, FIFOs and POSIX modes: a Linux matter.
+#ifndef _WIN32
+TEST_F(AtomicFileTest, WritesThroughLinksAndOnlyOverRegularFilesItMayWrite) {
+  namespace fs = std::filesystem;
+  const std::string real = dir_.File("real.ini");
+  WriteBytes(real, "old");
+  fs::create_directory(dir_.File("sub"));
+  fs::create_symlink("../real.ini", dir_.File("sub/relative"));
+  fs::create_symlink(dir_.File("sub/relative"), dir_.File("chain"));
+  ASSERT_TRUE(WriteFileAtomically(dir_.File("chain"), "through two links"));
+  EXPECT_TRUE(fs::is_symlink(dir_.File("chain")));
+  EXPECT_TRUE(fs::is_symlink(dir_.File("sub/relative")));
+  EXPECT_EQ(ReadBytes(real), "through two links");
+
+  const std::string victim = dir_.File("victim");
+  WriteBytes(victim, "untouched");
+  fs::create_symlink(victim, real + ".new");
+  ASSERT_TRUE(WriteFileAtomically(real, "new"));
+  EXPECT_EQ(ReadBytes(real), "new");
+  EXPECT_EQ(ReadBytes(victim), "untouched");
+
+  fs::permissions(real, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  ASSERT_TRUE(WriteFileAtomically(real, "kept mode"));
+  EXPECT_EQ(fs::status(real).permissions(),
+            fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+
+  fs::permissions(real, fs::perms::owner_read | fs::perms::group_read);
+  std::string reason;
+  EXPECT_FALSE(WriteFileAtomically(real, "read-only", &reason));
+  EXPECT_EQ(reason, "Permission denied");
+  EXPECT_EQ(ReadBytes(real), "kept mode");
+
+  ASSERT_EQ(::mkfifo(dir_.File("fifo").c_str(), 0644), 0);
+  EXPECT_FALSE(WriteFileAtomically(dir_.File("fifo"), "x", &reason));
+  EXPECT_EQ(reason, "not a regular file");
+  EXPECT_TRUE(fs::is_fifo(dir_.File("fifo")));
+  fs::create_symlink(dir_.File("fifo"), dir_.File("to_fifo"));
+  EXPECT_FALSE(WriteFileAtomically(dir_.File("to_fifo"), "x"));
+  EXPECT_FALSE(WriteFileAtomically(dir_.File("sub"), "x"));
+  EXPECT_TRUE(fs::is_fifo(dir_.File("fifo")));
+  EXPECT_TRUE(fs::is_directory(dir_.File("sub")));
+
+  int entries = 0;
+  for ([[maybe_unused]] const auto& entry : fs::recursive_directory_iterator(dir_.path()))
+    ++entries;
+  EXPECT_EQ(entries, 8);  // no temporary file left anywhere
+}
+#endif
 
 }  // namespace
 }  // namespace zm

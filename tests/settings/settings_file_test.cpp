@@ -1,6 +1,7 @@
 #include "settings/settings_file.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <string>
@@ -20,6 +21,16 @@ namespace {
 using testing::ReadBytes;
 using testing::TempDirectory;
 using testing::WriteBytes;
+
+// A file the saver creates ends its lines the platform's way.
+std::string NativeLines(std::string text) {
+#ifdef _WIN32
+  for (size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + 2)) {
+    text.insert(at, 1, '\r');
+  }
+#endif
+  return text;
+}
 
 class SettingsFileTest : public ::testing::Test {
  protected:
@@ -122,8 +133,9 @@ TEST_F(SettingsFileTest, NewFileHoldsTheKeysInRecordOrder) {
   Show_All = false;
   SaveSettings(Exe());
   EXPECT_EQ(ReadBytes(Ini()),
-            "[BASIC_PARAMETERS]\nPATTERN_MODE=-3\nSHAPE_SPEED=0.1\nuse_DirectX=1\nHeight=768\n"
-            "Width=1024\nRefreshRate=60\nBitPerPix=16\n\n[PATTERNS]\nPattern=5\nShow_All=0\n");
+            NativeLines(
+                "[BASIC_PARAMETERS]\nPATTERN_MODE=-3\nSHAPE_SPEED=0.1\nuse_DirectX=1\nHeight=768\n"
+                "Width=1024\nRefreshRate=60\nBitPerPix=16\n\n[PATTERNS]\nPattern=5\nShow_All=0\n"));
 }
 
 TEST_F(SettingsFileTest, ValuesRoundTrip) {
@@ -163,8 +175,8 @@ TEST_F(SettingsFileTest, DialogSectionSharesTheFileAndComesFirstWhenItCreatesIt)
   dialog.Save(Exe());
   SaveSettings(Exe());
   const std::string text = ReadBytes(Ini());
-  EXPECT_EQ(text.rfind("[SETUP_DIALOG]\nShapeSpeed=12\nUseDirectX=1\nItem=-1\nAll_Materials=0\n\n"
-                       "[BASIC_PARAMETERS]\n",
+  EXPECT_EQ(text.rfind(NativeLines("[SETUP_DIALOG]\nShapeSpeed=12\nUseDirectX=1\nItem=-1\n"
+                                   "All_Materials=0\n\n[BASIC_PARAMETERS]\n"),
                        0),
             0u)
       << text;
@@ -203,6 +215,40 @@ TEST_F(SettingsFileTest, UnwritableFileRaisesTheMessageWithTheFullPath) {
     }
   }
   EXPECT_THROW(SetupDialogSection().Save(dir_.File("missing/Zelk_Mirv.scr")), SettingsWriteError);
+}
+
+TEST_F(SettingsFileTest, FileThatCannotBeReadGivesDefaultsAndIsNeverReplaced) {
+#ifndef _WIN32
+  ASSERT_EQ(::mkfifo(Ini().c_str(), 0644), 0);  // opening it for reading would block
+  SaverSettings.Mode.Height = 1;
+  LoadSettings(Exe());
+  EXPECT_EQ(SaverSettings.Mode.Height, 480);
+  EXPECT_THROW(SaveSettings(Exe()), SettingsWriteError);
+  EXPECT_TRUE(std::filesystem::is_fifo(Ini()));
+  std::filesystem::remove(Ini());
+#endif
+
+  std::string large = "[BASIC_PARAMETERS]\nHeight=600\n";
+  large.resize(kMaxIniFileBytes, '\n');
+  LoadFrom(large);
+  EXPECT_EQ(SaverSettings.Mode.Height, 600);  // exactly the limit is still read
+  LoadFrom(large + "\n");
+  EXPECT_EQ(SaverSettings.Mode.Height, 480);
+  EXPECT_THROW(SaveSettings(Exe()), SettingsWriteError);
+  EXPECT_EQ(ReadBytes(Ini()), large + "\n");
+}
+
+TEST_F(SettingsFileTest, ByteOrderMarkAndLoneCarriageReturnsAreRead) {
+  LoadFrom("\xEF\xBB\xBF[BASIC_PARAMETERS]\rHeight=600\rWidth=800");
+  EXPECT_EQ(SaverSettings.Mode.Height, 600);
+  EXPECT_EQ(SaverSettings.Mode.Width, 800);
+  SaveSettings(Exe());
+  const std::string text = ReadBytes(Ini());
+  EXPECT_EQ(
+      text.rfind("\xEF\xBB\xBF[BASIC_PARAMETERS]\rHeight=600\rWidth=800\rPATTERN_MODE=1\r", 0), 0u)
+      << text;
+  EXPECT_EQ(text.find('\n'), std::string::npos) << text;
+  EXPECT_NE(text.find("\r\r[PATTERNS]\rPattern=0\r"), std::string::npos) << text;
 }
 
 TEST_F(SettingsFileTest, InterruptedSaveLeavesTheOldFileAndNoTemporaryFile) {

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <sstream>
 
 #include "materials/material_choice.h"
 #include "render/pattern_state_file.h"
@@ -113,10 +112,7 @@ TEST_F(SaverScreenTest, SecondStartContinuesTheStoredPatternWithoutWaiting) {
   SaverScreen& s = Start();
   EXPECT_FALSE(Logged(log, "wait shown"));
   EXPECT_TRUE(window.wait.positions.empty());
-  const PatternState state = *[&] {
-    std::istringstream in(stored);
-    return ReadPatternState(in);
-  }();
+  const PatternState state = *ReadPatternState(stored);
   EXPECT_TRUE(
       std::equal(state.current.begin(), state.current.end(), s.Engine.MapCurrent().begin()));
 }

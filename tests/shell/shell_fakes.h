@@ -8,8 +8,11 @@
 
 #include "display/display_control.h"
 #include "render/bitmap32.h"
+#include "shell/about_box.h"
 #include "shell/password_check.h"
 #include "shell/saver_window.h"
+#include "shell/setup_dialog.h"
+#include "shell/setup_dialog_view.h"
 
 namespace zm::testing {
 
@@ -141,6 +144,86 @@ class FakePasswords : public PasswordServices {
   std::vector<bool> answers;
   bool cursorShown = false;
   std::function<void()> duringQuestion;
+
+ private:
+  CallLog& log_;
+};
+
+// The setup dialog's controls as plain values. Closing asks the dialog
+// first, as a platform does.
+class FakeSetupDialogView : public SetupDialogView {
+ public:
+  explicit FakeSetupDialogView(CallLog& log) : log_(log) {}
+
+  int32_t ClientWidth() const override { return 575; }
+  void SetSpeedPosition(int32_t p) override { speed = p; }
+  int32_t SpeedPosition() const override { return speed; }
+  void SelectMaterialEntry(int32_t entry) override { material = entry; }
+  int32_t SelectedMaterialEntry() const override { return material; }
+  void EnableMaterialEntries(bool enabled) override { materialsEnabled = enabled; }
+  void CheckAllColors(bool checked) override { allColors = checked; }
+  bool AllColorsChecked() const override { return allColors; }
+  void SetModeEntries(const std::vector<std::string>& texts) override { modeEntries = texts; }
+  void SetModeText(const std::string& text) override { modeText = text; }
+  std::string ModeText() const override { return modeText; }
+  void EnableModeBox(bool enabled) override { modeBoxEnabled = enabled; }
+  void CheckUseDirectX(bool checked) override { useDirectX = checked; }
+  bool UseDirectXChecked() const override { return useDirectX; }
+  void EnableUseDirectX(bool enabled) override { useDirectXEnabled = enabled; }
+  void SetBusyCursor(bool busy) override { log_.push_back(busy ? "hourglass" : "arrow"); }
+  void DrawPreview(const BitmapView&, const ClientRect& target) override {
+    ++previews;
+    previewTarget = target;
+  }
+  void Close() override {
+    if (dialog != nullptr && dialog->FormCloseQuery()) closed = true;
+  }
+  void ShowError(const std::string& message) override { log_.push_back("error: " + message); }
+
+  SetupDialog* dialog = nullptr;
+  int32_t speed = 10;
+  int32_t material = -1;
+  bool materialsEnabled = true;
+  bool allColors = false;
+  std::vector<std::string> modeEntries;
+  std::string modeText;
+  bool modeBoxEnabled = true;
+  bool useDirectX = false;
+  bool useDirectXEnabled = true;
+  int previews = 0;
+  ClientRect previewTarget;
+  bool closed = false;
+
+ private:
+  CallLog& log_;
+};
+
+// The About box: while shown modally it runs `whileShown`, standing in for
+// the user; links open when `linksOpen` says so.
+class FakeAboutBoxView : public AboutBoxView {
+ public:
+  explicit FakeAboutBoxView(CallLog& log) : log_(log) {}
+
+  void ShowModal() override {
+    visible = true;
+    if (whileShown) whileShown();
+  }
+  void Close() override {
+    if (!visible) return;
+    visible = false;
+    if (box != nullptr) box->FormHide();
+  }
+  bool IsVisible() const override { return visible; }
+  bool OpenLink(const std::string& uri) override {
+    log_.push_back("open " + uri);
+    return linksOpen;
+  }
+  void Beep() override { log_.push_back("beep"); }
+
+  AboutBox* box = nullptr;
+  bool visible = false;
+  bool linksOpen = true;
+  std::function<void()> whileShown;
 
  private:
   CallLog& log_;

@@ -9,10 +9,11 @@ pass() { :; }
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
 # expect_status STATUS COMMAND...: runs the tool, checks its exit status and
-# that a failure says something on standard error.
+# that a failure says something on standard error. A run that hangs is killed
+# (status 124).
 expect_status() {
   local want=$1; shift
-  "$tool" "$@" >"$work/stdout" 2>"$work/stderr"
+  timeout 120 "$tool" "$@" >"$work/stdout" 2>"$work/stderr"
   local got=$?
   [ "$got" -eq "$want" ] || fail "'$*' exited $got, wanted $want"
   if [ "$want" -ne 0 ] && [ ! -s "$work/stderr" ]; then fail "'$*' gave no message"; fi
@@ -83,6 +84,52 @@ expect_status 2 frames --settings "$work/missing.ini" --out "$work/x.png"
 [ -e "$work/x.png" ] && fail "a failed run wrote an output"
 expect_status 0 --help
 grep -q "usage" "$work/stdout" || fail "--help printed no usage"
+
+# Outputs go through the safe writer: through a link, never over a read-only
+# file, a FIFO or a directory; a failure says why.
+expect_status 0 frames --size 16x8 --seed 3 --out "$work/real.png"
+ln -s real.png "$work/link.png"
+expect_status 0 frames --size 24x8 --seed 3 --out "$work/link.png"
+[ -L "$work/link.png" ] || fail "--out replaced a symbolic link"
+[ "$(png_size "$work/real.png")" = "24x8" ] || fail "--out did not write through the link"
+chmod 444 "$work/real.png"
+expect_status 2 frames --size 32x8 --seed 3 --out "$work/real.png"
+grep -q "Permission denied" "$work/stderr" || fail "no reason for a read-only --out: $(cat "$work/stderr")"
+[ "$(png_size "$work/real.png")" = "24x8" ] || fail "a read-only --out was replaced"
+expect_status 2 frames --size 8x8 --out "$work/no/such/dir/x.png"
+grep -q "No such file or directory" "$work/stderr" || fail "no reason for a missing directory"
+mkfifo "$work/fifo"
+expect_status 2 frames --size 8x8 --state "$work/fifo"
+expect_status 2 frames --size 8x8 --animate "$work/fifo.webp" --out "$work/fifo"
+[ -p "$work/fifo" ] || fail "a FIFO was replaced"
+[ -e "$work/fifo.webp" ] && fail "a run that failed left an animation"  # written after --out
+ls "$work" | grep -q '\.tmp$' && fail "a temporary file was left behind"
+
+# Input that is not a readable regular file is refused at once, never waited for.
+expect_status 2 frames --load-state "$work/fifo" --out "$work/y.png"
+expect_status 2 frames --settings "$work/fifo" --out "$work/y.png"
+grep -q "not a regular file" "$work/stderr" || fail "no reason for a FIFO as --settings"
+expect_status 2 settings "$work/fifo"
+head -c 1048577 /dev/zero | tr '\0' '\n' >"$work/large.ini"
+expect_status 2 settings "$work/large.ini"
+expect_status 2 frames --size 8x8 --settings "$work/large.ini" --out "$work/y.png"
+[ -e "$work/y.png" ] && fail "a run with unusable input wrote an output"
+
+# Limits: an animation side above 16383 is refused before rendering; a map too
+# large for the memory there is ends with a message, not an abort. A 1 MiB
+# settings file of empty lines reads within 60 MB.
+expect_status 2 frames --size 16384x8 --animate "$work/wide.webp"
+grep -q "16383" "$work/stderr" || fail "no reason for a wide animation"
+if [ -z "${ZM_SANITIZED:-}" ]; then
+  head -c 1048570 /dev/zero | tr '\0' '\n' >"$work/blank.ini"
+  (ulimit -v 60000; "$tool" settings "$work/blank.ini" >"$work/stdout" 2>"$work/stderr")
+  [ $? -eq 0 ] || fail "1 MiB of empty lines did not read within 60 MB: $(cat "$work/stderr")"
+  (ulimit -v 1000000; "$tool" frames --size 16384x16384 --seed 1 --out "$work/huge.png" \
+     >"$work/stdout" 2>"$work/stderr")
+  [ $? -eq 2 ] || fail "a map too large for the memory limit did not exit 2"
+  grep -q "not enough memory for 16384 x 16384" "$work/stderr" \
+    || fail "no message for a map too large: $(cat "$work/stderr")"
+fi
 
 if [ "$failures" -eq 0 ]; then echo "render_cli: all checks passed"; exit 0; fi
 echo "render_cli: $failures checks failed"; exit 1

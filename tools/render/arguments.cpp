@@ -11,6 +11,7 @@ namespace {
 
 constexpr long kMaxFrames = 10'000'000;
 constexpr int kMaxSide = 16384;
+constexpr int kMaxAnimationSide = 16383;  // the largest WebP picture
 
 template <typename T>
 bool ParseNumber(const std::string& text, T& value) {
@@ -133,6 +134,9 @@ Command ParseFrames(const std::vector<std::string>& args) {
     const std::string error = option->second(options, args[++i]);
     if (!error.empty()) return UsageError{error};
   }
+  if (!options.animate.empty() &&
+      (options.width > kMaxAnimationSide || options.height > kMaxAnimationSide))
+    return UsageError{"an animation takes at most 16383 x 16383"};
   if (options.out.empty() && options.animate.empty() && options.stateOut.empty() && !options.bench)
     return UsageError{"frames writes nothing: give --out, --animate, --state or --bench"};
   return options;

@@ -2,6 +2,10 @@
 
 #include "arguments.h"
 
+namespace zm {
+class IniFile;
+}
+
 namespace zm::tool {
 
 constexpr int kExitOk = 0;
@@ -14,5 +18,11 @@ int RunSettings(const SettingsOptions& options);
 
 // Prints "zelk-mirv-render: message" to standard error.
 void Complain(const std::string& message);
+
+// "W x H".
+std::string SizeText(int width, int height);
+
+// Complains and answers false unless `file` exists and could be read.
+bool CheckSettingsFile(const IniFile& file);
 
 }  // namespace zm::tool

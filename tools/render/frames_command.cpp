@@ -1,14 +1,15 @@
 #include <chrono>
 #include <cstdio>
 #include <ctime>
-#include <filesystem>
 #include <memory>
+#include <new>
 
 #include "commands.h"
 #include "materials/material_choice.h"
 #include "png_file.h"
 #include "render/bitmap32.h"
 #include "render/shape.h"
+#include "settings/ini_file.h"
 #include "settings/saver_settings.h"
 #include "settings/settings_file.h"
 #include "shell/startup.h"
@@ -25,14 +26,11 @@ bool ApplySettings(const FramesOptions& options) {
   SaverSettings = SaverSettingsRecord{};
   SelectAllColors();
   if (!options.settings.empty()) {
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(options.settings, error)) {
-      Complain("no settings file " + options.settings);
-      return false;
-    }
+    const IniFile file(options.settings);
+    if (!CheckSettingsFile(file)) return false;
     // The saver's own reader; of what it reads, a frame run takes the speed and
     // the material choice and keeps the other fields of a preview run.
-    LoadSettingsFile(options.settings);
+    ReadSettings(file);
     const double speed = SaverSettings.SHAPE_SPEED;
     SaverSettings = SaverSettingsRecord{};
     SaverSettings.SHAPE_SPEED = speed;
@@ -59,6 +57,11 @@ bool StartEngine(const FramesOptions& options, Shape& shape) {
   if (options.sizeGiven && (options.width != shape.Width() || options.height != shape.Height())) {
     shape.Resize(options.width, options.height);
     shape.NextStep(true);
+  }
+  if (!options.animate.empty() && (shape.Width() > kWebpMaxSide || shape.Height() > kWebpMaxSide)) {
+    Complain("the stored pattern is " + SizeText(shape.Width(), shape.Height()) +
+             ": an animation takes at most 16383 x 16383");
+    return false;
   }
   return true;
 }
@@ -98,21 +101,16 @@ bool WriteOutputs(const FramesOptions& options, Shape& shape, const Bitmap32& fr
     Complain(error);
     return false;
   }
-  if (!options.stateOut.empty() && !shape.SaveState(options.stateOut)) {
-    Complain("cannot write state file " + options.stateOut);
+  std::string reason;
+  if (!options.stateOut.empty() && !shape.SaveState(options.stateOut, &reason)) {
+    Complain("cannot write state file " + options.stateOut + ": " + reason);
     return false;
   }
   return true;
 }
 
-}  // namespace
-
-int RunFrames(const FramesOptions& options) {
-  if (!ApplySettings(options)) return kExitUsage;
-  const uint32_t seed = options.seed ? static_cast<uint32_t>(*options.seed)
-                                     : SecondsSinceMidnightUtc(std::time(nullptr));
-  PrepareProgram(seed);
-  Shape shape;
+// Runs the frames once the settings are in place; may run out of memory.
+int RenderFrames(const FramesOptions& options, Shape& shape) {
   if (!StartEngine(options, shape)) return kExitUsage;
 
   Bitmap32 frame(shape.Width(), shape.Height());
@@ -129,6 +127,24 @@ int RunFrames(const FramesOptions& options) {
   if (options.bench)
     ReportBench(options.frames, Clock::now() - start, frame.Width(), frame.Height());
   return WriteOutputs(options, shape, frame, animation.get()) ? kExitOk : kExitOutput;
+}
+
+}  // namespace
+
+int RunFrames(const FramesOptions& options) {
+  if (!ApplySettings(options)) return kExitUsage;
+  const uint32_t seed = options.seed ? static_cast<uint32_t>(*options.seed)
+                                     : SecondsSinceMidnightUtc(std::time(nullptr));
+  PrepareProgram(seed);
+  Shape shape;
+  try {
+    return RenderFrames(options, shape);
+  } catch (const std::bad_alloc&) {
+    const bool stored = !options.stateIn.empty() && !options.sizeGiven;
+    Complain("not enough memory for " + (stored ? "the stored pattern of " + options.stateIn
+                                                : SizeText(options.width, options.height)));
+    return kExitUsage;
+  }
 }
 
 }  // namespace zm::tool

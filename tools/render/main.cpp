@@ -6,9 +6,11 @@
 
 #include "arguments.h"
 #include "commands.h"
+#include "platform/posix/posix_file_system.h"
 
 int main(int argc, char** argv) {
   using namespace zm::tool;
+  zm::UsePosixFileSystem();
   const std::vector<std::string> args(argv + 1, argv + argc);
   const Command command = ParseCommandLine(args);
   if (const auto* error = std::get_if<UsageError>(&command)) {

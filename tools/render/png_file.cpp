@@ -2,18 +2,19 @@
 
 #include <png.h>
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-#include <memory>
+#include "settings/atomic_file.h"
 
 namespace zm::tool {
 
 namespace {
 
-struct FileCloser {
-  void operator()(std::FILE* f) const { std::fclose(f); }
-};
+// libpng's output goes into memory; the file is written whole afterwards.
+void AppendToString(png_structp png, png_bytep data, png_size_t length) {
+  static_cast<std::string*>(png_get_io_ptr(png))
+      ->append(reinterpret_cast<const char*>(data), length);
+}
+
+void NoFlush(png_structp) {}
 
 std::vector<png_byte> RgbRow(const uint32_t* pixels, int width) {
   std::vector<png_byte> row(static_cast<size_t>(width) * 3);
@@ -29,11 +30,6 @@ std::vector<png_byte> RgbRow(const uint32_t* pixels, int width) {
 
 bool WritePng(const std::string& path, const std::vector<uint32_t>& pixels, int width, int height,
               std::string& error) {
-  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "wb"));
-  if (!file) {
-    error = "cannot write " + path + ": " + std::strerror(errno);
-    return false;
-  }
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
   png_infop info = png ? png_create_info_struct(png) : nullptr;
   if (!info) {
@@ -41,12 +37,13 @@ bool WritePng(const std::string& path, const std::vector<uint32_t>& pixels, int 
     error = "out of memory writing " + path;
     return false;
   }
+  std::string bytes;
   if (setjmp(png_jmpbuf(png))) {
     png_destroy_write_struct(&png, &info);
-    error = "cannot write " + path;
+    error = "cannot encode " + path;
     return false;
   }
-  png_init_io(png, file.get());
+  png_set_write_fn(png, &bytes, AppendToString, NoFlush);
   png_set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
                PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
   png_write_info(png, info);
@@ -56,8 +53,9 @@ bool WritePng(const std::string& path, const std::vector<uint32_t>& pixels, int 
   }
   png_write_end(png, nullptr);
   png_destroy_write_struct(&png, &info);
-  if (std::fflush(file.get()) != 0 || std::ferror(file.get())) {
-    error = "cannot write " + path + ": " + std::strerror(errno);
+  std::string reason;
+  if (!WriteFileAtomically(path, bytes, &reason)) {
+    error = "cannot write " + path + ": " + reason;
     return false;
   }
   return true;

@@ -1,7 +1,7 @@
 #include <cstdio>
-#include <filesystem>
 
 #include "commands.h"
+#include "settings/ini_file.h"
 #include "settings/settings_listing.h"
 
 namespace zm::tool {
@@ -10,12 +10,24 @@ void Complain(const std::string& message) {
   std::fprintf(stderr, "zelk-mirv-render: %s\n", message.c_str());
 }
 
-int RunSettings(const SettingsOptions& options) {
-  std::error_code error;
-  if (!std::filesystem::is_regular_file(options.file, error)) {
-    Complain("no settings file " + options.file);
-    return kExitUsage;
+std::string SizeText(int width, int height) {
+  return std::to_string(width) + " x " + std::to_string(height);
+}
+
+bool CheckSettingsFile(const IniFile& file) {
+  if (!file.Exists()) {
+    Complain("no settings file " + file.path());
+    return false;
   }
+  if (!file.Readable()) {
+    Complain("cannot read settings file " + file.path() + ": " + file.ReadError());
+    return false;
+  }
+  return true;
+}
+
+int RunSettings(const SettingsOptions& options) {
+  if (!CheckSettingsFile(IniFile(options.file))) return kExitUsage;
   std::fputs(ListSettingsFile(options.file).c_str(), stdout);
   return kExitOk;
 }

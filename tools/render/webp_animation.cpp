@@ -3,8 +3,10 @@
 #include <webp/encode.h>
 #include <webp/mux.h>
 
-#include <cstdio>
+#include <string_view>
 #include <vector>
+
+#include "settings/atomic_file.h"
 
 namespace zm::tool {
 
@@ -69,11 +71,11 @@ bool WebpAnimation::Write(const std::string& path, std::string& error) {
     error = "cannot encode the animation";
     return false;
   }
-  std::FILE* file = std::fopen(path.c_str(), "wb");
-  bool ok = file && std::fwrite(data.bytes, 1, data.size, file) == data.size;
-  if (file && std::fclose(file) != 0) ok = false;
+  std::string reason;
+  const bool ok = WriteFileAtomically(
+      path, std::string_view(reinterpret_cast<const char*>(data.bytes), data.size), &reason);
   WebPDataClear(&data);
-  if (!ok) error = "cannot write " + path;
+  if (!ok) error = "cannot write " + path + ": " + reason;
   return ok;
 }
 

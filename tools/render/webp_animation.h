@@ -6,6 +6,9 @@
 
 namespace zm::tool {
 
+// The largest width or height a WebP picture can have.
+constexpr int kWebpMaxSide = 16383;
+
 // Collects frames of 0x00RRGGBB pixels into an animated WebP.
 class WebpAnimation {
  public:

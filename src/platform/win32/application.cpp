@@ -11,6 +11,7 @@ Application& App() {
 
 bool Application::Dispatch(MSG& message) {
   if (message.message == WM_QUIT) return false;
+  if (dialog_ != nullptr && IsDialogMessageW(dialog_, &message)) return true;
   TranslateMessage(&message);
   DispatchMessageW(&message);
   return true;

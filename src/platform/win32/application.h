@@ -16,6 +16,10 @@ class Application {
   using IdleHandler = std::function<bool()>;
 
   void SetIdleHandler(IdleHandler handler) { idle_ = std::move(handler); }
+  // The window whose keys move the focus between its controls (Tab, the
+  // arrows) and reach its default button; null for none.
+  void SetDialog(HWND dialog) { dialog_ = dialog; }
+  HWND Dialog() const { return dialog_; }
 
   // Handles every message that is waiting, then returns.
   void ProcessMessages();
@@ -32,6 +36,7 @@ class Application {
   bool Dispatch(MSG& message);
 
   IdleHandler idle_;
+  HWND dialog_ = nullptr;
   std::exception_ptr error_;
 };
 

@@ -5,8 +5,8 @@
 namespace zm::win32 {
 
 bool PasswordServicesWin32::OpenDesktopSettings() {
-  return RegOpenKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, KEY_ALL_ACCESS,
-                       &desktop_) == ERROR_SUCCESS;
+  return RegOpenKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, KEY_ALL_ACCESS, &desktop_) ==
+         ERROR_SUCCESS;
 }
 
 void PasswordServicesWin32::CloseDesktopSettings() {

@@ -1,12 +1,14 @@
 #include "platform/win32/program_host.h"
 
 #include "platform/win32/application.h"
+#include "platform/win32/configure_host.h"
 #include "platform/win32/display_control_win32.h"
 #include "platform/win32/main_screen.h"
 #include "platform/win32/password_services.h"
 #include "platform/win32/preview_host.h"
 #include "platform/win32/program_folders.h"
 #include "platform/win32/text_encoding.h"
+#include "shell/run_mode.h"
 #include "shell/saver_screen.h"
 
 namespace zm::win32 {
@@ -72,18 +74,17 @@ void ProgramHostWin32::RunSaver() {
 }
 
 void ProgramHostWin32::RunConfigure() {
-  // The setup dialog is not part of this build yet: say where the settings
-  // are kept, so they can still be changed.
-  const std::string text = "The setup dialog is not available in this version.\n\nSettings: " +
-                           FilesForThisRun().settings;
-  MessageBoxW(nullptr, ToWide(text).c_str(), ToWide(kApplicationTitle).c_str(),
-              MB_ICONINFORMATION | MB_OK);
+  ConfigureHostWin32 host;
+  PasswordServicesWin32 passwords(nullptr);  // a configure run asks for no password
+  ConfigureRun(host, ProgramDisplay(), passwords, FilesForThisRun());
 }
 
 void ProgramHostWin32::RestoreVideoMode() { ProgramDisplay().RestoreVideoMode(); }
 
 void ProgramHostWin32::ShowErrorReport(const std::string& message) {
-  MessageBoxW(nullptr, ToWide(message).c_str(), L"Zelk Mirv", MB_ICONERROR | MB_OK);
+  // A configure run shows its errors under the application's title.
+  const char* caption = RunMode == rmConfigure ? kApplicationTitle : "Zelk Mirv";
+  MessageBoxW(nullptr, ToWide(message).c_str(), ToWide(caption).c_str(), MB_ICONERROR | MB_OK);
 }
 
 }  // namespace zm::win32

@@ -44,14 +44,14 @@ void WaitWindow::Create() {
       RegisterWindowClass(L"ZelkMirvWait", &Procedure, GetSysColorBrush(COLOR_BTNFACE));
   const int left = (GetSystemMetrics(SM_CXSCREEN) - kClientWidth) / 2;
   const int top = (GetSystemMetrics(SM_CYSCREEN) - kClientHeight) / 2;
-  window_ = CreateWindowExW(0, name, L"ZELK MIRV", WS_POPUP, left, top, kClientWidth,
-                            kClientHeight, owner_, nullptr, GetModuleHandleW(nullptr), nullptr);
+  window_ = CreateWindowExW(0, name, L"ZELK MIRV", WS_POPUP, left, top, kClientWidth, kClientHeight,
+                            owner_, nullptr, GetModuleHandleW(nullptr), nullptr);
   if (window_ == nullptr) return;
   const HINSTANCE instance = GetModuleHandleW(nullptr);
   font_ = DialogFont(-13);
-  HWND label = CreateWindowExW(0, L"STATIC", L"Initializing...   Please wait.",
-                               WS_CHILD | WS_VISIBLE, 116, 16, 147, 16, window_, nullptr, instance,
-                               nullptr);
+  HWND label =
+      CreateWindowExW(0, L"STATIC", L"Initializing...   Please wait.", WS_CHILD | WS_VISIBLE, 116,
+                      16, 147, 16, window_, nullptr, instance, nullptr);
   SendMessageW(label, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
   progress_ = CreateWindowExW(0, PROGRESS_CLASSW, L"", WS_CHILD | WS_VISIBLE, 9, 44, 361, 16,
                               window_, nullptr, instance, nullptr);

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/posix/posix_file_system.h"
 #include "platform/x11/program_host_x11.h"
 #include "platform/x11/run_signals.h"
 #include "shell/command_line.h"
@@ -22,6 +23,7 @@ int UsageError(const std::string& message) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  zm::UsePosixFileSystem();
   const zm::CommandLine line =
       zm::ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
   if (!line.error.empty()) return UsageError(line.error);

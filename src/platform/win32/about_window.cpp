@@ -1,0 +1,164 @@
+#include "platform/win32/about_window.h"
+
+#include <shellapi.h>
+
+#include "platform/win32/application.h"
+#include "platform/win32/controls.h"
+#include "platform/win32/text_encoding.h"
+#include "platform/win32/window_class.h"
+#include "shell/dialog_texts.h"
+
+namespace zm::win32 {
+
+namespace {
+
+constexpr int kClientWidth = 333;
+constexpr int kClientHeight = 169;
+constexpr int kMailLink = 200;
+constexpr int kHomePageLink = 201;
+// The logo's resource name.
+constexpr int kLogoResource = 2;
+constexpr COLORREF kNavy = RGB(0, 0, 128);
+
+}  // namespace
+
+AboutWindow::AboutWindow(HWND owner) : owner_(owner) {
+  const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
+  RECT frame{0, 0, kClientWidth, kClientHeight};
+  AdjustWindowRectEx(&frame, style, FALSE, WS_EX_DLGMODALFRAME);
+  const int width = frame.right - frame.left;
+  const int height = frame.bottom - frame.top;
+  const wchar_t* name = RegisterWindowClass(L"ZelkMirvAbout", &Procedure, SilverBrush());
+  window_ = CreateWindowExW(WS_EX_DLGMODALFRAME, name, ToWide(kAboutCaption).c_str(), style,
+                            (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
+                            (GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height, owner,
+                            nullptr, GetModuleHandleW(nullptr), this);
+  font_ = DialogFont(-11);
+  bold_ = DialogFont(-11, true);
+  logo_ =
+      static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kLogoResource),
+                                      IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+  CreateControls();
+}
+
+AboutWindow::~AboutWindow() {
+  about_ = nullptr;
+  if (window_ != nullptr) DestroyWindow(window_);
+  for (HGDIOBJ object :
+       {static_cast<HGDIOBJ>(font_), static_cast<HGDIOBJ>(bold_), static_cast<HGDIOBJ>(logo_)}) {
+    if (object != nullptr) DeleteObject(object);
+  }
+}
+
+void AboutWindow::CreateControls() {
+  // Ok is the default button: Enter presses it (identifier IDOK).
+  CreateControl(window_, L"BUTTON", kOkCaption, BS_DEFPUSHBUTTON | WS_TABSTOP, 163, 140, 75, 21,
+                IDOK, font_);
+  CreateControl(window_, L"STATIC", kNoticeLine1, 0, 119, 8, 146, 13, 0, font_);
+  CreateControl(window_, L"STATIC", kNoticeLine2, 0, 135, 24, 86, 13, 0, font_);
+  CreateControl(window_, L"STATIC", kMailLabel, 0, 104, 66, 38, 13, 0, bold_);
+  mail_ = CreateControl(window_, L"STATIC", kProjectMailAddress, SS_NOTIFY, 152, 66, 153, 13,
+                        kMailLink, font_);
+  CreateControl(window_, L"STATIC", kHomePageLabel, 0, 104, 90, 67, 13, 0, bold_);
+  homePage_ = CreateControl(window_, L"STATIC", kProjectHomePage, SS_NOTIFY, 104, 106, 206, 13,
+                            kHomePageLink, font_);
+}
+
+LRESULT CALLBACK AboutWindow::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  AboutWindow* self = WindowOwner<AboutWindow>(window, message, lParam);
+  if (self == nullptr) return DefWindowProcW(window, message, wParam, lParam);
+  if (message == WM_NCDESTROY) self->window_ = nullptr;
+  if (self->about_ == nullptr) return DefWindowProcW(window, message, wParam, lParam);
+  try {
+    return self->Handle(message, wParam, lParam);
+  } catch (...) {
+    App().KeepError(std::current_exception());
+    return 0;
+  }
+}
+
+LRESULT AboutWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_COMMAND:
+      // Esc reaches a dialog as the system's cancel command.
+      if (LOWORD(wParam) == IDCANCEL) about_->FormKeyDown(kEscapeKey);
+      if (LOWORD(wParam) == IDOK) about_->Button1Click();
+      if (LOWORD(wParam) == kMailLink && HIWORD(wParam) == STN_CLICKED) about_->Label2Click();
+      if (LOWORD(wParam) == kHomePageLink && HIWORD(wParam) == STN_CLICKED) about_->Label4Click();
+      return 0;
+    case WM_CTLCOLORSTATIC: {
+      HDC dc = reinterpret_cast<HDC>(wParam);
+      SetBkColor(dc, RGB(192, 192, 192));
+      SetTextColor(dc, OverLink(reinterpret_cast<HWND>(lParam)) ? kNavy : RGB(0, 0, 0));
+      return reinterpret_cast<LRESULT>(SilverBrush());
+    }
+    case WM_SETCURSOR:
+      if (OverLink(reinterpret_cast<HWND>(wParam))) {
+        SetCursor(LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_HAND)));
+        return TRUE;
+      }
+      break;
+    case WM_PAINT:
+      Paint();
+      return 0;
+    case WM_CLOSE:
+      Close();
+      return 0;
+    default:
+      break;
+  }
+  return DefWindowProcW(window_, message, wParam, lParam);
+}
+
+// The bevel around the logo, the logo, and the line under the notice.
+void AboutWindow::Paint() {
+  PAINTSTRUCT paint;
+  HDC dc = BeginPaint(window_, &paint);
+  DrawBevel(dc, RECT{5, 6, 5 + 82, 6 + 156}, false);
+  if (logo_ != nullptr) {
+    HDC memory = CreateCompatibleDC(dc);
+    HGDIOBJ old = SelectObject(memory, logo_);
+    BitBlt(dc, 8, 9, 75, 150, memory, 0, 0, SRCCOPY);
+    SelectObject(memory, old);
+    DeleteDC(memory);
+  }
+  RECT line{104, 48, 104 + 209, 48 + 9};
+  DrawEdge(dc, &line, EDGE_ETCHED, BF_BOTTOM);
+  EndPaint(window_, &paint);
+}
+
+void AboutWindow::ShowModal() {
+  const HWND previousDialog = App().Dialog();
+  EnableWindow(owner_, FALSE);
+  ShowWindow(window_, SW_SHOWNORMAL);
+  SetForegroundWindow(window_);
+  App().SetDialog(window_);
+  modal_ = true;
+  MSG message;
+  while (modal_ && GetMessageW(&message, nullptr, 0, 0) > 0) {
+    if (IsDialogMessageW(window_, &message)) continue;
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+  if (message.message == WM_QUIT && modal_) PostQuitMessage(static_cast<int>(message.wParam));
+  App().SetDialog(previousDialog);
+  EnableWindow(owner_, TRUE);
+  SetForegroundWindow(owner_);
+}
+
+void AboutWindow::Close() {
+  if (!IsVisible()) return;
+  modal_ = false;
+  // The owner first, so the focus returns to it and not to another program.
+  EnableWindow(owner_, TRUE);
+  ShowWindow(window_, SW_HIDE);
+  about_->FormHide();
+}
+
+bool AboutWindow::OpenLink(const std::string& uri) {
+  const auto result = reinterpret_cast<intptr_t>(
+      ShellExecuteA(nullptr, "open", uri.c_str(), "", "", SW_SHOWNORMAL));
+  return result > 32;
+}
+
+}  // namespace zm::win32

@@ -1,0 +1,41 @@
+#include "platform/win32/configure_host.h"
+
+#include "platform/win32/application.h"
+#include "platform/win32/display_control_win32.h"
+
+namespace zm::win32 {
+
+SetupDialogView& ConfigureHostWin32::CreateSetupDialog() {
+  dialog_ = std::make_unique<SetupDialogWindow>();
+  return *dialog_;
+}
+
+AboutBoxView& ConfigureHostWin32::CreateAboutBox() {
+  about_ = std::make_unique<AboutWindow>(dialog_->Handle());
+  return *about_;
+}
+
+SaverWindow& ConfigureHostWin32::CreateSaverWindow() {
+  saver_ = std::make_unique<MainScreenWindow>();
+  SetDisplayWindow(saver_->Handle());
+  return *saver_;
+}
+
+void ConfigureHostWin32::RunDialog(SetupDialog& dialog, AboutBox& about, SaverScreen& screen) {
+  dialog_->Attach(&dialog);
+  about_->Attach(&about);
+  saver_->Attach(&screen);
+  App().SetIdleHandler([&dialog] {
+    bool done = true;
+    dialog.PreviewIdle(done);
+    return done;
+  });
+  dialog_->Show();
+  App().Run();
+  App().SetIdleHandler(nullptr);
+  saver_->Attach(nullptr);
+  about_->Attach(nullptr);
+  dialog_->Attach(nullptr);
+}
+
+}  // namespace zm::win32

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <memory>
+
+#include "platform/win32/about_window.h"
+#include "platform/win32/main_screen.h"
+#include "platform/win32/setup_dialog_window.h"
+#include "shell/configure_run.h"
+
+namespace zm::win32 {
+
+// The windows of a configure run: the setup dialog (the main window), the
+// About box and the hidden saver window that its Preview button shows.
+class ConfigureHostWin32 : public ConfigureHost {
+ public:
+  SetupDialogView& CreateSetupDialog() override;
+  AboutBoxView& CreateAboutBox() override;
+  SaverWindow& CreateSaverWindow() override;
+  void RunDialog(SetupDialog& dialog, AboutBox& about, SaverScreen& screen) override;
+
+  HWND SaverHandle() const { return saver_ ? saver_->Handle() : nullptr; }
+
+ private:
+  std::unique_ptr<SetupDialogWindow> dialog_;
+  std::unique_ptr<AboutWindow> about_;
+  std::unique_ptr<MainScreenWindow> saver_;
+};
+
+}  // namespace zm::win32

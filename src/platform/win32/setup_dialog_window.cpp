@@ -1,0 +1,309 @@
+#include "platform/win32/setup_dialog_window.h"
+
+#include <commctrl.h>
+
+#include "platform/win32/application.h"
+#include "platform/win32/controls.h"
+#include "platform/win32/text_encoding.h"
+#include "platform/win32/window_class.h"
+#include "shell/dialog_texts.h"
+#include "shell/program_entry.h"
+
+namespace zm::win32 {
+
+namespace {
+
+constexpr int kClientWidth = 575;
+constexpr int kClientHeight = 337;
+// The panel around the speed and the colours, lowered.
+constexpr RECT kPanel{4, 8, 4 + 277, 8 + 269};
+
+// Control identifiers; 1 and 2 are the system's Enter and Esc, which this
+// dialog binds to no button.
+enum ControlId {
+  kPreviewButton = 100,
+  kSpeed,
+  kAllColors,
+  kOkButton,
+  kCancelButton,
+  kAboutButton,
+  kModes,
+  kUseDirectX,
+  kFirstColor,
+};
+
+void Check(HWND box, bool checked) {
+  SendMessageW(box, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+bool Checked(HWND box) { return SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+
+}  // namespace
+
+SetupDialogWindow::SetupDialogWindow() {
+  INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
+  InitCommonControlsEx(&controls);
+  const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+  RECT frame{0, 0, kClientWidth, kClientHeight};
+  AdjustWindowRectEx(&frame, style, FALSE, 0);
+  const int width = frame.right - frame.left;
+  const int height = frame.bottom - frame.top;
+  const wchar_t* name = RegisterWindowClass(L"ZelkMirvSetup", &Procedure, SilverBrush());
+  window_ = CreateWindowExW(0, name, ToWide(kSetupCaption).c_str(), style,
+                            (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
+                            (GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height, nullptr,
+                            nullptr, GetModuleHandleW(nullptr), this);
+  font_ = DialogFont(-11);
+  CreateControls();
+}
+
+SetupDialogWindow::~SetupDialogWindow() {
+  dialog_ = nullptr;
+  if (window_ != nullptr) DestroyWindow(window_);
+  if (font_ != nullptr) DeleteObject(font_);
+}
+
+// Created in tab order: Preview, the speed, the colours, Ok, Cancel, About,
+// the video mode and "Use DirectX".
+void SetupDialogWindow::CreateControls() {
+  const DWORD tab = WS_TABSTOP;
+  CreateControl(window_, L"BUTTON", kPreviewCaption, BS_PUSHBUTTON | tab, 408, 297, 97, 25,
+                kPreviewButton, font_);
+  const int px = kPanel.left;
+  const int py = kPanel.top;
+  CreateControl(window_, L"STATIC", kSpeedLabel, 0, px + 32, py + 19, 34, 13, 0, font_);
+  speed_ =
+      CreateControl(window_, TRACKBAR_CLASSW, "", TBS_HORZ | TBS_NOTICKS | TBS_FIXEDLENGTH | tab,
+                    px + 81, py + 13, 174, 25, kSpeed, font_);
+  SendMessageW(speed_, TBM_SETRANGE, FALSE, MAKELPARAM(0, kSpeedMaximum));
+  SendMessageW(speed_, TBM_SETTHUMBLENGTH, 18, 0);
+  SendMessageW(speed_, TBM_SETPOS, TRUE, 10);
+  CreateColorGroup(px + 24, py + 43);
+  CreateControl(window_, L"BUTTON", kOkCaption, BS_PUSHBUTTON | tab, 40, 298, 75, 25, kOkButton,
+                font_);
+  CreateControl(window_, L"BUTTON", kCancelCaption, BS_PUSHBUTTON | tab, 128, 298, 75, 25,
+                kCancelButton, font_);
+  CreateControl(window_, L"BUTTON", kAboutButtonCaption, BS_PUSHBUTTON | tab, 264, 298, 75, 25,
+                kAboutButton, font_);
+  CreateControl(window_, L"STATIC", kVideoModeLabel, 0, 336, 239, 60, 13, 0, font_);
+  modes_ =
+      CreateControl(window_, L"COMBOBOX", "", CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL | tab,
+                    312, 255, 129, 200, kModes, font_);
+  SendMessageW(modes_, CB_SETITEMHEIGHT, 0, 13);
+  useDirectX_ = CreateControl(window_, L"BUTTON", kUseDirectXCaption, BS_AUTOCHECKBOX | tab, 456,
+                              259, 97, 17, kUseDirectX, font_);
+}
+
+// The group "Colors:" with "All colors" and the nine colour entries, which
+// sit in a frame of their own and share the space evenly.
+void SetupDialogWindow::CreateColorGroup(int left, int top) {
+  CreateControl(window_, L"BUTTON", kColorsGroupCaption, BS_GROUPBOX, left, top, 225, 223, 0,
+                font_);
+  allColors_ = CreateControl(window_, L"BUTTON", kAllColorsCaption, BS_AUTOCHECKBOX | WS_TABSTOP,
+                             left + 66, top + 12, 97, 17, kAllColors, font_);
+  const int frameLeft = left + 8;
+  const int frameTop = top + 27;
+  colorFrame_ =
+      CreateControl(window_, L"BUTTON", "", BS_GROUPBOX, frameLeft, frameTop, 209, 193, 0, font_);
+  const int rowHeight = (193 - 16) / static_cast<int>(colors_.size());
+  for (size_t i = 0; i < colors_.size(); ++i) {
+    const DWORD first = i == 0 ? WS_GROUP | WS_TABSTOP : 0;
+    colors_[i] = CreateControl(
+        window_, L"BUTTON", std::string(MaterialEntryCaption(static_cast<int32_t>(i))).c_str(),
+        BS_AUTORADIOBUTTON | first, frameLeft + 8, frameTop + 10 + static_cast<int>(i) * rowHeight,
+        193, rowHeight, kFirstColor + static_cast<int>(i), font_);
+  }
+}
+
+void SetupDialogWindow::Show() {
+  ShowWindow(window_, SW_SHOWNORMAL);
+  UpdateWindow(window_);
+  App().SetDialog(window_);
+}
+
+LRESULT CALLBACK SetupDialogWindow::Procedure(HWND window, UINT message, WPARAM wParam,
+                                              LPARAM lParam) {
+  SetupDialogWindow* self = WindowOwner<SetupDialogWindow>(window, message, lParam);
+  if (self == nullptr) return DefWindowProcW(window, message, wParam, lParam);
+  if (message == WM_NCDESTROY) self->window_ = nullptr;
+  if (self->dialog_ == nullptr) return DefWindowProcW(window, message, wParam, lParam);
+  try {
+    return self->Handle(message, wParam, lParam);
+  } catch (...) {
+    App().KeepError(std::current_exception());
+    return 0;
+  }
+}
+
+LRESULT SetupDialogWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_COMMAND:
+      Command(LOWORD(wParam), HIWORD(wParam));
+      return 0;
+    case WM_HSCROLL:
+      if (reinterpret_cast<HWND>(lParam) == speed_) dialog_->ShapeSpeedChange();
+      return 0;
+    case WM_ACTIVATEAPP:
+      if (wParam) {
+        dialog_->AppActivated();
+      } else {
+        dialog_->AppDeactivated();
+      }
+      return 0;
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+      SetBkColor(reinterpret_cast<HDC>(wParam), RGB(192, 192, 192));
+      return reinterpret_cast<LRESULT>(SilverBrush());
+    case WM_PAINT:
+      Paint();
+      return 0;
+    case WM_CLOSE:
+      Close();
+      return 0;
+    case WM_DESTROY:
+      App().SetDialog(nullptr);
+      PostQuitMessage(0);
+      return 0;
+    default:
+      return DefWindowProcW(window_, message, wParam, lParam);
+  }
+}
+
+void SetupDialogWindow::Command(int id, int code) {
+  if (id >= kFirstColor && id < kFirstColor + static_cast<int>(colors_.size())) {
+    if (code == BN_CLICKED) dialog_->MaterialsClick();
+    return;
+  }
+  switch (id) {
+    case kPreviewButton:
+      dialog_->ShowPreviewClick();
+      break;
+    case kAllColors:
+      dialog_->All_MaterialsClick();
+      break;
+    case kOkButton:
+      dialog_->OkClick();
+      break;
+    case kCancelButton:
+      dialog_->CancelClick();
+      break;
+    case kAboutButton:
+      dialog_->AboutClick();
+      break;
+    case kUseDirectX:
+      dialog_->UseDirectXClick();
+      break;
+    case kModes:
+      if (code == CBN_SELCHANGE) {
+        // The text field changes only after this notice: take the chosen
+        // entry's text into it first, so the dialog reads the new text.
+        const LRESULT index = SendMessageW(modes_, CB_GETCURSEL, 0, 0);
+        if (index != CB_ERR) {
+          wchar_t text[256] = {};
+          if (SendMessageW(modes_, CB_GETLBTEXTLEN, index, 0) < 255) {
+            SendMessageW(modes_, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(text));
+            SetWindowTextW(modes_, text);
+          }
+        }
+        dialog_->GraphModesListChange();
+      } else if (code == CBN_EDITCHANGE) {
+        dialog_->GraphModesListChange();
+      }
+      break;
+    default:
+      break;
+  }
+}
+
+void SetupDialogWindow::Paint() {
+  PAINTSTRUCT paint;
+  HDC dc = BeginPaint(window_, &paint);
+  DrawBevel(dc, kPanel, false);
+  EndPaint(window_, &paint);
+}
+
+int32_t SetupDialogWindow::ClientWidth() const {
+  RECT rect{};
+  GetClientRect(window_, &rect);
+  return rect.right - rect.left;
+}
+
+void SetupDialogWindow::SetSpeedPosition(int32_t position) {
+  SendMessageW(speed_, TBM_SETPOS, TRUE, position);
+}
+
+int32_t SetupDialogWindow::SpeedPosition() const {
+  return static_cast<int32_t>(SendMessageW(speed_, TBM_GETPOS, 0, 0));
+}
+
+void SetupDialogWindow::SelectMaterialEntry(int32_t entry) {
+  for (size_t i = 0; i < colors_.size(); ++i) Check(colors_[i], static_cast<int32_t>(i) == entry);
+}
+
+int32_t SetupDialogWindow::SelectedMaterialEntry() const {
+  for (size_t i = 0; i < colors_.size(); ++i) {
+    if (Checked(colors_[i])) return static_cast<int32_t>(i);
+  }
+  return -1;
+}
+
+void SetupDialogWindow::EnableMaterialEntries(bool enabled) {
+  EnableWindow(colorFrame_, enabled);
+  for (HWND entry : colors_) EnableWindow(entry, enabled);
+}
+
+void SetupDialogWindow::CheckAllColors(bool checked) { Check(allColors_, checked); }
+bool SetupDialogWindow::AllColorsChecked() const { return Checked(allColors_); }
+
+void SetupDialogWindow::SetModeEntries(const std::vector<std::string>& texts) {
+  SendMessageW(modes_, CB_RESETCONTENT, 0, 0);
+  for (const std::string& text : texts) {
+    SendMessageW(modes_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(ToWide(text).c_str()));
+  }
+}
+
+void SetupDialogWindow::SetModeText(const std::string& text) {
+  SetWindowTextW(modes_, ToWide(text).c_str());
+}
+
+std::string SetupDialogWindow::ModeText() const {
+  wchar_t text[256] = {};
+  GetWindowTextW(modes_, text, 256);
+  return ToUtf8(text);
+}
+
+void SetupDialogWindow::EnableModeBox(bool enabled) { EnableWindow(modes_, enabled); }
+void SetupDialogWindow::CheckUseDirectX(bool checked) { Check(useDirectX_, checked); }
+bool SetupDialogWindow::UseDirectXChecked() const { return Checked(useDirectX_); }
+void SetupDialogWindow::EnableUseDirectX(bool enabled) { EnableWindow(useDirectX_, enabled); }
+
+void SetupDialogWindow::SetBusyCursor(bool busy) {
+  SetCursor(LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(busy ? IDC_WAIT : IDC_ARROW)));
+}
+
+void SetupDialogWindow::DrawPreview(const BitmapView& frame, const ClientRect& target) {
+  if (frame.firstRow == nullptr || frame.width <= 0 || frame.height <= 0) return;
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  info.bmiHeader.biWidth = static_cast<LONG>(frame.pitch / 4);
+  info.bmiHeader.biHeight = -frame.height;  // row 0 first
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  HDC dc = GetDC(window_);
+  SetStretchBltMode(dc, COLORONCOLOR);
+  StretchDIBits(dc, target.left, target.top, target.width, target.height, 0, 0, frame.width,
+                frame.height, frame.firstRow, &info, DIB_RGB_COLORS, SRCCOPY);
+  ReleaseDC(window_, dc);
+}
+
+void SetupDialogWindow::Close() {
+  if (window_ == nullptr || !dialog_->FormCloseQuery()) return;
+  DestroyWindow(window_);
+}
+
+void SetupDialogWindow::ShowError(const std::string& message) {
+  MessageBoxW(window_, ToWide(message).c_str(), ToWide(kApplicationTitle).c_str(),
+              MB_ICONERROR | MB_OK);
+}
+
+}  // namespace zm::win32

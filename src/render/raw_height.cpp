@@ -1,0 +1,196 @@
+#include "render/raw_height.h"
+
+#include <algorithm>
+#include <cmath>
+#include <utility>
+
+#include "render/generator_math.h"
+#include "render/shape_functions.h"
+#include "render/table_lookup.h"
+
+// The raw height of a pixel, the work of stage 3. All working values are kept
+// in single precision; every expression is evaluated in extended precision.
+namespace zm::generator {
+
+namespace {
+
+// Constants of the pixel loop, widened once per slice.
+struct PixelConstants {
+  Real mapHeight;      // H
+  float radiusMax;     // sqrt 2
+  Real radianUnits;    // table units per radian
+  Real profileSpan;    // 998
+  float profileLimit;  // the same in single precision
+  const float* profile;
+};
+
+// The y coordinate of row i: -1 at the top, mirrored, then twisted.
+float RowY(const GeneratorState& g, int32_t i) {
+  const PatternSwitches& s = g.switches;
+  const Real half = static_cast<Real>(g.height) * Real{0.5};
+  float y = static_cast<float>((static_cast<Real>(i) - half) / half);
+  if (s.mirrorY) y = -y;
+  if (s.twist) {
+    y = static_cast<float>(Cos(Real{kPi} * y * s.twistAmp + s.twistPhase));
+  }
+  return y;
+}
+
+float DiagonalAndWarp(const PatternSwitches& s, float x, float y) {
+  if (s.diagonal) x = static_cast<float>((static_cast<Real>(x) + y) * Real{0.5});
+  if (s.warpMode == 1) {
+    x = CosAt(2048.0L * (static_cast<Real>(x) * s.warpFreq + s.warpPhase));
+  } else if (s.warpMode == 2) {
+    x = CosAt(2048.0L * ((static_cast<Real>(y) + s.warpOffset) * x * s.warpFreq + s.warpPhase));
+  }
+  return x;
+}
+
+// Radial modulation of rho by radialMode (0: none).
+float Modulate(const PatternSwitches& s, Real k, float rhoIn, float phiIn, float x, float y) {
+  const Real rho = rhoIn;
+  const Real phi = phiIn;
+  const Real pi = kPi;
+  Real divisor;
+  switch (s.radialMode) {
+    case 1:
+      divisor = 1.0L + std::fabs(Real{SinAt(k * (s.c1 / (rho + Real{0.1}) + pi * s.c2 * phi))});
+      break;
+    case 2:
+      divisor = 1.0L + std::fabs(SinAt(k * s.c1 / (rho + Real{0.1})) + pi * s.c2 * phi);
+      break;
+    case 3:
+      divisor = 1.0L + std::fabs(Real{CosAt(k * s.c4 / (rho + Real{0.1}))} *
+                                 CosAt(k * s.c3 / (phi + Real{0.1})));
+      break;
+    case 4:
+      divisor = 1.0L + std::fabs(Real{CosAt(k * s.c1 / (phi * rho + Real{0.1}))});
+      break;
+    case 5:
+      divisor = 1.0L + std::fabs(Real{SinAt(k * s.c1 / Log(1.0L + rho))});
+      break;
+    case 6:
+      divisor = 2.0L + SinAt(4096.0L * x * y);
+      break;
+    case 7:
+      divisor = 2.0L + CosAt(4096.0L * x * y);
+      break;
+    default:
+      return rhoIn;
+  }
+  return static_cast<float>(rho / divisor);
+}
+
+// The profile position t (0..998) from the two shape values.
+float ProfilePosition(int32_t combineMode, Real span, Real w, Real l, Real i, Real phi) {
+  switch (combineMode) {
+    case 0:
+      return static_cast<float>(span * i * phi);
+    case 1:
+      return static_cast<float>((w * l + (1.0L - w) * i) * span * phi);
+    case 2:
+      return static_cast<float>(span / ((w * l + (1.0L - w) * i) * 30.0L + 1.0L) * phi);
+    case 3:
+      return static_cast<float>(span / (30.0L * w * l * i + 1.0L) * phi);
+    case 4:
+      return static_cast<float>(span * l / (30.0L * w * i + 1.0L) * phi);
+    default:
+      return static_cast<float>(Pow(l, (5.0L * w + 15.0L) * i) * span * phi);
+  }
+}
+
+float RawHeight(const PatternSwitches& s, const PixelConstants& c, float x, float y) {
+  x = DiagonalAndWarp(s, x, y);
+
+  const float r = static_cast<float>(Hypot(x, y) * Real{0.999} + Real{0.001});
+  // |y| <= r holds mathematically; the clamp keeps acos defined against
+  // rounding.
+  const Real cosine = std::clamp(static_cast<Real>(y) / r, -1.0L, 1.0L);
+  float phi = static_cast<float>(std::fabs(Acos(cosine)) / Real{kPi});
+  // A single operation on floats rounded to a float gives the same value in
+  // single precision as in extended precision (which holds more than twice
+  // the bits): these run on the cheaper single-precision unit.
+  float rho = r / c.radiusMax;
+
+  if (s.spiral != 0.0f) {
+    // turns lies in 0..2, so its floor is its integer part.
+    const Real turns = static_cast<Real>(s.spiral) * phi;
+    const Real whole = static_cast<Real>(TruncateSmall(turns));
+    phi = static_cast<float>(2.0L * std::fabs(turns - whole - 0.5L));
+  }
+  rho = Modulate(s, c.radianUnits, rho, phi, x, y);
+
+  if (s.swapPolar) {
+    std::swap(rho, phi);
+  } else if (s.invertRadius) {
+    rho = 1.0f - rho;
+  }
+  if (s.ripple || s.swapPolar) {
+    const Real wave = SinAt(
+        c.radianUnits * s.rippleFreq * (static_cast<Real>(phi) + s.ripplePhase1) + s.ripplePhase2);
+    const float shift = static_cast<float>((wave + 1.0L) * Real{0.25});
+    rho = static_cast<float>(std::fabs(static_cast<Real>(rho) - shift) * (1.0L - s.rippleMix) /
+                                 (1.0L - shift) +
+                             static_cast<Real>(s.rippleMix) * rho);
+  }
+
+  const float l = ShapeValue(s.shapeModeA, s.a, {rho, phi, x, y, 1.0f, 0.0f, 1.0f, -1.0f});
+  float j = 1.0f;
+  float k2 = 0.0f;
+  if (s.combineMode == 0) {
+    j = static_cast<float>((1.0L - s.a.w) + static_cast<Real>(s.a.w) * l);
+    k2 = s.a.w * l;
+  }
+  const float i = ShapeValue(s.shapeModeB, s.b, {rho, phi, x, y, j, k2, l, 1.0f});
+
+  float t = ProfilePosition(s.combineMode, c.profileSpan, s.a.w, l, i, phi);
+  // t lies in 0..998 by construction; the clamp keeps the profile index
+  // inside the table should rounding or a NaN ever say otherwise.
+  if (!(t >= 0.0f)) t = 0.0f;
+  if (t > c.profileLimit) t = c.profileLimit;
+  const int32_t n = static_cast<int32_t>(t);
+  const float f = t - static_cast<float>(n);  // exact: the fraction of t
+  const Real blend = (1.0L - f) * c.profile[n] + static_cast<Real>(f) * c.profile[n + 1];
+  return static_cast<float>(blend * (c.mapHeight * rho));
+}
+
+}  // namespace
+
+// The x coordinate of every column: -1 at the left, mirrored.
+void FillColumnX(GeneratorState& g) {
+  const Real half = static_cast<Real>(g.width) * Real{0.5};
+  for (int32_t j = 0; j < g.width; ++j) {
+    const float x = static_cast<float>((static_cast<Real>(j) - half) / half);
+    g.columnX[j] = g.switches.mirrorX ? -x : x;
+  }
+}
+
+HeightRange ComputePixelRun(const GeneratorState& g, int64_t first, int64_t last,
+                            HeightRange seed) {
+  const PixelConstants c{
+      static_cast<Real>(g.height), g.radiusMax, g.radianUnits, g.profileSpan, g.profileSpan,
+      g.descriptor->profile};
+  // A copy the output cannot alias, so that what depends on the pattern
+  // alone stays out of the pixel loop.
+  const PatternSwitches s = g.switches;
+  const int64_t width = g.width;
+  const float* columnX = g.columnX.get();
+  float* out = g.values.get() + g.valueCount;
+  float high = seed.high;
+  float low = seed.low;
+  for (int64_t p = first; p < last;) {
+    const int64_t row = p / width;
+    const int64_t rowEnd = std::min(last, (row + 1) * width);
+    const float y = RowY(g, static_cast<int32_t>(g.nextRow + row));
+    const int64_t rowStart = row * width;
+    for (; p < rowEnd; ++p) {
+      const float v = RawHeight(s, c, columnX[p - rowStart], y);
+      out[p] = v;
+      if (v > high) high = v;
+      if (v < low) low = v;
+    }
+  }
+  return {high, low};
+}
+
+}  // namespace zm::generator

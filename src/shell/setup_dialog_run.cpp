@@ -1,0 +1,93 @@
+#include "settings/ini_file.h"
+#include "settings/saver_settings.h"
+#include "settings/settings_file.h"
+#include "settings/settings_write_error.h"
+#include "settings/setup_dialog_section.h"
+#include "shell/run_mode.h"
+#include "shell/setup_dialog.h"
+
+namespace zm {
+
+// The saver window shows the ornament in place of the dialog until input
+// ends it, without a password; the window then only hides.
+void SetupDialog::ShowPreviewClick() {
+  PreviewFromSetup = 1;
+  screen_.ActivationPending = 1;
+  window_.ProcessMessages();
+  window_.SetPresentation(SaverSettings.use_DirectX ? WindowPresentation::kNormal
+                                                    : WindowPresentation::kMaximisedOnTop);
+  window_.MakeVisible();
+}
+
+void SetupDialog::PreviewIdle(bool& done) {
+  if (previewPaused) return;
+  Shape& engine = screen_.Engine;
+  if (!window_.IsVisible()) {
+    engine.RenderToBitmap(window_.FrameBitmap());
+    view_.DrawPreview(window_.FrameBitmap(), PreviewRect(view_.ClientWidth()));
+  } else if (!view_.UseDirectXChecked()) {
+    engine.RenderToBitmap(window_.FrameBitmap());
+    window_.PaintFrameBitmap();
+  } else if (screen_.Rendering) {
+    // The switched video mode: straight into the back buffer, and only
+    // while the saver window draws.
+    engine.RenderToSurface();
+  }
+  done = false;
+}
+
+// While the saver window or the About box is shown, the focus moves between
+// the program's own windows: that neither pauses nor resumes the preview.
+bool SetupDialog::PreviewCovered() const { return window_.IsVisible() || about_.IsVisible(); }
+
+void SetupDialog::AppDeactivated() {
+  if (!PreviewCovered()) previewPaused = 1;
+}
+
+void SetupDialog::AppActivated() {
+  if (!PreviewCovered()) previewPaused = 0;
+}
+
+void SetupDialog::AboutClick() {
+  previewPaused = 1;
+  about_.ShowModal();
+}
+
+void SetupDialog::OkClick() {
+  const ProgramFiles& files = screen_.Files();
+  // A state file that cannot be written is not reported; the next run then
+  // starts afresh.
+  screen_.Engine.SaveState(files.state);
+  try {
+    StoreSettings(files.settings);
+  } catch (const SettingsWriteError& error) {
+    view_.ShowError(error.what());
+    return;
+  }
+  // Both are stored now: the saver screen's destruction need not store.
+  screen_.StateChanged = 0;
+  view_.Close();
+}
+
+// Section SETUP_DIALOG first, so that a file the dialog creates starts with
+// it, then the saver's own sections.
+void SetupDialog::StoreSettings(const std::string& path) const {
+  SetupDialogSection section;
+  section.ShapeSpeed = view_.SpeedPosition();
+  section.UseDirectX = view_.UseDirectXChecked();
+  section.Item = view_.SelectedMaterialEntry();
+  section.All_Materials = view_.AllColorsChecked();
+  IniFile file(path);
+  section.Write(file);
+  file.Flush();
+  SaveSettingsFile(path);
+}
+
+void SetupDialog::CancelClick() { view_.Close(); }
+
+bool SetupDialog::FormCloseQuery() {
+  previewPaused = 1;
+  return true;
+}
+
+}  // namespace zm

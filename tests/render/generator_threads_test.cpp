@@ -1,0 +1,71 @@
+#include "render/generator_threads.h"
+
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cstdint>
+#include <vector>
+
+#include "generator_test_support.h"
+#include "render/generator_readout.h"
+
+namespace zm {
+namespace {
+
+// One map and the extremes of its raw heights (as bits, so that even the sign
+// of a zero counts).
+struct MapRun {
+  std::vector<MapValue> values;
+  uint32_t highBits;
+  uint32_t lowBits;
+};
+
+// A map of w x h generated with `threads` threads, in slices of one frame
+// budget (1: the whole map at once; 47: the first-start warm-up; 196: a
+// running saver at SHAPE_SPEED 1.7).
+MapRun RunWithThreads(int32_t threads, uint32_t seed, int32_t w, int32_t h, int32_t frameBudget) {
+  SetGeneratorThreads(threads);
+  BuildTrigTables();
+  SeedRandom(seed);
+  PatternDescriptor descriptor;
+  RandomizeDescriptor(descriptor);
+  MapRun run{std::vector<MapValue>(static_cast<size_t>(w) * h, -1), 0, 0};
+  SetupGenerator(run.values.data(), w, h, 480.0 / h, &descriptor, frameBudget);
+  StartGenerator();
+  while (!GeneratorDone()) GeneratorSlice(true);
+  const GeneratorProgress p = InspectGenerator();
+  run.highBits = std::bit_cast<uint32_t>(p.valueMax);
+  run.lowBits = std::bit_cast<uint32_t>(p.valueMin);
+  return run;
+}
+
+class GeneratorOnThreads : public ::testing::Test {
+ protected:
+  void TearDown() override { SetGeneratorThreads(0); }
+};
+
+TEST_F(GeneratorOnThreads, EveryThreadCountGivesTheOneThreadMap) {
+  struct Case {
+    int32_t width, height, frameBudget;
+  };
+  // Runs of 1024 pixels end inside rows, on row ends and past the slice; a
+  // paced slice holds a few rows, a whole map many.
+  const Case cases[] = {{160, 120, 1}, {1024, 3, 1}, {2049, 5, 1}, {701, 40, 47}, {2100, 12, 196}};
+  for (const Case& c : cases) {
+    for (uint32_t seed = 1; seed <= 3; ++seed) {
+      SCOPED_TRACE(::testing::Message()
+                   << c.width << "x" << c.height << " @" << c.frameBudget << " seed " << seed);
+      const MapRun alone = RunWithThreads(1, seed, c.width, c.height, c.frameBudget);
+      for (int32_t threads : {2, 3, 5}) {
+        const MapRun shared = RunWithThreads(threads, seed, c.width, c.height, c.frameBudget);
+        EXPECT_EQ(GeneratorThreads(), threads);
+        ASSERT_EQ(shared.values, alone.values) << threads << " threads";
+        EXPECT_EQ(shared.highBits, alone.highBits) << threads << " threads";
+        EXPECT_EQ(shared.lowBits, alone.lowBits) << threads << " threads";
+      }
+    }
+  }
+}
+
+}  // namespace
+}  // namespace zm
