@@ -33,6 +33,10 @@ class SaverWindowX11 : public SaverWindow {
   void Attach(SaverScreen* screen) { screen_ = screen; }
   // Runs until the window closes, is destroyed, or a signal ends the run.
   void RunLoop();
+  // One turn for the setup dialog's loop, which draws the frames itself:
+  // handles the queued events and a due close timer, and answers the
+  // milliseconds until the timer is due (-1: none runs).
+  int ServeEvents();
 
   int32_t ScreenWidth() const override { return width_; }
   int32_t ScreenHeight() const override { return height_; }
