@@ -153,9 +153,11 @@ void AboutBoxGtk::ShowModal() {
   modal_ = nullptr;
 }
 
+// The focus goes back to the dialog, not to whatever lies below.
 void AboutBoxGtk::Close() {
   if (!IsVisible()) return;
   gtk_widget_hide(window_);
+  gtk_window_present(gtk_window_get_transient_for(GTK_WINDOW(window_)));
   if (modal_ != nullptr) g_main_loop_quit(modal_);
 }
 
