@@ -1,5 +1,6 @@
 #include "platform/x11/configure_host_x11.h"
 
+#include <glib-unix.h>
 #include <gtk/gtk.h>
 
 #include "platform/x11/gtk_widgets.h"
@@ -58,6 +59,8 @@ void ConfigureHostX11::RunDialog(SetupDialog& dialog, AboutBox& about, SaverScre
   source->tag = g_source_add_unix_fd(xSource_, ConnectionNumber(x_.display()), G_IO_IN);
   g_source_attach(xSource_, nullptr);
   gdk_event_handler_set(&OnGdkEvent, this, nullptr);
+  if (EndingSignalFd() >= 0)
+    signalWatch_ = g_unix_fd_add(EndingSignalFd(), G_IO_IN, &OnEndingSignal, this);
   auto focus = G_CALLBACK(+[](GObject*, GParamSpec*, gpointer self) {
     static_cast<ConfigureHostX11*>(self)->FocusMayHaveMoved();
   });
@@ -87,10 +90,27 @@ void ConfigureHostX11::StopSources() {
     gdk_event_handler_set(
         +[](GdkEvent* event, gpointer) { gtk_main_do_event(event); }, nullptr, nullptr);
   }
-  for (guint* id : {&idle_, &focusCheck_}) {
+  for (guint* id : {&idle_, &focusCheck_, &signalWatch_}) {
     if (*id != 0) g_source_remove(*id);
     *id = 0;
   }
+}
+
+// SIGTERM, SIGINT or SIGHUP: the dialog ends as by Cancel, after the
+// preview has stopped and the desktop has its video mode back; the saver
+// screen's destruction then stores what it must.
+gboolean ConfigureHostX11::OnEndingSignal(gint, GIOCondition, gpointer self) {
+  auto* host = static_cast<ConfigureHostX11*>(self);
+  if (EndingSignal() == 0) return G_SOURCE_CONTINUE;
+  host->signalWatch_ = 0;
+  host->screen_->ExitAllowed = 1;
+  host->screen_->Rendering = 0;
+  host->display_.RestoreVideoMode();
+  host->saver_->ReleaseMouse();
+  host->aboutView_->Close();
+  host->dialog_->FormCloseQuery();
+  g_main_loop_quit(host->loop_);
+  return G_SOURCE_REMOVE;
 }
 
 // The program's X connection: events Xlib has already read count as well as

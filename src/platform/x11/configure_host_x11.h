@@ -1,5 +1,7 @@
 #pragma once
 
+#include <gtk/gtk.h>
+
 #include <memory>
 
 #include "platform/x11/about_box_gtk.h"
@@ -10,10 +12,6 @@
 #include "platform/x11/setup_dialog_gtk.h"
 #include "platform/x11/x_connection.h"
 #include "shell/configure_run.h"
-
-typedef struct _GSource GSource;
-typedef struct _GMainLoop GMainLoop;
-typedef union _GdkEvent GdkEvent;
 
 namespace zm::x11 {
 
@@ -40,13 +38,14 @@ class ConfigureHostX11 : public ConfigureHost {
 
  private:
   struct XEventSource;
-  static int PrepareX(GSource* source, int* timeout);
-  static int CheckX(GSource* source);
-  static int DispatchX(GSource* source, int (*)(void*), void*);
-  static void OnGdkEvent(GdkEvent* event, void* self);
-  static int Idle(void* self);
-  static int ResumeIdle(void* self);
-  static int CheckFocus(void* self);
+  static gboolean PrepareX(GSource* source, gint* timeout);
+  static gboolean CheckX(GSource* source);
+  static gboolean DispatchX(GSource* source, GSourceFunc, gpointer);
+  static void OnGdkEvent(GdkEvent* event, gpointer self);
+  static gboolean Idle(gpointer self);
+  static gboolean ResumeIdle(gpointer self);
+  static gboolean CheckFocus(gpointer self);
+  static gboolean OnEndingSignal(gint fd, GIOCondition condition, gpointer self);
 
   bool SaverEventsWaiting() const;
   bool ActivationDue() const;
@@ -66,8 +65,9 @@ class ConfigureHostX11 : public ConfigureHost {
   SaverScreen* screen_ = nullptr;
   GMainLoop* loop_ = nullptr;
   GSource* xSource_ = nullptr;
-  unsigned idle_ = 0;        // the preview's idle source, or the timeout until its slot
-  unsigned focusCheck_ = 0;  // a pending look at which window has the focus
+  guint idle_ = 0;        // the preview's idle source, or the timeout until its slot
+  guint focusCheck_ = 0;  // a pending look at which window has the focus
+  guint signalWatch_ = 0;
   long long timerAtMs_ = 0;  // when the saver window's close timer is due (0: not running)
   bool active_ = true;       // one of the program's windows has the focus
 };
