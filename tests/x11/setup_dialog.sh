@@ -14,14 +14,14 @@ title="Zelk Mirv Screen Saver 1.1"
 open_dialog() {
   "$ZM" "$@" &
   pid=$!; run_pids+=("$pid")
-  local window=""
+  dialog=""
   for _ in $(seq 1 900); do
-    window=$(xdotool search --onlyvisible --name "^$title\$" 2>/dev/null | head -1)
-    [ -n "$window" ] && break
+    dialog=$(xdotool search --onlyvisible --name "^$title\$" 2>/dev/null | head -1)
+    [ -n "$dialog" ] && break
     sleep 0.1
   done
-  [ -n "$window" ] || { fail "no setup dialog"; return 1; }
-  eval "$(xdotool getwindowgeometry --shell "$window")"
+  [ -n "$dialog" ] || { fail "no setup dialog"; return 1; }
+  eval "$(xdotool getwindowgeometry --shell "$dialog")"
   sleep 0.5
 }
 # click_at DX DY: a click at this point of the dialog's client area.
@@ -38,6 +38,28 @@ preview preview-b
 not_black preview-a
 not_black preview-b
 differ preview-a preview-b
+
+note "another program with the focus pauses the preview, at no cost; the focus back resumes it"
+"$TEST_WINDOW" 100 100 < <(sleep 60) >"$WORK/other" &
+run_pids+=("$!")
+for _ in $(seq 1 50); do [ -s "$WORK/other" ] && break; sleep 0.1; done
+# No window manager here hands the focus over on a click: xdotool does.
+xdotool windowfocus "$dialog" sleep 0.3 windowfocus "$(cat "$WORK/other")"
+sleep 0.5
+cpu_ticks() { awk '{print $14 + $15}' "/proc/$pid/stat"; }
+ticks=$(cpu_ticks)
+preview paused-a
+sleep 1
+preview paused-b
+cmp -s <(convert "$OUT/paused-a.png" rgb:-) <(convert "$OUT/paused-b.png" rgb:-) ||
+  fail "the preview went on without the focus"
+[ $(( $(cpu_ticks) - ticks )) -le 3 ] || fail "the paused preview used $(( $(cpu_ticks) - ticks )) ticks"
+xdotool windowfocus "$dialog"
+sleep 0.5
+preview resumed-a
+sleep 0.5
+preview resumed-b
+differ resumed-a resumed-b
 
 note "the About box opens, and Esc closes it"
 click_at 301 310
