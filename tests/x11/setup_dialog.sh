@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # setup_dialog.sh PROGRAM TEST_WINDOW OUT: the setup dialog of zelk-mirv -c on
-# a private Xvfb: its preview moves, the About box opens and Esc closes it,
+# a private Xvfb: its preview moves and pauses without the focus, the About
+# box opens and Esc closes it,
 # Ok stores the choices made with the mouse, and Cancel stores nothing.
 source "$(dirname "$0")/x11_lib.sh"
 start_server xvfb Xvfb :@ -screen 0 800x600x24 -nolisten tcp || finish
@@ -61,11 +62,17 @@ sleep 0.5
 preview resumed-b
 differ resumed-a resumed-b
 
-note "the About box opens, and Esc closes it"
+note "the About box opens, a link leaves it open, Esc closes it"
 click_at 301 310
-xdotool search --sync --onlyvisible --name "^About Zelk Mirv Screen Saver\$" >/dev/null
+about=$(xdotool search --sync --onlyvisible --name "^About Zelk Mirv Screen Saver\$" | head -1)
 sleep 0.5
 shot about
+# A link that nothing here can open only beeps; the box stays.
+eval "$(xdotool getwindowgeometry --shell "$about")"
+xdotool mousemove $((X + 170)) $((Y + 72)) sleep 0.2 click 1 sleep 1
+xdotool search --onlyvisible --name "^About Zelk Mirv Screen Saver\$" >/dev/null ||
+  fail "a click on the link closed the About box"
+eval "$(xdotool getwindowgeometry --shell "$dialog")"
 xdotool key Escape
 sleep 0.5
 xdotool search --onlyvisible --name "^About Zelk Mirv Screen Saver\$" >/dev/null &&

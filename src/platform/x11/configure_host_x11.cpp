@@ -3,6 +3,8 @@
 #include <glib-unix.h>
 #include <gtk/gtk.h>
 
+#include <string>
+
 #include "platform/x11/gtk_widgets.h"
 #include "platform/x11/run_signals.h"
 
@@ -40,6 +42,24 @@ AboutBoxView& ConfigureHostX11::CreateAboutBox() {
 
 SaverWindow& ConfigureHostX11::CreateSaverWindow() {
   saver_ = std::make_unique<SaverWindowX11>(x_, DrawTarget::kFullScreen, 0, display_, clock_, fps_);
+  // A failed mode switch is reported over the dialog, where the user is,
+  // once the saver window (which would cover the box) has gone.
+  saver_->ShowErrorsWith([this](const char* message) {
+    struct Report {
+      ConfigureHostX11* host;
+      std::string message;
+    };
+    if (errorReport_ != 0) return;
+    errorReport_ = g_idle_add_full(
+        G_PRIORITY_HIGH_IDLE,
+        +[](gpointer data) -> gboolean {
+          auto* report = static_cast<Report*>(data);
+          report->host->errorReport_ = 0;
+          report->host->dialogView_->ShowError(report->message);
+          return G_SOURCE_REMOVE;
+        },
+        new Report{this, message}, +[](gpointer data) { delete static_cast<Report*>(data); });
+  });
   return *saver_;
 }
 
@@ -90,7 +110,7 @@ void ConfigureHostX11::StopSources() {
     gdk_event_handler_set(
         +[](GdkEvent* event, gpointer) { gtk_main_do_event(event); }, nullptr, nullptr);
   }
-  for (guint* id : {&idle_, &focusCheck_, &signalWatch_}) {
+  for (guint* id : {&idle_, &focusCheck_, &signalWatch_, &errorReport_}) {
     if (*id != 0) g_source_remove(*id);
     *id = 0;
   }

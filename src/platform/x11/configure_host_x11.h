@@ -68,6 +68,7 @@ class ConfigureHostX11 : public ConfigureHost {
   guint idle_ = 0;        // the preview's idle source, or the timeout until its slot
   guint focusCheck_ = 0;  // a pending look at which window has the focus
   guint signalWatch_ = 0;
+  guint errorReport_ = 0;    // a message of the saver window waiting to be shown
   long long timerAtMs_ = 0;  // when the saver window's close timer is due (0: not running)
   bool active_ = true;       // one of the program's windows has the focus
 };

@@ -220,6 +220,7 @@ void SaverWindowX11::Close() {
 }
 
 void SaverWindowX11::ShowError(const char* message) {
+  if (showError_) return showError_(message);
   std::fprintf(stderr, "zelk-mirv: %s\n", message);
 }
 

@@ -2,6 +2,7 @@
 
 #include <X11/Xlib.h>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -37,6 +38,9 @@ class SaverWindowX11 : public SaverWindow {
   // handles the queued events and a due close timer, and answers the
   // milliseconds until the timer is due (-1: none runs).
   int ServeEvents();
+  // Where error messages go instead of standard error (the setup dialog's
+  // message box); null for standard error.
+  void ShowErrorsWith(std::function<void(const char*)> show) { showError_ = std::move(show); }
 
   int32_t ScreenWidth() const override { return width_; }
   int32_t ScreenHeight() const override { return height_; }
@@ -97,6 +101,7 @@ class SaverWindowX11 : public SaverWindow {
   bool closed_ = false;
   bool frameRequested_ = false;
   long long closeAtMs_ = 0;
+  std::function<void(const char*)> showError_;
 };
 
 }  // namespace zm::x11
