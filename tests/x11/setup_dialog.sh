@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # setup_dialog.sh PROGRAM TEST_WINDOW OUT: the setup dialog of zelk-mirv -c on
 # a private Xvfb: its preview moves and pauses without the focus, the About
-# box opens and Esc closes it,
-# Ok stores the choices made with the mouse, and Cancel stores nothing.
+# box opens and Esc closes it, Ok stores the choices made with the mouse, and
+# Cancel stores nothing.
 source "$(dirname "$0")/x11_lib.sh"
 start_server xvfb Xvfb :@ -screen 0 800x600x24 -nolisten tcp || finish
 export XDG_CONFIG_HOME=$WORK/config
