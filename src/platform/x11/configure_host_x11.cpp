@@ -72,6 +72,23 @@ void ConfigureHostX11::RunDialog(SetupDialog& dialog, AboutBox& about, SaverScre
   loop_ = g_main_loop_new(nullptr, FALSE);
   dialogView_->OnClosed([this] { g_main_loop_quit(loop_); });
 
+  StartSources();
+  dialogView_->Show();
+  ArmIdle();
+  g_main_loop_run(loop_);
+
+  StopSources();
+  g_main_loop_unref(loop_);
+  loop_ = nullptr;
+  saver_->Attach(nullptr);
+  aboutView_->Attach(nullptr);
+  dialogView_->Attach(nullptr);
+  dialog_ = nullptr;
+}
+
+// The loop's sources: the X connection, every GTK event, the signal pipe and
+// the focus of the dialog's windows.
+void ConfigureHostX11::StartSources() {
   static GSourceFuncs xFuncs = {&PrepareX, &CheckX, &DispatchX, nullptr, nullptr, nullptr};
   xSource_ = g_source_new(&xFuncs, sizeof(XEventSource));
   auto* source = reinterpret_cast<XEventSource*>(xSource_);
@@ -86,24 +103,12 @@ void ConfigureHostX11::RunDialog(SetupDialog& dialog, AboutBox& about, SaverScre
   });
   g_signal_connect(dialogView_->Window(), "notify::is-active", focus, this);
   g_signal_connect(aboutView_->Window(), "notify::is-active", focus, this);
-
-  dialogView_->Show();
-  ArmIdle();
-  g_main_loop_run(loop_);
-
-  StopSources();
-  g_signal_handlers_disconnect_by_data(dialogView_->Window(), this);
-  g_signal_handlers_disconnect_by_data(aboutView_->Window(), this);
-  g_main_loop_unref(loop_);
-  loop_ = nullptr;
-  saver_->Attach(nullptr);
-  aboutView_->Attach(nullptr);
-  dialogView_->Attach(nullptr);
-  dialog_ = nullptr;
 }
 
 void ConfigureHostX11::StopSources() {
   if (xSource_ != nullptr) {
+    g_signal_handlers_disconnect_by_data(dialogView_->Window(), this);
+    g_signal_handlers_disconnect_by_data(aboutView_->Window(), this);
     g_source_destroy(xSource_);
     g_source_unref(xSource_);
     xSource_ = nullptr;

@@ -52,6 +52,7 @@ class ConfigureHostX11 : public ConfigureHost {
   void ServeSaverWindow();
   void ArmIdle();
   void FocusMayHaveMoved();
+  void StartSources();
   void StopSources();
 
   XConnection& x_;

@@ -94,6 +94,8 @@ SetupDialogGtk::~SetupDialogGtk() {
   dialog_ = nullptr;
   gtk_widget_destroy(window_);
   g_object_unref(window_);
+  gtk_widget_destroy(noColor_);
+  g_object_unref(noColor_);
   if (picture_ != nullptr) cairo_surface_destroy(picture_);
 }
 
