@@ -41,8 +41,10 @@ not_black preview-b
 differ preview-a preview-b
 
 note "another program with the focus pauses the preview, at no cost; the focus back resumes it"
-"$TEST_WINDOW" 100 100 < <(sleep 60) >"$WORK/other" &
+mkfifo "$WORK/other.fifo"
+"$TEST_WINDOW" 100 100 <"$WORK/other.fifo" >"$WORK/other" &
 run_pids+=("$!")
+exec 7>"$WORK/other.fifo"
 for _ in $(seq 1 50); do [ -s "$WORK/other" ] && break; sleep 0.1; done
 # No window manager here hands the focus over on a click: xdotool does.
 xdotool windowfocus "$dialog" sleep 0.3 windowfocus "$(cat "$WORK/other")"
@@ -61,6 +63,7 @@ preview resumed-a
 sleep 0.5
 preview resumed-b
 differ resumed-a resumed-b
+exec 7>&-  # the other program's window goes
 
 note "the About box opens, a link leaves it open, Esc closes it"
 click_at 301 310
