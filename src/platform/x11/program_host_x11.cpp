@@ -7,9 +7,11 @@
 #include <cstdlib>
 
 #include "base/file_system.h"
+#include "platform/x11/configure_host_x11.h"
 #include "platform/x11/display_control_x11.h"
 #include "platform/x11/preview_host_x11.h"
 #include "platform/x11/saver_window_x11.h"
+#include "shell/configure_run.h"
 #include "shell/files_location.h"
 #include "shell/saver_screen.h"
 
@@ -135,13 +137,20 @@ void ProgramHostX11::RunSaver() {
   }
 }
 
-// The setup dialog comes with a later version; until then say where the
-// settings are, so they can be edited by hand.
+// The setup dialog, with the saver window that its Preview button shows
+// over the whole screen.
 void ProgramHostX11::RunConfigure() {
-  std::printf(
-      "Zelk Mirv: the setup dialog is not available in this version yet.\n"
-      "The settings are kept in %s\n",
-      FilesForThisRun(false).settings.c_str());
+  try {
+    XConnection& x = Connection();
+    FrameClock clock;
+    FpsOverlay fps(line_.showFps);
+    DisplayControlX11 display(x, true, clock, fps);
+    NoPasswords passwords;
+    ConfigureHostX11 host(x, display, clock, fps);
+    ConfigureRun(host, display, passwords, FilesForThisRun(true));
+  } catch (const RunFailure& failure) {
+    Fail(failure);
+  }
 }
 
 void ProgramHostX11::ShowErrorReport(const std::string& message) {

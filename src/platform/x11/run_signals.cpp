@@ -38,6 +38,8 @@ void CatchEndingSignals() {
 
 int EndingSignal() { return endingSignal; }
 
+int EndingSignalFd() { return wakePipe[0]; }
+
 void DieOfSignal(int signal) {
   std::signal(signal, SIG_DFL);
   std::raise(signal);

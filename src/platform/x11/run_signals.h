@@ -10,6 +10,9 @@ namespace zm::x11 {
 void CatchEndingSignals();
 // The signal that asked the run to end, or 0.
 int EndingSignal();
+// A descriptor that becomes readable when an ending signal arrives (-1 if
+// none could be made), for loops that poll descriptors of their own.
+int EndingSignalFd();
 // Ends the process as the signal would have, once the run has been wound up.
 [[noreturn]] void DieOfSignal(int signal);
 

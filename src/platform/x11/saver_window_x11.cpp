@@ -9,6 +9,7 @@
 #include "display/pixel_packing.h"
 #include "platform/x11/run_signals.h"
 #include "settings/saver_settings.h"
+#include "shell/run_mode.h"
 
 namespace zm::x11 {
 
@@ -206,12 +207,20 @@ void SaverWindowX11::ShrinkBeforeClosing() {
 void SaverWindowX11::Close() {
   if (closed_ || !screen_->FormCloseQuery()) return;
   screen_->FormClose();
+  if (RunMode == rmConfigure) {
+    // The setup dialog keeps its saver window for the next preview.
+    XUnmapWindow(x_.display(), window_);
+    XFlush(x_.display());
+    mapped_ = false;
+    return;
+  }
   if (Owned()) XDestroyWindow(x_.display(), window_);
   XFlush(x_.display());
   closed_ = true;
 }
 
 void SaverWindowX11::ShowError(const char* message) {
+  if (showError_) return showError_(message);
   std::fprintf(stderr, "zelk-mirv: %s\n", message);
 }
 
@@ -292,6 +301,15 @@ bool SaverWindowX11::Step() {
   }
   WaitForEvents(x_.display(), timeout);
   return true;
+}
+
+int SaverWindowX11::ServeEvents() {
+  DispatchPending();
+  if (closeAtMs_ != 0 && NowMs() >= closeAtMs_) {
+    closeAtMs_ = 0;
+    screen_->Timer1Timer();
+  }
+  return closeAtMs_ == 0 ? -1 : static_cast<int>(std::max(0LL, closeAtMs_ - NowMs()));
 }
 
 void SaverWindowX11::RunLoop() {

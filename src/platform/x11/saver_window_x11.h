@@ -2,6 +2,7 @@
 
 #include <X11/Xlib.h>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -33,6 +34,13 @@ class SaverWindowX11 : public SaverWindow {
   void Attach(SaverScreen* screen) { screen_ = screen; }
   // Runs until the window closes, is destroyed, or a signal ends the run.
   void RunLoop();
+  // One turn for the setup dialog's loop, which draws the frames itself:
+  // handles the queued events and a due close timer, and answers the
+  // milliseconds until the timer is due (-1: none runs).
+  int ServeEvents();
+  // Where error messages go instead of standard error (the setup dialog's
+  // message box); null for standard error.
+  void ShowErrorsWith(std::function<void(const char*)> show) { showError_ = std::move(show); }
 
   int32_t ScreenWidth() const override { return width_; }
   int32_t ScreenHeight() const override { return height_; }
@@ -93,6 +101,7 @@ class SaverWindowX11 : public SaverWindow {
   bool closed_ = false;
   bool frameRequested_ = false;
   long long closeAtMs_ = 0;
+  std::function<void(const char*)> showError_;
 };
 
 }  // namespace zm::x11

@@ -23,6 +23,7 @@ int UsageError(const std::string& message) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  zm::UsePosixFileSystem();
   const zm::CommandLine line =
       zm::ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
   if (!line.error.empty()) return UsageError(line.error);

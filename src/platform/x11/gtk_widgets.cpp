@@ -1,0 +1,63 @@
+#include "platform/x11/gtk_widgets.h"
+
+#include <gtk/gtk.h>
+
+#include <cstdlib>
+
+#include "platform/x11/x_connection.h"
+
+namespace zm::x11 {
+
+namespace {
+
+// The layout's places are made for an 8-point font; the theme's padding
+// would push buttons, entries and check boxes out of them.
+constexpr const char* kDialogCss =
+    ".zelk-dialog { font: 8pt Sans; }"
+    ".zelk-dialog button, .zelk-dialog entry, .zelk-dialog combobox button {"
+    " min-height: 0; padding-top: 0; padding-bottom: 0; }"
+    ".zelk-dialog button { padding-left: 4px; padding-right: 4px; }"
+    ".zelk-dialog entry { padding-left: 3px; padding-right: 3px; }"
+    ".zelk-dialog checkbutton, .zelk-dialog radiobutton { padding: 0; }"
+    ".zelk-dialog check, .zelk-dialog radio { min-width: 12px; min-height: 12px; margin: 0 4px 0 "
+    "0; }"
+    ".zelk-dialog scale { padding: 0; }";
+
+}  // namespace
+
+bool StartGtk() {
+  static const bool ready = [] {
+    // No accessibility bus is wanted for two dialogs, nor its warning.
+    setenv("NO_AT_BRIDGE", "1", 0);
+    const bool started = gtk_init_check(nullptr, nullptr) != FALSE;
+    ReclaimErrorHandler();
+    return started;
+  }();
+  return ready;
+}
+
+GtkWidget* Place(GtkWidget* fixed, GtkWidget* widget, int x, int y, int width, int height) {
+  gtk_widget_set_size_request(widget, width, height);
+  gtk_fixed_put(GTK_FIXED(fixed), widget, x, y);
+  return widget;
+}
+
+GtkWidget* Label(const char* text) {
+  GtkWidget* label = gtk_label_new(text);
+  gtk_label_set_xalign(GTK_LABEL(label), 0.0f);
+  return label;
+}
+
+void UseDialogStyle(GtkWidget* window) {
+  static GtkCssProvider* provider = [] {
+    GtkCssProvider* css = gtk_css_provider_new();
+    gtk_css_provider_load_from_data(css, kDialogCss, -1, nullptr);
+    gtk_style_context_add_provider_for_screen(gdk_screen_get_default(), GTK_STYLE_PROVIDER(css),
+                                              GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
+    return css;
+  }();
+  (void)provider;
+  gtk_style_context_add_class(gtk_widget_get_style_context(window), "zelk-dialog");
+}
+
+}  // namespace zm::x11

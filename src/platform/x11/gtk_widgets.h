@@ -1,0 +1,21 @@
+#pragma once
+
+typedef struct _GtkWidget GtkWidget;
+
+namespace zm::x11 {
+
+// Starts GTK on $DISPLAY once; false when it cannot. The program's X error
+// handler is put back afterwards.
+bool StartGtk();
+
+// Puts `widget` into the GtkFixed `fixed` at (x, y) with at least this size.
+GtkWidget* Place(GtkWidget* fixed, GtkWidget* widget, int x, int y, int width, int height);
+
+// A label whose text starts at its left edge.
+GtkWidget* Label(const char* text);
+
+// The dialogs' look: the small font their layout is made for, and controls
+// no taller than their places.
+void UseDialogStyle(GtkWidget* window);
+
+}  // namespace zm::x11
