@@ -2,10 +2,10 @@
 
 #include <gtk/gtk.h>
 
-#include <cstdlib>
 
+#include "platform/x11/gtk_widgets.h"
+#include "platform/x11/gtk_widgets.h"
 #include "platform/x11/run_signals.h"
-#include "platform/x11/x_connection.h"
 
 namespace zm::x11 {
 
@@ -13,23 +13,6 @@ namespace {
 
 constexpr int kWidth = 380;
 constexpr int kHeight = 70;
-
-bool GtkReady() {
-  static const bool ready = [] {
-    // No accessibility bus is wanted for a progress bar, nor its warning.
-    setenv("NO_AT_BRIDGE", "1", 0);
-    const bool started = gtk_init_check(nullptr, nullptr) != FALSE;
-    ReclaimErrorHandler();
-    return started;
-  }();
-  return ready;
-}
-
-GtkWidget* Placed(GtkWidget* fixed, GtkWidget* widget, int x, int y, int width, int height) {
-  gtk_widget_set_size_request(widget, width, height);
-  gtk_fixed_put(GTK_FIXED(fixed), widget, x, y);
-  return widget;
-}
 
 }  // namespace
 
@@ -41,13 +24,13 @@ WaitDialogGtk::~WaitDialogGtk() {
 }
 
 void WaitDialogGtk::PumpPending() {
-  if (!GtkReady()) return;
+  if (!StartGtk()) return;
   while (gtk_events_pending()) gtk_main_iteration_do(FALSE);
 }
 
 bool WaitDialogGtk::Create() {
   if (window_ != nullptr) return true;
-  if (!GtkReady()) return false;
+  if (!StartGtk()) return false;
   window_ = gtk_window_new(GTK_WINDOW_TOPLEVEL);
   gtk_window_set_title(GTK_WINDOW(window_), "ZELK MIRV");
   gtk_window_set_decorated(GTK_WINDOW(window_), FALSE);
@@ -63,8 +46,8 @@ bool WaitDialogGtk::Create() {
   gtk_container_add(GTK_CONTAINER(panel), fixed);
   GtkWidget* label = gtk_label_new("Initializing...   Please wait.");
   gtk_label_set_xalign(GTK_LABEL(label), 0.0f);
-  Placed(fixed, label, 116, 16, 147, 16);
-  bar_ = Placed(fixed, gtk_progress_bar_new(), 9, 44, 361, 16);
+  Place(fixed, label, 116, 16, 147, 16);
+  bar_ = Place(fixed, gtk_progress_bar_new(), 9, 44, 361, 16);
   gtk_widget_set_size_request(window_, kWidth, kHeight);
   return true;
 }
