@@ -84,6 +84,24 @@ class FileSystem {
   virtual std::string LastError() const = 0;
 };
 
+// The file system of a program whose platform installed none: nothing exists
+// and nothing can be written, so a missing installation shows at once. Tests
+// derive from it to answer only the questions they need.
+class NoFileSystem : public FileSystem {
+ public:
+  FileKind KindOf(const std::string&) override { return FileKind::kUnknown; }
+  std::optional<std::string> ResolveLinks(const std::string&) override { return std::nullopt; }
+  ReadResult ReadFile(const std::string&, std::size_t) override { return {}; }
+  std::unique_ptr<NewFile> CreateUniqueFile(const std::string&) override { return nullptr; }
+  bool Rename(const std::string&, const std::string&) override { return false; }
+  bool Remove(const std::string&) override { return false; }
+  std::optional<uint32_t> GetPermissions(const std::string&) override { return std::nullopt; }
+  bool CanWriteFile(const std::string&) override { return false; }
+  bool IsWritableDirectory(const std::string&) override { return false; }
+  bool CreateDirectories(const std::string&) override { return false; }
+  std::string LastError() const override { return "no file system installed"; }
+};
+
 // The program-wide file system. Until the platform installs one at start-up,
 // every operation fails.
 FileSystem& Files();

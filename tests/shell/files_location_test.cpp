@@ -10,18 +10,8 @@ namespace zm {
 namespace {
 
 // Only the two directory questions are asked; nothing else is answered.
-class FakeFolders : public FileSystem {
+class FakeFolders : public NoFileSystem {
  public:
-  FileKind KindOf(const std::string&) override { return FileKind::kUnknown; }
-  std::optional<std::string> ResolveLinks(const std::string&) override { return std::nullopt; }
-  ReadResult ReadFile(const std::string&, std::size_t) override { return {}; }
-  std::unique_ptr<NewFile> CreateUniqueFile(const std::string&) override { return nullptr; }
-  bool Rename(const std::string&, const std::string&) override { return false; }
-  bool Remove(const std::string&) override { return false; }
-  std::optional<uint32_t> GetPermissions(const std::string&) override { return std::nullopt; }
-  bool CanWriteFile(const std::string&) override { return false; }
-  std::string LastError() const override { return {}; }
-
   bool IsWritableDirectory(const std::string& directory) override {
     return writable.count(directory) > 0;
   }
