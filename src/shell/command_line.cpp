@@ -95,7 +95,10 @@ class Parser {
 
   void SetMode(std::string_view first, DrawTarget target, std::string_view what) {
     if (modeGiven_) {
-      Fail("'" + std::string(what) + "' cannot be combined with '" + modeText_ + "'");
+      // Built by appending: GCC 12 warns falsely (-Wrestrict) on "'" + string.
+      std::string message(1, '\'');
+      message.append(what).append("' cannot be combined with '").append(modeText_).append("'");
+      Fail(message);
       return;
     }
     modeGiven_ = true;
