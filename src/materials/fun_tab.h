@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cmath>
+#include <exception>
 #include <map>
 
 namespace zm {
@@ -18,12 +19,14 @@ struct FloatCompare {
 // Defined only from the first to the last key; no extrapolation.
 class FunTab : public std::map<double, double, FloatCompare> {
  public:
-  // Raised by ValueAt outside the table's range. Carries a pointer to a
+  // Raised by ValueAt outside the table's range, so the last-resort handler
+  // catches it with every other std::exception. Carries a pointer to a
   // static message text; copying copies the pointer.
-  class Error {
+  class Error : public std::exception {
    public:
     explicit Error(const char* message) : message_(message) {}
     const char* Message() const { return message_; }
+    const char* what() const noexcept override { return message_; }
 
    private:
     const char* message_;
