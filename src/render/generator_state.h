@@ -12,8 +12,8 @@
 #include "render/worker_pool.h"
 
 // Module state of the pattern generator, shared by its source files. Nothing
-// outside src/render includes this header; tests read it through
-// generator_inspect.h.
+// outside src/render includes this header; tests read the generator's
+// progress through generator_readout.h.
 namespace zm::generator {
 
 constexpr float kSmallestNormal = 1.17549435e-38f;

@@ -98,7 +98,6 @@ class Shape {
   double Phase() const { return phase_; }
   void SetPhase(double phase) { phase_ = phase; }
   double HeightScale() const { return heightScale_; }
-  int32_t WarmupSteps() const { return warmupSteps_; }
   int32_t WarmupCount() const { return warmupCount_; }
   std::span<MapValue> MapPrevious() { return mapPrevious_; }
   std::span<MapValue> MapCurrent() { return mapCurrent_; }
@@ -106,7 +105,6 @@ class Shape {
   std::span<const MapValue> MapPrevious() const { return mapPrevious_; }
   std::span<const MapValue> MapCurrent() const { return mapCurrent_; }
   std::span<const MapValue> MapNext() const { return mapNext_; }
-  PatternDescriptor& Descriptor() { return descriptor_; }
   Colors32& colors32() { return colors32_; }
   const Colors32& colors32() const { return colors32_; }
   const Colors24& colors24() const { return colors24_; }

@@ -19,7 +19,6 @@ class SystemLibrary {
   SystemLibrary(const SystemLibrary&) = delete;
   SystemLibrary& operator=(const SystemLibrary&) = delete;
 
-  bool Loaded() const { return module_ != nullptr; }
   // The entry point, or null when the library or the name is missing.
   template <typename Function>
   Function Entry(const char* name) const {

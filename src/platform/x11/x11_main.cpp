@@ -38,7 +38,6 @@ int main(int argc, char** argv) {
       return UsageError(std::string("the preview needs a window: ") + error.what());
     }
   }
-  zm::UsePosixFileSystem();
   zm::x11::CatchEndingSignals();
   zm::x11::ProgramHostX11 host(line);
   zm::RunProgram(host, line.firstArgument, line.secondArgument,
