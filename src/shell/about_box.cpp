@@ -11,9 +11,9 @@ void AboutBox::FormKeyDown(int32_t key) {
 
 void AboutBox::FormHide() { dialog_.ResumePreview(); }
 
-void AboutBox::Label2Click() { OpenLink(kProjectMailUri); }
+void AboutBox::MailLinkClick() { OpenLink(kProjectMailUri); }
 
-void AboutBox::Label4Click() { OpenLink(kProjectHomePage); }
+void AboutBox::HomePageLinkClick() { OpenLink(kProjectHomePage); }
 
 void AboutBox::OpenLink(const char* uri) {
   if (!view_.OpenLink(uri)) view_.Beep();

@@ -21,12 +21,12 @@ class AboutBox {
 
   // Esc closes the box; any other key is left to the controls.
   void FormKeyDown(int32_t key);
-  void Button1Click() { view_.Close(); }
+  void OkClick() { view_.Close(); }
   void FormHide();
   // The mail address and the home page. A link the system cannot open only
   // beeps; the box stays open either way.
-  void Label2Click();
-  void Label4Click();
+  void MailLinkClick();
+  void HomePageLinkClick();
 
  private:
   void OpenLink(const char* uri);

@@ -9,7 +9,7 @@ namespace zm {
 // address and the home page as links, an "Ok" button that is the default
 // button) and forwards its events to AboutBox: key presses to FormKeyDown
 // (the window sees every key before its controls), the Ok button (and so
-// Enter) to Button1Click, the two links to Label2Click and Label4Click, and
+// Enter) to OkClick, the two links to MailLinkClick and HomePageLinkClick, and
 // every hiding of the window, however it was closed (its close box too), to
 // FormHide.
 class AboutBoxView {

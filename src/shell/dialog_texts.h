@@ -18,6 +18,9 @@ constexpr const char* kAboutButtonCaption = "About";
 // Shown in the video-mode box when there is no page-flipped display.
 constexpr const char* kDirectXMissing = "DirectX is not installed";
 
+// The first start's wait dialog.
+constexpr const char* kWaitCaption = "Initializing...   Please wait.";
+
 // The About box: the notice, and where the project is found.
 constexpr const char* kAboutCaption = "About Zelk Mirv Screen Saver";
 constexpr const char* kNoticeLine1 = "The Zelk Mirv project";

@@ -28,7 +28,7 @@ class SaverScreen {
   void FormMouseMove(int32_t x, int32_t y);
   void FormMouseDown() { RequestExit(); }
   void FormKeyDown() { RequestExit(); }
-  void Timer1Timer();
+  void CloseTimerFired();
   bool FormCloseQuery() const { return ExitAllowed != 0; }
   void FormClose();
   void FormDestroy();

@@ -114,7 +114,7 @@ void SaverScreen::RequestExit() {
   window_.SetCloseTimer(kCloseDelayMs);
 }
 
-void SaverScreen::Timer1Timer() {
+void SaverScreen::CloseTimerFired() {
   window_.SetCloseTimer(0);
   // A configure run only hides the window, keeping its size and state.
   if (RunMode != rmConfigure) window_.ShrinkBeforeClosing();

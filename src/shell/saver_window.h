@@ -50,7 +50,7 @@ class SaverWindow {
   // Queues one frame request; the platform calls DrawFrame when it arrives.
   virtual void PostFrameRequest() = 0;
   // Starts the close timer with this interval, or stops it with 0; the
-  // platform calls Timer1Timer when it fires.
+  // platform calls CloseTimerFired when it fires.
   virtual void SetCloseTimer(int32_t milliseconds) = 0;
   // Normal state and style, 10 x 10 pixels: how a saver window leaves.
   virtual void ShrinkBeforeClosing() = 0;

@@ -44,7 +44,7 @@ class SaverScreenTest : public ::testing::Test {
   // destruction at the end of the run.
   void Finish() {
     ASSERT_GT(window.closeTimer, 0);
-    screen->Timer1Timer();
+    screen->CloseTimerFired();
     ASSERT_TRUE(screen->FormCloseQuery());
     screen->FormClose();
     screen->FormDestroy();
@@ -230,7 +230,7 @@ TEST_F(SaverScreenTest, AFailedModeSwitchClosesTheWindowAndSaysSo) {
   EXPECT_FALSE(Logged(log, "saver running"));
   s.FormKeyDown();  // input while it closes asks nothing
   EXPECT_FALSE(Logged(log, "password asked"));
-  s.Timer1Timer();
+  s.CloseTimerFired();
   s.FormClose();
   EXPECT_TRUE(Logged(log, "error: Error at changing of a graphic mode"));
 }
@@ -244,7 +244,7 @@ TEST_F(SaverScreenTest, APreviewFromTheSetupDialogEndsWithoutAPasswordAndKeepsIt
   EXPECT_EQ(window.frameRequests, 0) << "the dialog draws the frames in a configure run";
   s.FormKeyDown();
   EXPECT_EQ(window.closeTimer, 20);
-  s.Timer1Timer();
+  s.CloseTimerFired();
   EXPECT_FALSE(Logged(log, "password asked"));
   EXPECT_FALSE(Logged(log, "shrink"));
   EXPECT_TRUE(Logged(log, "close"));

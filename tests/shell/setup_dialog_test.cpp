@@ -199,7 +199,7 @@ TEST_F(SetupDialogTest,
       dialog.AppActivated();
       EXPECT_EQ(dialog.previewPaused, 1) << "the About box keeps it paused";
       about.FormKeyDown(13);
-      about.Label4Click();
+      about.HomePageLinkClick();
       EXPECT_TRUE(Logged(log, "open https://zelk-mirv.example.org/"));
       EXPECT_TRUE(Logged(log, "beep"));
       EXPECT_TRUE(host->about.visible);

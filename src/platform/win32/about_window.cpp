@@ -6,14 +6,15 @@
 #include "platform/win32/controls.h"
 #include "platform/win32/text_encoding.h"
 #include "platform/win32/window_class.h"
+#include "shell/dialog_layout.h"
 #include "shell/dialog_texts.h"
 
 namespace zm::win32 {
 
+namespace layout = dialog_layout;
+
 namespace {
 
-constexpr int kClientWidth = 333;
-constexpr int kClientHeight = 169;
 constexpr int kMailLink = 200;
 constexpr int kHomePageLink = 201;
 // The logo's resource name.
@@ -24,7 +25,7 @@ constexpr COLORREF kNavy = RGB(0, 0, 128);
 
 AboutWindow::AboutWindow(HWND owner) : owner_(owner) {
   const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
-  RECT frame{0, 0, kClientWidth, kClientHeight};
+  RECT frame{0, 0, layout::kAboutWidth, layout::kAboutHeight};
   AdjustWindowRectEx(&frame, style, FALSE, WS_EX_DLGMODALFRAME);
   const int width = frame.right - frame.left;
   const int height = frame.bottom - frame.top;
@@ -52,16 +53,16 @@ AboutWindow::~AboutWindow() {
 
 void AboutWindow::CreateControls() {
   // Ok is the default button: Enter presses it (identifier IDOK).
-  CreateControl(window_, L"BUTTON", kOkCaption, BS_DEFPUSHBUTTON | WS_TABSTOP, 163, 140, 75, 21,
+  CreateControl(window_, L"BUTTON", kOkCaption, BS_DEFPUSHBUTTON | WS_TABSTOP, layout::kAboutOk,
                 IDOK, font_);
-  CreateControl(window_, L"STATIC", kNoticeLine1, 0, 119, 8, 146, 13, 0, font_);
-  CreateControl(window_, L"STATIC", kNoticeLine2, 0, 135, 24, 86, 13, 0, font_);
-  CreateControl(window_, L"STATIC", kMailLabel, 0, 104, 66, 38, 13, 0, bold_);
-  mail_ = CreateControl(window_, L"STATIC", kProjectMailAddress, SS_NOTIFY, 152, 66, 153, 13,
+  CreateControl(window_, L"STATIC", kNoticeLine1, 0, layout::kNoticeLine1, 0, font_);
+  CreateControl(window_, L"STATIC", kNoticeLine2, 0, layout::kNoticeLine2, 0, font_);
+  CreateControl(window_, L"STATIC", kMailLabel, 0, layout::kMailLabel, 0, bold_);
+  mail_ = CreateControl(window_, L"STATIC", kProjectMailAddress, SS_NOTIFY, layout::kMailLink,
                         kMailLink, font_);
-  CreateControl(window_, L"STATIC", kHomePageLabel, 0, 104, 90, 67, 13, 0, bold_);
-  homePage_ = CreateControl(window_, L"STATIC", kProjectHomePage, SS_NOTIFY, 104, 106, 206, 13,
-                            kHomePageLink, font_);
+  CreateControl(window_, L"STATIC", kHomePageLabel, 0, layout::kHomePageLabel, 0, bold_);
+  homePage_ = CreateControl(window_, L"STATIC", kProjectHomePage, SS_NOTIFY,
+                            layout::kHomePageLink, kHomePageLink, font_);
 }
 
 LRESULT CALLBACK AboutWindow::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -77,9 +78,9 @@ LRESULT AboutWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_COMMAND:
       // Esc reaches a dialog as the system's cancel command.
       if (LOWORD(wParam) == IDCANCEL) about_->FormKeyDown(kEscapeKey);
-      if (LOWORD(wParam) == IDOK) about_->Button1Click();
-      if (LOWORD(wParam) == kMailLink && HIWORD(wParam) == STN_CLICKED) about_->Label2Click();
-      if (LOWORD(wParam) == kHomePageLink && HIWORD(wParam) == STN_CLICKED) about_->Label4Click();
+      if (LOWORD(wParam) == IDOK) about_->OkClick();
+      if (LOWORD(wParam) == kMailLink && HIWORD(wParam) == STN_CLICKED) about_->MailLinkClick();
+      if (LOWORD(wParam) == kHomePageLink && HIWORD(wParam) == STN_CLICKED) about_->HomePageLinkClick();
       return 0;
     case WM_CTLCOLORSTATIC: {
       HDC dc = reinterpret_cast<HDC>(wParam);
@@ -109,15 +110,16 @@ LRESULT AboutWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
 void AboutWindow::Paint() {
   PAINTSTRUCT paint;
   HDC dc = BeginPaint(window_, &paint);
-  DrawBevel(dc, RECT{5, 6, 5 + 82, 6 + 156}, false);
+  DrawBevel(dc, ToRect(layout::kLogoBevel), false);
   if (logo_ != nullptr) {
     HDC memory = CreateCompatibleDC(dc);
     HGDIOBJ old = SelectObject(memory, logo_);
-    BitBlt(dc, 8, 9, 75, 150, memory, 0, 0, SRCCOPY);
+    const ClientRect& logo = layout::kLogo;
+    BitBlt(dc, logo.left, logo.top, logo.width, logo.height, memory, 0, 0, SRCCOPY);
     SelectObject(memory, old);
     DeleteDC(memory);
   }
-  RECT line{104, 48, 104 + 209, 48 + 9};
+  RECT line = ToRect(layout::kRule);
   DrawEdge(dc, &line, EDGE_ETCHED, BF_BOTTOM);
   EndPaint(window_, &paint);
 }

@@ -4,14 +4,18 @@
 
 namespace zm::win32 {
 
-HWND CreateControl(HWND parent, const wchar_t* windowClass, const char* text, DWORD style, int x,
-                   int y, int width, int height, int id, HFONT font) {
-  HWND control =
-      CreateWindowExW(0, windowClass, ToWide(text).c_str(), WS_CHILD | WS_VISIBLE | style, x, y,
-                      width, height, parent, reinterpret_cast<HMENU>(static_cast<intptr_t>(id)),
-                      GetModuleHandleW(nullptr), nullptr);
+HWND CreateControl(HWND parent, const wchar_t* windowClass, const char* text, DWORD style,
+                   const ClientRect& place, int id, HFONT font) {
+  HWND control = CreateWindowExW(0, windowClass, ToWide(text).c_str(), WS_CHILD | WS_VISIBLE | style,
+                                 place.left, place.top, place.width, place.height, parent,
+                                 reinterpret_cast<HMENU>(static_cast<intptr_t>(id)),
+                                 GetModuleHandleW(nullptr), nullptr);
   if (control != nullptr) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   return control;
+}
+
+RECT ToRect(const ClientRect& place) {
+  return RECT{place.left, place.top, place.left + place.width, place.top + place.height};
 }
 
 void DrawBevel(HDC dc, RECT rect, bool raised) {

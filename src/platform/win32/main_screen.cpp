@@ -69,7 +69,7 @@ LRESULT MainScreenWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       screen_->DrawFrame();
       return 0;
     case WM_TIMER:
-      if (wParam == kCloseTimer) screen_->Timer1Timer();
+      if (wParam == kCloseTimer) screen_->CloseTimerFired();
       return 0;
     case WM_PAINT:
       Paint();

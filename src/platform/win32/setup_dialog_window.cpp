@@ -6,17 +6,18 @@
 #include "platform/win32/controls.h"
 #include "platform/win32/text_encoding.h"
 #include "platform/win32/window_class.h"
+#include "shell/dialog_layout.h"
 #include "shell/dialog_texts.h"
 #include "shell/program_entry.h"
 
 namespace zm::win32 {
 
+namespace layout = dialog_layout;
+
 namespace {
 
-constexpr int kClientWidth = 575;
-constexpr int kClientHeight = 337;
-// The panel around the speed and the colours, lowered.
-constexpr RECT kPanel{4, 8, 4 + 277, 8 + 269};
+// The video-mode box with its list dropped down.
+constexpr int kDroppedListHeight = 200;
 
 // Control identifiers; 1 and 2 are the system's Enter and Esc, which this
 // dialog binds to no button.
@@ -45,7 +46,7 @@ SetupDialogWindow::SetupDialogWindow() {
   // Not WS_CLIPCHILDREN: the group boxes draw only their frames and rely on
   // the dialog's background under them.
   const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
-  RECT frame{0, 0, kClientWidth, kClientHeight};
+  RECT frame{0, 0, layout::kSetupWidth, layout::kSetupHeight};
   AdjustWindowRectEx(&frame, style, FALSE, 0);
   const int width = frame.right - frame.left;
   const int height = frame.bottom - frame.top;
@@ -68,52 +69,48 @@ SetupDialogWindow::~SetupDialogWindow() {
 // the video mode and "Use DirectX".
 void SetupDialogWindow::CreateControls() {
   const DWORD tab = WS_TABSTOP;
-  CreateControl(window_, L"BUTTON", kPreviewCaption, BS_PUSHBUTTON | tab, 408, 297, 97, 25,
+  CreateControl(window_, L"BUTTON", kPreviewCaption, BS_PUSHBUTTON | tab, layout::kPreviewButton,
                 kPreviewButton, font_);
-  const int px = kPanel.left;
-  const int py = kPanel.top;
-  CreateControl(window_, L"STATIC", kSpeedLabel, 0, px + 32, py + 19, 34, 13, 0, font_);
+  CreateControl(window_, L"STATIC", kSpeedLabel, 0, layout::kSpeedLabel, 0, font_);
   speed_ =
       CreateControl(window_, TRACKBAR_CLASSW, "", TBS_HORZ | TBS_NOTICKS | TBS_FIXEDLENGTH | tab,
-                    px + 81, py + 13, 174, 25, kSpeed, font_);
+                    layout::kSpeed, kSpeed, font_);
   SendMessageW(speed_, TBM_SETRANGE, FALSE, MAKELPARAM(0, kSpeedMaximum));
   SendMessageW(speed_, TBM_SETTHUMBLENGTH, 18, 0);
   SendMessageW(speed_, TBM_SETPOS, TRUE, 10);
-  CreateColorGroup(px + 24, py + 43);
+  CreateColorGroup();
   // WS_GROUP ends the colour entries' group, so the arrow keys stay in it.
-  CreateControl(window_, L"BUTTON", kOkCaption, BS_PUSHBUTTON | WS_GROUP | tab, 40, 298, 75, 25,
+  CreateControl(window_, L"BUTTON", kOkCaption, BS_PUSHBUTTON | WS_GROUP | tab, layout::kOk,
                 kOkButton, font_);
-  CreateControl(window_, L"BUTTON", kCancelCaption, BS_PUSHBUTTON | tab, 128, 298, 75, 25,
+  CreateControl(window_, L"BUTTON", kCancelCaption, BS_PUSHBUTTON | tab, layout::kCancel,
                 kCancelButton, font_);
-  CreateControl(window_, L"BUTTON", kAboutButtonCaption, BS_PUSHBUTTON | tab, 264, 298, 75, 25,
+  CreateControl(window_, L"BUTTON", kAboutButtonCaption, BS_PUSHBUTTON | tab, layout::kAbout,
                 kAboutButton, font_);
-  CreateControl(window_, L"STATIC", kVideoModeLabel, 0, 336, 239, 60, 13, 0, font_);
-  modes_ =
-      CreateControl(window_, L"COMBOBOX", "", CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL | tab,
-                    312, 255, 129, 200, kModes, font_);
+  CreateControl(window_, L"STATIC", kVideoModeLabel, 0, layout::kVideoModeLabel, 0, font_);
+  // A Win32 combo box's height includes its dropped-down list.
+  ClientRect modes = layout::kVideoModes;
+  modes.height = kDroppedListHeight;
+  modes_ = CreateControl(window_, L"COMBOBOX", "",
+                         CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL | tab, modes, kModes, font_);
   SendMessageW(modes_, CB_SETITEMHEIGHT, 0, 13);
-  useDirectX_ = CreateControl(window_, L"BUTTON", kUseDirectXCaption, BS_AUTOCHECKBOX | tab, 456,
-                              259, 97, 17, kUseDirectX, font_);
+  useDirectX_ = CreateControl(window_, L"BUTTON", kUseDirectXCaption, BS_AUTOCHECKBOX | tab,
+                              layout::kUseDirectX, kUseDirectX, font_);
 }
 
 // The group "Colors:" with "All colors" and the nine colour entries, which
 // sit in a frame of their own and share the space evenly.
-void SetupDialogWindow::CreateColorGroup(int left, int top) {
-  CreateControl(window_, L"BUTTON", kColorsGroupCaption, BS_GROUPBOX, left, top, 225, 223, 0,
+void SetupDialogWindow::CreateColorGroup() {
+  CreateControl(window_, L"BUTTON", kColorsGroupCaption, BS_GROUPBOX, layout::kColorsGroup, 0,
                 font_);
   allColors_ = CreateControl(window_, L"BUTTON", kAllColorsCaption, BS_AUTOCHECKBOX | WS_TABSTOP,
-                             left + 66, top + 12, 97, 17, kAllColors, font_);
-  const int frameLeft = left + 8;
-  const int frameTop = top + 27;
-  colorFrame_ =
-      CreateControl(window_, L"BUTTON", "", BS_GROUPBOX, frameLeft, frameTop, 209, 193, 0, font_);
-  const int rowHeight = (193 - 16) / static_cast<int>(colors_.size());
+                             layout::kAllColors, kAllColors, font_);
+  colorFrame_ = CreateControl(window_, L"BUTTON", "", BS_GROUPBOX, layout::kColorFrame, 0, font_);
   for (size_t i = 0; i < colors_.size(); ++i) {
+    const auto entry = static_cast<int32_t>(i);
     const DWORD first = i == 0 ? WS_GROUP | WS_TABSTOP : 0;
-    colors_[i] = CreateControl(
-        window_, L"BUTTON", std::string(MaterialEntryCaption(static_cast<int32_t>(i))).c_str(),
-        BS_AUTORADIOBUTTON | first, frameLeft + 8, frameTop + 10 + static_cast<int>(i) * rowHeight,
-        193, rowHeight, kFirstColor + static_cast<int>(i), font_);
+    colors_[i] = CreateControl(window_, L"BUTTON", std::string(MaterialEntryCaption(entry)).c_str(),
+                               BS_AUTORADIOBUTTON | first, layout::ColorEntry(entry),
+                               kFirstColor + entry, font_);
   }
 }
 
@@ -236,7 +233,7 @@ void SetupDialogWindow::RestoreFocus() {
 void SetupDialogWindow::Paint() {
   PAINTSTRUCT paint;
   HDC dc = BeginPaint(window_, &paint);
-  DrawBevel(dc, kPanel, false);
+  DrawBevel(dc, ToRect(layout::kPanel), false);
   EndPaint(window_, &paint);
 }
 

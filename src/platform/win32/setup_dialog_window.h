@@ -45,7 +45,7 @@ class SetupDialogWindow : public SetupDialogView {
   static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
   void CreateControls();
-  void CreateColorGroup(int left, int top);
+  void CreateColorGroup();
   void Command(int id, int code);
   void Paint();
   void RestoreFocus();

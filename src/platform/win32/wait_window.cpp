@@ -3,19 +3,18 @@
 #include <commctrl.h>
 
 #include <algorithm>
-#include <cwchar>
+#include <string>
 
+#include "platform/win32/text_encoding.h"
 #include "platform/win32/window_class.h"
+#include "shell/dialog_layout.h"
+#include "shell/dialog_texts.h"
 
 namespace zm::win32 {
 
 namespace {
 
-constexpr int kClientWidth = 380;
-constexpr int kClientHeight = 70;
 constexpr int kBevelWidth = 2;
-constexpr wchar_t kCaption[] = L"Initializing...   Please wait.";
-constexpr SIZE kLabelDesignSize{147, 16};
 
 // The label's size for its caption in its font, as an auto-sized label
 // takes it, and never below the size at design: where the system
@@ -25,11 +24,13 @@ SIZE LabelSize(HWND window, HFONT font) {
   SIZE text{0, 0};
   if (HDC dc = GetDC(window)) {
     const HGDIOBJ old = SelectObject(dc, font);
-    GetTextExtentPoint32W(dc, kCaption, static_cast<int>(wcslen(kCaption)), &text);
+    const std::wstring caption = ToWide(kWaitCaption);
+    GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &text);
     SelectObject(dc, old);
     ReleaseDC(window, dc);
   }
-  return {std::max(text.cx, kLabelDesignSize.cx), std::max(text.cy, kLabelDesignSize.cy)};
+  const ClientRect& design = dialog_layout::kWaitLabel;
+  return {std::max<LONG>(text.cx, design.width), std::max<LONG>(text.cy, design.height)};
 }
 
 }  // namespace
@@ -62,19 +63,24 @@ void WaitWindow::Create() {
   InitCommonControlsEx(&controls);
   const wchar_t* name =
       RegisterWindowClass(L"ZelkMirvWait", &Procedure, GetSysColorBrush(COLOR_BTNFACE));
-  const int left = (GetSystemMetrics(SM_CXSCREEN) - kClientWidth) / 2;
-  const int top = (GetSystemMetrics(SM_CYSCREEN) - kClientHeight) / 2;
-  window_ = CreateWindowExW(0, name, L"ZELK MIRV", WS_POPUP, left, top, kClientWidth, kClientHeight,
+  const int width = dialog_layout::kWaitWidth;
+  const int height = dialog_layout::kWaitHeight;
+  const int left = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
+  const int top = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
+  window_ = CreateWindowExW(0, name, L"ZELK MIRV", WS_POPUP, left, top, width, height,
                             owner_, nullptr, GetModuleHandleW(nullptr), nullptr);
   if (window_ == nullptr) return;
   const HINSTANCE instance = GetModuleHandleW(nullptr);
   font_ = DialogFont(-13);
   const SIZE labelSize = LabelSize(window_, font_);
-  HWND label = CreateWindowExW(0, L"STATIC", kCaption, WS_CHILD | WS_VISIBLE | SS_NOPREFIX, 116, 16,
+  const ClientRect& labelPlace = dialog_layout::kWaitLabel;
+  HWND label = CreateWindowExW(0, L"STATIC", ToWide(kWaitCaption).c_str(),
+                               WS_CHILD | WS_VISIBLE | SS_NOPREFIX, labelPlace.left, labelPlace.top,
                                labelSize.cx, labelSize.cy, window_, nullptr, instance, nullptr);
   SendMessageW(label, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
-  progress_ = CreateWindowExW(0, PROGRESS_CLASSW, L"", WS_CHILD | WS_VISIBLE, 9, 44, 361, 16,
-                              window_, nullptr, instance, nullptr);
+  const ClientRect& bar = dialog_layout::kWaitBar;
+  progress_ = CreateWindowExW(0, PROGRESS_CLASSW, L"", WS_CHILD | WS_VISIBLE, bar.left, bar.top,
+                              bar.width, bar.height, window_, nullptr, instance, nullptr);
   SendMessageW(progress_, PBM_SETRANGE32, 0, 100);
   SendMessageW(progress_, PBM_SETPOS, 0, 0);
 }

@@ -4,14 +4,14 @@
 
 #include "platform/x11/gtk_widgets.h"
 #include "platform/x11/logo_bmp.h"
+#include "shell/dialog_layout.h"
 #include "shell/dialog_texts.h"
 
 namespace zm::x11 {
 
-namespace {
+namespace layout = dialog_layout;
 
-constexpr int kClientWidth = 333;
-constexpr int kClientHeight = 169;
+namespace {
 
 struct LinkClick {
   AboutBox** about;
@@ -51,7 +51,7 @@ AboutBoxGtk::AboutBoxGtk(GtkWidget* owner) {
   gtk_window_set_position(GTK_WINDOW(window_), GTK_WIN_POS_CENTER);
   UseDialogStyle(window_);
   fixed_ = gtk_fixed_new();
-  gtk_widget_set_size_request(fixed_, kClientWidth, kClientHeight);
+  gtk_widget_set_size_request(fixed_, layout::kAboutWidth, layout::kAboutHeight);
   gtk_container_add(GTK_CONTAINER(window_), fixed_);
   CreateControls();
   g_signal_connect(window_, "delete-event", G_CALLBACK(+[](GtkWidget*, GdkEvent*, gpointer self) {
@@ -83,28 +83,31 @@ AboutBoxGtk::~AboutBoxGtk() {
 }
 
 void AboutBoxGtk::CreateControls() {
-  GtkWidget* bevel = Place(fixed_, gtk_frame_new(nullptr), 5, 6, 82, 156);
+  GtkWidget* bevel = Place(fixed_, gtk_frame_new(nullptr), layout::kLogoBevel);
   gtk_frame_set_shadow_type(GTK_FRAME(bevel), GTK_SHADOW_IN);
-  Place(fixed_, Logo(), 8, 9, 75, 150);
-  Place(fixed_, Label(kNoticeLine1), 119, 8, 146, 13);
-  Place(fixed_, Label(kNoticeLine2), 135, 24, 86, 13);
-  Place(fixed_, gtk_separator_new(GTK_ORIENTATION_HORIZONTAL), 104, 55, 209, 2);
-  Place(fixed_, BoldLabel(kMailLabel), 104, 66, 38, 13);
-  Link(kProjectMailAddress, &AboutBox::Label2Click, 152, 66, 153);
-  Place(fixed_, BoldLabel(kHomePageLabel), 104, 90, 67, 13);
-  Link(kProjectHomePage, &AboutBox::Label4Click, 104, 106, 206);
-  ok_ = Place(fixed_, gtk_button_new_with_label(kOkCaption), 163, 140, 75, 21);
+  Place(fixed_, Logo(), layout::kLogo);
+  Place(fixed_, Label(kNoticeLine1), layout::kNoticeLine1);
+  Place(fixed_, Label(kNoticeLine2), layout::kNoticeLine2);
+  // The rule is the bottom line of its place, two pixels high.
+  const ClientRect& rule = layout::kRule;
+  Place(fixed_, gtk_separator_new(GTK_ORIENTATION_HORIZONTAL),
+        {rule.left, rule.top + rule.height - 2, rule.width, 2});
+  Place(fixed_, BoldLabel(kMailLabel), layout::kMailLabel);
+  Link(kProjectMailAddress, &AboutBox::MailLinkClick, layout::kMailLink);
+  Place(fixed_, BoldLabel(kHomePageLabel), layout::kHomePageLabel);
+  Link(kProjectHomePage, &AboutBox::HomePageLinkClick, layout::kHomePageLink);
+  ok_ = Place(fixed_, gtk_button_new_with_label(kOkCaption), layout::kAboutOk);
   gtk_widget_set_can_default(ok_, TRUE);
   gtk_window_set_default(GTK_WINDOW(window_), ok_);
   g_signal_connect(ok_, "clicked", G_CALLBACK(+[](GtkWidget*, gpointer self) {
                      AboutBox* about = static_cast<AboutBoxGtk*>(self)->about_;
-                     if (about != nullptr) about->Button1Click();
+                     if (about != nullptr) about->OkClick();
                    }),
                    this);
 }
 
 // A navy label that takes clicks and shows the hand cursor.
-GtkWidget* AboutBoxGtk::Link(const char* text, void (AboutBox::*click)(), int x, int y, int width) {
+GtkWidget* AboutBoxGtk::Link(const char* text, void (AboutBox::*click)(), const ClientRect& place) {
   GtkWidget* label = Label(nullptr);
   char* markup = g_markup_printf_escaped("<span foreground=\"#000080\">%s</span>", text);
   gtk_label_set_markup(GTK_LABEL(label), markup);
@@ -112,7 +115,7 @@ GtkWidget* AboutBoxGtk::Link(const char* text, void (AboutBox::*click)(), int x,
   GtkWidget* box = gtk_event_box_new();
   gtk_event_box_set_visible_window(GTK_EVENT_BOX(box), FALSE);
   gtk_container_add(GTK_CONTAINER(box), label);
-  Place(fixed_, box, x, y, width, 13);
+  Place(fixed_, box, place);
   // The hand over the link, the arrow elsewhere.
   gtk_widget_add_events(box, GDK_ENTER_NOTIFY_MASK | GDK_LEAVE_NOTIFY_MASK);
   auto pointTo = +[](GtkWidget* widget, GdkEventCrossing* crossing, gpointer) -> gboolean {

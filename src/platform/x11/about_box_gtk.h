@@ -2,6 +2,7 @@
 
 #include "shell/about_box.h"
 #include "shell/about_box_view.h"
+#include "shell/setup_dialog_view.h"
 
 typedef struct _GtkWidget GtkWidget;
 typedef struct _GMainLoop GMainLoop;
@@ -31,7 +32,7 @@ class AboutBoxGtk : public AboutBoxView {
 
  private:
   void CreateControls();
-  GtkWidget* Link(const char* text, void (AboutBox::*click)(), int x, int y, int width);
+  GtkWidget* Link(const char* text, void (AboutBox::*click)(), const ClientRect& place);
 
   GtkWidget* window_ = nullptr;
   GtkWidget* fixed_ = nullptr;

@@ -36,9 +36,9 @@ bool StartGtk() {
   return ready;
 }
 
-GtkWidget* Place(GtkWidget* fixed, GtkWidget* widget, int x, int y, int width, int height) {
-  gtk_widget_set_size_request(widget, width, height);
-  gtk_fixed_put(GTK_FIXED(fixed), widget, x, y);
+GtkWidget* Place(GtkWidget* fixed, GtkWidget* widget, const ClientRect& place) {
+  gtk_widget_set_size_request(widget, place.width, place.height);
+  gtk_fixed_put(GTK_FIXED(fixed), widget, place.left, place.top);
   return widget;
 }
 

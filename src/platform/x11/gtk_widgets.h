@@ -1,5 +1,7 @@
 #pragma once
 
+#include "shell/setup_dialog_view.h"
+
 typedef struct _GtkWidget GtkWidget;
 
 namespace zm::x11 {
@@ -8,8 +10,8 @@ namespace zm::x11 {
 // handler is put back afterwards.
 bool StartGtk();
 
-// Puts `widget` into the GtkFixed `fixed` at (x, y) with at least this size.
-GtkWidget* Place(GtkWidget* fixed, GtkWidget* widget, int x, int y, int width, int height);
+// Puts `widget` into the GtkFixed `fixed` at a place, with at least its size.
+GtkWidget* Place(GtkWidget* fixed, GtkWidget* widget, const ClientRect& place);
 
 // A label whose text starts at its left edge.
 GtkWidget* Label(const char* text);

@@ -280,7 +280,7 @@ bool SaverWindowX11::Step() {
   if (closed_) return false;
   if (closeAtMs_ != 0 && NowMs() >= closeAtMs_) {
     closeAtMs_ = 0;
-    screen_->Timer1Timer();
+    screen_->CloseTimerFired();
     return !closed_;
   }
   if (!frameRequested_) screen_->IdleFrameRequest();
@@ -307,7 +307,7 @@ int SaverWindowX11::ServeEvents() {
   DispatchPending();
   if (closeAtMs_ != 0 && NowMs() >= closeAtMs_) {
     closeAtMs_ = 0;
-    screen_->Timer1Timer();
+    screen_->CloseTimerFired();
   }
   return closeAtMs_ == 0 ? -1 : static_cast<int>(std::max(0LL, closeAtMs_ - NowMs()));
 }

@@ -7,17 +7,14 @@
 #include <string>
 
 #include "platform/x11/gtk_widgets.h"
+#include "shell/dialog_layout.h"
 #include "shell/dialog_texts.h"
 
 namespace zm::x11 {
 
-namespace {
+namespace layout = dialog_layout;
 
-constexpr int kClientWidth = 575;
-constexpr int kClientHeight = 337;
-// The lowered panel around the speed and the colours.
-constexpr int kPanelLeft = 4;
-constexpr int kPanelTop = 8;
+namespace {
 
 // One forwarded signal: which dialog handler it calls through which view.
 struct Forwarding {
@@ -78,7 +75,7 @@ SetupDialogGtk::SetupDialogGtk() {
   gtk_window_set_position(GTK_WINDOW(window_), GTK_WIN_POS_CENTER);
   UseDialogStyle(window_);
   fixed_ = gtk_fixed_new();
-  gtk_widget_set_size_request(fixed_, kClientWidth, kClientHeight);
+  gtk_widget_set_size_request(fixed_, layout::kSetupWidth, layout::kSetupHeight);
   gtk_container_add(GTK_CONTAINER(window_), fixed_);
   CreateControls();
   SetFocusOrder();
@@ -109,48 +106,45 @@ void SetupDialogGtk::Connect(GtkWidget* widget, const char* signal,
 
 void SetupDialogGtk::CreateControls() {
   GtkWidget* fixed = fixed_;
-  GtkWidget* panel = Place(fixed, gtk_frame_new(nullptr), kPanelLeft, kPanelTop, 277, 269);
+  GtkWidget* panel = Place(fixed, gtk_frame_new(nullptr), layout::kPanel);
   gtk_frame_set_shadow_type(GTK_FRAME(panel), GTK_SHADOW_IN);
-  previewButton_ = Place(fixed, gtk_button_new_with_label(kPreviewCaption), 408, 297, 97, 25);
+  previewButton_ = Place(fixed, gtk_button_new_with_label(kPreviewCaption), layout::kPreviewButton);
   Connect(previewButton_, "clicked", &SetupDialog::ShowPreviewClick);
-  Place(fixed, Label(kSpeedLabel), kPanelLeft + 32, kPanelTop + 19, 34, 13);
+  Place(fixed, Label(kSpeedLabel), layout::kSpeedLabel);
   speed_ = Place(fixed, gtk_scale_new_with_range(GTK_ORIENTATION_HORIZONTAL, 0, kSpeedMaximum, 1),
-                 kPanelLeft + 81, kPanelTop + 13, 174, 25);
+                 layout::kSpeed);
   gtk_scale_set_draw_value(GTK_SCALE(speed_), FALSE);
   gtk_range_set_round_digits(GTK_RANGE(speed_), 0);
   gtk_range_set_value(GTK_RANGE(speed_), 10);
   Connect(speed_, "value-changed", &SetupDialog::ShapeSpeedChange);
-  CreateColorGroup(kPanelLeft + 24, kPanelTop + 43);
-  ok_ = Place(fixed, gtk_button_new_with_label(kOkCaption), 40, 298, 75, 25);
+  CreateColorGroup();
+  ok_ = Place(fixed, gtk_button_new_with_label(kOkCaption), layout::kOk);
   Connect(ok_, "clicked", &SetupDialog::OkClick);
-  cancel_ = Place(fixed, gtk_button_new_with_label(kCancelCaption), 128, 298, 75, 25);
+  cancel_ = Place(fixed, gtk_button_new_with_label(kCancelCaption), layout::kCancel);
   Connect(cancel_, "clicked", &SetupDialog::CancelClick);
-  about_ = Place(fixed, gtk_button_new_with_label(kAboutButtonCaption), 264, 298, 75, 25);
+  about_ = Place(fixed, gtk_button_new_with_label(kAboutButtonCaption), layout::kAbout);
   Connect(about_, "clicked", &SetupDialog::AboutClick);
-  Place(fixed, Label(kVideoModeLabel), 336, 239, 60, 13);
-  modes_ = Place(fixed, gtk_combo_box_text_new_with_entry(), 312, 255, 129, 21);
+  Place(fixed, Label(kVideoModeLabel), layout::kVideoModeLabel);
+  modes_ = Place(fixed, gtk_combo_box_text_new_with_entry(), layout::kVideoModes);
   GtkWidget* modeText = gtk_bin_get_child(GTK_BIN(modes_));
   gtk_entry_set_width_chars(GTK_ENTRY(modeText), 1);
   Connect(modeText, "changed", &SetupDialog::GraphModesListChange);
-  useDirectX_ = Place(fixed, gtk_check_button_new_with_label(kUseDirectXCaption), 456, 259, 97, 17);
+  useDirectX_ =
+      Place(fixed, gtk_check_button_new_with_label(kUseDirectXCaption), layout::kUseDirectX);
   Connect(useDirectX_, "toggled", &SetupDialog::UseDirectXClick);
-  const ClientRect rect = PreviewRect(kClientWidth);
-  preview_ = Place(fixed, gtk_drawing_area_new(), rect.left, rect.top, rect.width, rect.height);
+  preview_ = Place(fixed, gtk_drawing_area_new(), PreviewRect(layout::kSetupWidth));
   g_signal_connect(preview_, "draw", G_CALLBACK(DrawPicture), &picture_);
 }
 
 // The group "Colors:" with "All colors" and the nine colour entries, which
 // sit in a frame of their own and share its height evenly.
-void SetupDialogGtk::CreateColorGroup(int left, int top) {
-  GtkWidget* group = Place(fixed_, gtk_frame_new(kColorsGroupCaption), left, top, 225, 223);
+void SetupDialogGtk::CreateColorGroup() {
+  GtkWidget* group = Place(fixed_, gtk_frame_new(kColorsGroupCaption), layout::kColorsGroup);
   gtk_frame_set_label_align(GTK_FRAME(group), 0.04f, 0.5f);
-  allColors_ = Place(fixed_, gtk_check_button_new_with_label(kAllColorsCaption), left + 66,
-                     top + 12, 97, 17);
+  allColors_ =
+      Place(fixed_, gtk_check_button_new_with_label(kAllColorsCaption), layout::kAllColors);
   Connect(allColors_, "toggled", &SetupDialog::All_MaterialsClick);
-  const int frameLeft = left + 8;
-  const int frameTop = top + 27;
-  colorFrame_ = Place(fixed_, gtk_frame_new(nullptr), frameLeft, frameTop, 209, 193);
-  const int rowHeight = (193 - 16) / static_cast<int>(colors_.size());
+  colorFrame_ = Place(fixed_, gtk_frame_new(nullptr), layout::kColorFrame);
   noColor_ = gtk_radio_button_new(nullptr);
   g_object_ref_sink(noColor_);
   GtkWidget* previous = noColor_;
@@ -158,8 +152,7 @@ void SetupDialogGtk::CreateColorGroup(int left, int top) {
     const std::string caption(MaterialEntryCaption(static_cast<int32_t>(i)));
     colors_[i] =
         gtk_radio_button_new_with_label_from_widget(GTK_RADIO_BUTTON(previous), caption.c_str());
-    Place(fixed_, colors_[i], frameLeft + 8, frameTop + 8 + static_cast<int>(i) * rowHeight, 193,
-          rowHeight);
+    Place(fixed_, colors_[i], layout::ColorEntry(static_cast<int32_t>(i)));
     Connect(colors_[i], "toggled", &SetupDialog::MaterialsClick);
     previous = colors_[i];
   }
@@ -188,7 +181,7 @@ void SetupDialogGtk::Show() {
   gtk_window_present(GTK_WINDOW(window_));
 }
 
-int32_t SetupDialogGtk::ClientWidth() const { return kClientWidth; }
+int32_t SetupDialogGtk::ClientWidth() const { return layout::kSetupWidth; }
 
 void SetupDialogGtk::SetSpeedPosition(int32_t position) {
   Quiet quiet(*this);

@@ -64,7 +64,7 @@ class SetupDialogGtk : public SetupDialogView {
   };
 
   void CreateControls();
-  void CreateColorGroup(int left, int top);
+  void CreateColorGroup();
   void SetFocusOrder();
   // The dialog to forward a user event to, or null while the program sets
   // the controls itself.

@@ -2,17 +2,17 @@
 
 #include <gtk/gtk.h>
 
-
-#include "platform/x11/gtk_widgets.h"
 #include "platform/x11/gtk_widgets.h"
 #include "platform/x11/run_signals.h"
+#include "shell/dialog_layout.h"
+#include "shell/dialog_texts.h"
 
 namespace zm::x11 {
 
 namespace {
 
-constexpr int kWidth = 380;
-constexpr int kHeight = 70;
+constexpr int kWidth = dialog_layout::kWaitWidth;
+constexpr int kHeight = dialog_layout::kWaitHeight;
 
 }  // namespace
 
@@ -44,10 +44,8 @@ bool WaitDialogGtk::Create() {
   gtk_container_add(GTK_CONTAINER(window_), panel);
   GtkWidget* fixed = gtk_fixed_new();
   gtk_container_add(GTK_CONTAINER(panel), fixed);
-  GtkWidget* label = gtk_label_new("Initializing...   Please wait.");
-  gtk_label_set_xalign(GTK_LABEL(label), 0.0f);
-  Place(fixed, label, 116, 16, 147, 16);
-  bar_ = Place(fixed, gtk_progress_bar_new(), 9, 44, 361, 16);
+  Place(fixed, Label(kWaitCaption), dialog_layout::kWaitLabel);
+  bar_ = Place(fixed, gtk_progress_bar_new(), dialog_layout::kWaitBar);
   gtk_widget_set_size_request(window_, kWidth, kHeight);
   return true;
 }
