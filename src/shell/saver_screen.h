@@ -17,6 +17,13 @@ namespace zm {
 // calls on SaverWindow; the saver screen owns the engine.
 class SaverScreen {
  public:
+  // What closing the window does, as the platform carries it out.
+  enum class CloseAction {
+    kStayOpen,  // an exit is not allowed (yet): the window stays
+    kHide,      // a configure run keeps its saver window for the next preview
+    kDestroy,   // every other run ends with its window
+  };
+
   SaverScreen(SaverWindow& window, DisplayControl& display, PasswordServices& passwords,
               ProgramFiles files);
   SaverScreen(const SaverScreen&) = delete;
@@ -31,6 +38,15 @@ class SaverScreen {
   void CloseTimerFired();
   bool FormCloseQuery() const { return ExitAllowed != 0; }
   void FormClose();
+  // The window is asked to close (by the close timer or the system): asks
+  // FormCloseQuery, runs FormClose when it may close, and says what becomes
+  // of the window.
+  CloseAction Closing();
+  // The run is ended from outside (a signal, a daemon's window gone): no more
+  // frames, the exit is allowed, the desktop's video mode comes back and the
+  // pointer and keyboard are let go, before the window closes and the state
+  // is stored.
+  void EndFromOutside();
   void FormDestroy();
   // The frame request message.
   void DrawFrame();

@@ -121,6 +121,19 @@ void SaverScreen::CloseTimerFired() {
   window_.Close();
 }
 
+SaverScreen::CloseAction SaverScreen::Closing() {
+  if (!FormCloseQuery()) return CloseAction::kStayOpen;
+  FormClose();
+  return RunMode == rmConfigure ? CloseAction::kHide : CloseAction::kDestroy;
+}
+
+void SaverScreen::EndFromOutside() {
+  ExitAllowed = 1;
+  Rendering = 0;
+  display_.RestoreVideoMode();
+  window_.ReleaseMouse();
+}
+
 void SaverScreen::FormClose() {
   window_.SetScreenSaverRunning(false);
   window_.ReleaseMouse();

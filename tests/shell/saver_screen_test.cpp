@@ -257,12 +257,6 @@ TEST_F(SaverScreenTest, APreviewFromTheSetupDialogEndsWithoutAPasswordAndKeepsIt
   EXPECT_FALSE(std::filesystem::exists(dir.File("zelk_mirv.ini")));
 }
 
-}  // namespace
-}  // namespace zm
-
-namespace zm {
-namespace {
-
 TEST_F(SaverScreenTest, CommandLineSettingsHoldForTheRunAndTheFileKeepsItsOwn) {
   WriteSettings("[BASIC_PARAMETERS]\nuse_DirectX=0\nSHAPE_SPEED=1.5\n[PATTERNS]\nShow_All=1\n");
   SettingsOverrides overrides;
@@ -279,6 +273,22 @@ TEST_F(SaverScreenTest, CommandLineSettingsHoldForTheRunAndTheFileKeepsItsOwn) {
   const std::string settings = Settings();
   EXPECT_NE(settings.find("SHAPE_SPEED=1.5"), std::string::npos) << settings;
   EXPECT_NE(settings.find("Show_All=1"), std::string::npos) << settings;
+}
+
+TEST_F(SaverScreenTest, ASaverEndedFromOutsideClosesWithoutAPasswordAndRestoresTheDesktop) {
+  passwords.flag = 1;
+  passwords.answers = {false};
+  SaverScreen& s = Start();
+  EXPECT_EQ(s.Closing(), SaverScreen::CloseAction::kStayOpen) << "no exit was allowed yet";
+  EXPECT_FALSE(Logged(log, "release"));
+  s.EndFromOutside();
+  EXPECT_EQ(s.Rendering, 0);
+  EXPECT_TRUE(Logged(log, "restore mode"));
+  EXPECT_TRUE(Logged(log, "release"));
+  EXPECT_EQ(s.Closing(), SaverScreen::CloseAction::kDestroy);
+  EXPECT_FALSE(Logged(log, "password asked"));
+  RunMode = rmConfigure;  // the setup dialog's saver window is only hidden
+  EXPECT_EQ(s.Closing(), SaverScreen::CloseAction::kHide);
 }
 
 }  // namespace

@@ -169,13 +169,16 @@ void MainScreenWindow::ShrinkBeforeClosing() {
 }
 
 void MainScreenWindow::Close() {
-  if (window_ == nullptr || !screen_->FormCloseQuery()) return;
-  screen_->FormClose();
-  // A configure run keeps its saver window for the next preview.
-  if (RunMode == rmConfigure) {
-    ShowWindow(window_, SW_HIDE);
-  } else {
-    DestroyWindow(window_);
+  if (window_ == nullptr) return;
+  switch (screen_->Closing()) {
+    case SaverScreen::CloseAction::kStayOpen:
+      return;
+    case SaverScreen::CloseAction::kHide:
+      ShowWindow(window_, SW_HIDE);
+      return;
+    case SaverScreen::CloseAction::kDestroy:
+      DestroyWindow(window_);
+      return;
   }
 }
 

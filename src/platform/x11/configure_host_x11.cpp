@@ -128,10 +128,7 @@ gboolean ConfigureHostX11::OnEndingSignal(gint, GIOCondition, gpointer self) {
   auto* host = static_cast<ConfigureHostX11*>(self);
   if (EndingSignal() == 0) return G_SOURCE_CONTINUE;
   host->signalWatch_ = 0;
-  host->screen_->ExitAllowed = 1;
-  host->screen_->Rendering = 0;
-  host->display_.RestoreVideoMode();
-  host->saver_->ReleaseMouse();
+  host->screen_->EndFromOutside();
   host->aboutView_->Close();
   host->dialog_->FormCloseQuery();
   g_main_loop_quit(host->loop_);

@@ -9,7 +9,6 @@
 #include "display/pixel_packing.h"
 #include "platform/x11/run_signals.h"
 #include "settings/saver_settings.h"
-#include "shell/run_mode.h"
 
 namespace zm::x11 {
 
@@ -205,14 +204,17 @@ void SaverWindowX11::ShrinkBeforeClosing() {
 }
 
 void SaverWindowX11::Close() {
-  if (closed_ || !screen_->FormCloseQuery()) return;
-  screen_->FormClose();
-  if (RunMode == rmConfigure) {
-    // The setup dialog keeps its saver window for the next preview.
-    XUnmapWindow(x_.display(), window_);
-    XFlush(x_.display());
-    mapped_ = false;
-    return;
+  if (closed_) return;
+  switch (screen_->Closing()) {
+    case SaverScreen::CloseAction::kStayOpen:
+      return;
+    case SaverScreen::CloseAction::kHide:
+      XUnmapWindow(x_.display(), window_);
+      XFlush(x_.display());
+      mapped_ = false;
+      return;
+    case SaverScreen::CloseAction::kDestroy:
+      break;
   }
   if (Owned()) XDestroyWindow(x_.display(), window_);
   XFlush(x_.display());
@@ -315,14 +317,7 @@ int SaverWindowX11::ServeEvents() {
 void SaverWindowX11::RunLoop() {
   while (EndingSignal() == 0 && Step()) {
   }
-  if (EndingSignal() != 0 && !closed_) {
-    // Ended from outside: no more frames, and the desktop's mode comes back
-    // before the state is stored.
-    screen_->ExitAllowed = 1;
-    screen_->Rendering = 0;
-    display_.RestoreVideoMode();
-    if (Owned()) ReleaseMouse();
-  }
+  if (EndingSignal() != 0 && !closed_) screen_->EndFromOutside();
 }
 
 }  // namespace zm::x11
