@@ -62,6 +62,9 @@ Var ScrFolder
 !define MUI_UNICON "${ICON}"
 !define MUI_COMPONENTSPAGE_NODESC
 !insertmacro MUI_PAGE_COMPONENTS
+; For all users the saver goes into the system directory: no folder to pick
+; (/D= still moves the uninstaller).
+!define MUI_PAGE_CUSTOMFUNCTION_PRE SkipFolderForAllUsers
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
 !insertmacro MUI_UNPAGE_CONFIRM
@@ -128,6 +131,12 @@ FunctionEnd
 !macro AnnounceDesktopChange
   SendMessage ${HWND_BROADCAST} ${WM_SETTINGCHANGE} 0 "STR:${DESKTOP_KEY}" /TIMEOUT=2000
 !macroend
+
+Function SkipFolderForAllUsers
+  ${If} $AllUsers == 1
+    Abort
+  ${EndIf}
+FunctionEnd
 
 Function .onInit
   !insertmacro NativeViews
