@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The installer under Wine, in a Wine prefix of its own (its user is an
 # administrator there), with a saver of another vendor current:
+# 0. the saver and the installer say the build's version;
 # 1. a silent install puts the saver into the system directory and the
 #    uninstaller into the program folder given by /D=, registers it in the
 #    list of programs and makes it the user's saver, keeping the other one;
@@ -63,6 +64,21 @@ expect_current_saver() {
     zm_fail "the current saver is $value ($file)"
   expect_value "$desktop_key" ScreenSaveActive 1
 }
+
+# The saver and the installer carry the build's version in their version resources.
+for exe in "$ZM_SCR" "$installer"; do
+  python3 - "$exe" "$version" <<'READ' || zm_fail "$exe does not say ProductVersion $version"
+import sys
+data = open(sys.argv[1], "rb").read()
+at = data.find("ProductVersion\0".encode("utf-16-le")) + len("ProductVersion\0") * 2
+while data[at:at + 2] == b"\0\0":
+    at += 2
+end = at
+while data[end:end + 2] != b"\0\0":
+    end += 2
+sys.exit(data[at:end].decode("utf-16-le", "replace") != sys.argv[2])
+READ
+done
 
 zm_wine reg add "$desktop_key" /v SCRNSAVE.EXE /d "$other_saver" /f >/dev/null
 zm_wine reg add "$desktop_key" /v ScreenSaveActive /d 0 /f >/dev/null
