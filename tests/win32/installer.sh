@@ -6,7 +6,8 @@
 #    uninstaller into the program folder given by /D=, registers it in the
 #    list of programs and makes it the user's saver, keeping the other one;
 # 2. the installed saver runs /s and /c from there (its files beside it);
-# 3. a second install over it keeps the saver's files and the other saver;
+# 3. a second install over it keeps the saver's files and the other saver,
+#    and opens no screen-saver settings (a silent run);
 # 4. the silent uninstall removes the program files and registry entries,
 #    keeps the saver's files and puts the other saver back;
 # 5. the same for a user's own install (/CURRENTUSER) into
@@ -128,7 +129,8 @@ cp "$system32/zelk_mirv.ini" "$ZM_OUT/settings-before.ini"
 cp "$system32/Zelk_Mirv.par" "$ZM_OUT/state-before.par"
 
 echo "== 3. a second install over it"
-run_silently "$installer" /S
+WINEDEBUG=+process run_silently "$installer" /S
+grep -q 'rundll32' "$ZM_OUT/setup.log" && zm_fail "a silent install opened the screen-saver settings"
 cmp "$ZM_OUT/settings-before.ini" "$system32/zelk_mirv.ini" || zm_fail "the install changed the settings"
 cmp "$ZM_OUT/state-before.par" "$system32/Zelk_Mirv.par" || zm_fail "the install changed the pattern"
 expect_value "$uninstall_key" InstallLocation 'C:\Tools\ZelkMirv'
