@@ -39,8 +39,10 @@ for setup in "$win64/zelk-mirv-setup-$version.exe" "$root/build-win32/zelk-mirv-
   echo "built $setup"
 done
 
-# The programs carry their C++ runtime: they import only the system's DLLs.
-for exe in "$win64"/tests/*.exe "$root"/build-win32/tests/*.exe; do
+# The programs carry their C++ runtime: they import only the system's DLLs
+# (the savers too: the installers ship them alone).
+for exe in "$win64"/zelk_mirv.scr "$root"/build-win32/zelk_mirv.scr \
+  "$win64"/tests/*.exe "$root"/build-win32/tests/*.exe; do
   if objdump_out=$(x86_64-w64-mingw32-objdump -p "$exe" | grep 'DLL Name' |
     grep -iE 'libstdc|libgcc|winpthread'); then
     echo "$exe needs a runtime DLL: $objdump_out" >&2
