@@ -13,6 +13,7 @@ packages=(
   libx11-dev libxext-dev libxrandr-dev libgtk-3-dev
   xvfb xserver-xorg-core xserver-xorg-video-dummy xdotool x11-utils x11-xserver-utils xscreensaver
   procps passwd util-linux python3
+  nsis lintian desktop-file-utils appstream man-db dpkg-dev
 )
 
 sudo_if_needed() {

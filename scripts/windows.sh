@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Builds the Windows programs with mingw-w64 and runs the 64-bit tests under
-# Wine: the unit tests, then the end-to-end tests (label win32_e2e), which
-# start X servers of their own. The 32-bit build is built and linked but not
+# Builds the Windows programs with mingw-w64 and their installers with NSIS,
+# and runs the 64-bit tests under Wine: the unit tests, then the end-to-end
+# tests (label win32_e2e, the installer's among them), which start X servers
+# of their own. The 32-bit build is built and linked but not
 # run: this machine's kernel cannot run 32-bit code (ZM_CHECK_I686=1 checks its
 # arithmetic with a 32-bit Linux build under qemu-i386 instead).
 set -euo pipefail
@@ -30,9 +31,18 @@ if [ "${ZM_CHECK_I686:-0}" = 1 ]; then
     --gtest_filter='GoldenFrame.*'
 fi
 
+# The installers: zelk-mirv-setup-<version>.exe (64-bit) and
+# zelk-mirv-setup-<version>-32bit.exe, built with the savers.
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$win64/CMakeCache.txt")
+for setup in "$win64/zelk-mirv-setup-$version.exe" "$root/build-win32/zelk-mirv-setup-$version-32bit.exe"; do
+  [ -f "$setup" ] || { echo "no installer $setup (makensis: scripts/deps.sh)" >&2; exit 1; }
+  echo "built $setup"
+done
 
-# The programs carry their C++ runtime: they import only the system's DLLs.
-for exe in "$win64"/tests/*.exe "$root"/build-win32/tests/*.exe; do
+# The programs carry their C++ runtime: they import only the system's DLLs
+# (the savers too: the installers ship them alone).
+for exe in "$win64"/zelk_mirv.scr "$root"/build-win32/zelk_mirv.scr \
+  "$win64"/tests/*.exe "$root"/build-win32/tests/*.exe; do
   if objdump_out=$(x86_64-w64-mingw32-objdump -p "$exe" | grep 'DLL Name' |
     grep -iE 'libstdc|libgcc|winpthread'); then
     echo "$exe needs a runtime DLL: $objdump_out" >&2

@@ -1,11 +1,13 @@
 #pragma once
 
+#include "base/version.h"
+
 namespace zm {
 
 // The texts of the setup dialog and the About box, shared by every platform.
 
 // The setup dialog.
-constexpr const char* kSetupCaption = "Zelk Mirv Screen Saver 1.1";
+constexpr const char* kSetupCaption = "Zelk Mirv Screen Saver " ZM_VERSION_TEXT;
 constexpr const char* kSpeedLabel = "Speed:";
 constexpr const char* kColorsGroupCaption = "Colors:";
 constexpr const char* kAllColorsCaption = "All colors";

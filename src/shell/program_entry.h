@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "base/version.h"
+
 namespace zm {
 
 // What the main entry needs of the platform: the system's password-change
@@ -39,7 +41,7 @@ class ProgramHost {
 };
 
 // The application title of a configure run.
-constexpr const char* kApplicationTitle = "Zelk Mirv 1.1";
+constexpr const char* kApplicationTitle = "Zelk Mirv " ZM_VERSION_TEXT;
 
 // The main entry: prepares the program (clock, random source seeded with
 // `seed`, tables), sets RunMode from the first argument and runs that mode.
