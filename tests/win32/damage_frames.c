@@ -1,10 +1,11 @@
 /* Counts the frames that reach an X screen: watches the root window with the
  * DAMAGE extension for SECONDS and prints one line,
  *   frames=N seconds=S fps=F long_gaps=P
- * where a frame is a burst of damage (drawing that follows the last by less
- * than GAP_MS, 4 unless given, belongs to the same frame) and long_gaps is
- * the share of gaps between frames longer than 1.5 periods of the rate
- * HERTZ (60 unless given).
+ * where a frame is one report of damage (the programs measured draw each
+ * frame in one piece; with GAP_MS above 0, drawing that follows the last by
+ * less than that counts as the same frame) and long_gaps is the share of
+ * gaps between frames longer than 1.5 periods of the rate HERTZ (60 unless
+ * given).
  *
  * Usage: damage_frames SECONDS [HERTZ] [GAP_MS]   (on $DISPLAY) */
 #include <X11/Xlib.h>
@@ -27,7 +28,7 @@ int main(int argc, char** argv) {
   }
   const double seconds = atof(argv[1]);
   const double period = 1000.0 / (argc > 2 ? atof(argv[2]) : 60.0);
-  const double gap = argc > 3 ? atof(argv[3]) : 4.0;
+  const double gap = argc > 3 ? atof(argv[3]) : 0.0;
   Display* display = XOpenDisplay(NULL);
   int event_base = 0, error_base = 0;
   if (display == NULL || !XDamageQueryExtension(display, &event_base, &error_base)) {
