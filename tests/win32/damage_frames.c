@@ -1,11 +1,10 @@
 /* Counts the frames that reach an X screen: watches the root window with the
  * DAMAGE extension for SECONDS and prints one line,
- *   frames=N seconds=S fps=F long_gaps=P
- * where a frame is one report of damage (the programs measured draw each
- * frame in one piece; with GAP_MS above 0, drawing that follows the last by
- * less than that counts as the same frame) and long_gaps is the share of
- * gaps between frames longer than 1.5 periods of the rate HERTZ (60 unless
- * given).
+ *   frames=N seconds=S fps=F long_gaps=P reports=R
+ * where a frame is one report of damage (with GAP_MS above 0, drawing that
+ * follows the last by less than that counts as the same frame), long_gaps is
+ * the share of gaps between frames longer than 1.5 periods of the rate
+ * HERTZ (60 unless given), and reports counts every report.
  *
  * Usage: damage_frames SECONDS [HERTZ] [GAP_MS]   (on $DISPLAY) */
 #include <X11/Xlib.h>
@@ -39,7 +38,7 @@ int main(int argc, char** argv) {
   XSync(display, False);
   const double start = now_ms(), end = start + seconds * 1000.0;
   double last_event = -1e9, last_frame = -1.0;
-  long frames = 0, gaps = 0, long_gaps = 0;
+  long frames = 0, gaps = 0, long_gaps = 0, reports = 0;
   for (;;) {
     while (XPending(display) > 0) {
       XEvent event;
@@ -47,6 +46,7 @@ int main(int argc, char** argv) {
       if (event.type != event_base + XDamageNotify) continue;
       const double t = now_ms();
       XDamageSubtract(display, damage, None, None);
+      if (t < end) ++reports;
       if (t - last_event >= gap && t < end) {
         if (last_frame >= 0.0) {
           ++gaps;
@@ -63,8 +63,8 @@ int main(int argc, char** argv) {
     poll(&fd, 1, (int)left + 1);
     XFlush(display);
   }
-  printf("frames=%ld seconds=%.2f fps=%.1f long_gaps=%.3f\n", frames, seconds,
-         frames / seconds, gaps > 0 ? (double)long_gaps / gaps : 0.0);
+  printf("frames=%ld seconds=%.2f fps=%.1f long_gaps=%.3f reports=%ld\n", frames, seconds,
+         frames / seconds, gaps > 0 ? (double)long_gaps / gaps : 0.0, reports);
   XDamageDestroy(display, damage);
   XCloseDisplay(display);
   return 0;
