@@ -57,11 +57,10 @@ struct DisplayPacer::Compositor {
   }
 
   bool CompositionOn() const {
-    const auto enabled =
-        library.Entry<DwmIsCompositionEnabledFunction>("DwmIsCompositionEnabled");
+    const auto enabled = library.Entry<DwmIsCompositionEnabledFunction>("DwmIsCompositionEnabled");
     BOOL on = FALSE;
-    return enabled != nullptr && flush != nullptr && frame != nullptr &&
-           SUCCEEDED(enabled(&on)) && on;
+    return enabled != nullptr && flush != nullptr && frame != nullptr && SUCCEEDED(enabled(&on)) &&
+           on;
   }
 
   void Run(double periodMs) {
@@ -82,8 +81,9 @@ DisplayPacer::DisplayPacer() : compositor_(std::make_shared<Compositor>()) {
   CreateTimer();
   compositionOn_ = compositor_->CompositionOn();
   if (!compositionOn_) return;
-  std::thread([compositor = compositor_, period = PeriodMs()] { compositor->Run(period); })
-      .detach();
+  std::thread([compositor = compositor_, period = PeriodMs()] {
+    compositor->Run(period);
+  }).detach();
 }
 
 DisplayPacer::~DisplayPacer() {

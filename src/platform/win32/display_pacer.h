@@ -45,7 +45,7 @@ class DisplayPacer {
 
   std::shared_ptr<Compositor> compositor_;  // shared with its thread
   bool compositionOn_ = false;
-  HANDLE timer_ = nullptr;                  // manual reset, armed for the next slot
+  HANDLE timer_ = nullptr;  // manual reset, armed for the next slot
   bool timerPeriodRaised_ = false;
   FrameGrid grid_{1000.0 / kDefaultRefreshHz};
   double nextSlotMs_ = 0.0;

@@ -24,7 +24,8 @@ ViewerWatch::ViewerWatch(HWND window) : window_(window) {
   if (const auto reg = user_.Entry<RegisterPowerNotification>("RegisterPowerSettingNotification")) {
     powerNotification_ = reg(window_, &kConsoleDisplayState, DEVICE_NOTIFY_WINDOW_HANDLE);
   }
-  if (const auto reg = sessions_.Entry<RegisterSessionNotification>("WTSRegisterSessionNotification")) {
+  if (const auto reg =
+          sessions_.Entry<RegisterSessionNotification>("WTSRegisterSessionNotification")) {
     sessionRegistered_ = reg(window_, kNotifyForThisSession) != FALSE;
   }
 }
