@@ -38,7 +38,7 @@ bool RunPreviewLoop(PreviewHost& host, const SettingsOverrides& overrides) {
     shape.RenderToBitmap(bitmap);
     host.DrawBitmap();
     host.ProcessMessages();
-    host.Sleep(kPreviewFramePauseMs);
+    host.WaitForNextFrame();
   }
   return true;
 }

@@ -7,6 +7,11 @@
 
 namespace zm {
 
+// How long the loop waits for the preview window to become visible.
+constexpr uint64_t kPreviewShowTimeoutMs = 10000;
+// The pause after every preview frame where the display's frames are unknown.
+constexpr uint32_t kPreviewFramePauseMs = 20;
+
 // A window rectangle in screen coordinates, as the system reports it.
 struct WindowRect {
   int32_t left = 0;
@@ -28,20 +33,19 @@ class PreviewHost {
   virtual BitmapView CreateBitmap(int32_t width, int32_t height) = 0;
   virtual void DrawBitmap() = 0;
   virtual void Sleep(uint32_t milliseconds) = 0;
+  // Waits until the display takes the next frame, keeping the window alive
+  // meanwhile. A host that cannot tell the display's frames pauses 20 ms.
+  virtual void WaitForNextFrame() { Sleep(kPreviewFramePauseMs); }
   // A millisecond clock, for giving up on a window that never shows.
   virtual uint64_t Milliseconds() = 0;
 };
 
-// How long the loop waits for the preview window to become visible.
-constexpr uint64_t kPreviewShowTimeoutMs = 10000;
-// The pause after every preview frame.
-constexpr uint32_t kPreviewFramePauseMs = 20;
-
 // The preview: waits until the window is visible (giving up after 10 s),
-// then draws the ornament into it, one frame and a 20 ms pause at a time,
-// until the window is hidden or destroyed. It reads and writes no file; it
-// sets SHAPE_SPEED to 1 and PATTERN_MODE to 0, then takes the speed and
-// material choice given on the command line, if any. False when it gave up.
+// then draws the ornament into it, one frame per display frame (or per
+// 20 ms pause), until the window is hidden or destroyed. It reads and
+// writes no file; it sets SHAPE_SPEED to 1 and PATTERN_MODE to 0, then takes
+// the speed and material choice given on the command line, if any. False
+// when it gave up.
 bool RunPreviewLoop(PreviewHost& host, const SettingsOverrides& overrides = {});
 
 }  // namespace zm

@@ -54,6 +54,13 @@ class SaverScreen {
   void IdleFrameRequest();
 
   void RequestExit();
+
+  // Whether anyone can see the screen: while its display is turned off or
+  // the session is locked, no frame is requested or drawn, and the
+  // animation goes on from where it paused.
+  void DisplayPowerChanged(bool on) { displayOn_ = on; }
+  void SessionLockChanged(bool locked) { sessionLocked_ = locked; }
+  bool Seen() const { return displayOn_ && !sessionLocked_; }
   // After the setup dialog changed use_DirectX or the video mode: the frame
   // bitmap takes the new output size and the engine follows it.
   void ApplyFrameSize();
@@ -96,6 +103,8 @@ class SaverScreen {
   // Set from an exit request until the run goes on or the window is
   // activated again: input meanwhile starts no second request.
   bool exitUnderWay_ = false;
+  bool displayOn_ = true;
+  bool sessionLocked_ = false;
   int32_t frameWidth_ = 0;
   int32_t frameHeight_ = 0;
 };

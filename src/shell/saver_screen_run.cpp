@@ -56,7 +56,7 @@ void SaverScreen::FormActivate() {
 void SaverScreen::IdleFrameRequest() {
   // The setup dialog draws the frames itself in a configure run.
   if (RunMode != rmSaver) return;
-  if (!ExitAllowed && window_.IsVisible()) window_.PostFrameRequest();
+  if (!ExitAllowed && window_.IsVisible() && Seen()) window_.PostFrameRequest();
 }
 
 void SaverScreen::DrawFrame() {

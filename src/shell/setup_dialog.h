@@ -72,8 +72,9 @@ class SetupDialog {
   // The application's idle event: draws one frame, into the preview
   // rectangle or into the shown saver window, and sets `done` to false so
   // that it is called again as soon as no message waits. While the preview
-  // is paused it draws nothing and leaves `done` alone, so the application
-  // waits for the next message.
+  // is paused, or nobody can see the screen (SaverScreen::Seen), it draws
+  // nothing and leaves `done` alone, so the application waits for the next
+  // message.
   void PreviewIdle(bool& done);
   // The application lost or got back the focus: pauses or resumes the
   // preview, unless the saver window or the About box is shown.

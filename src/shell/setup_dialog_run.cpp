@@ -20,7 +20,7 @@ void SetupDialog::ShowPreviewClick() {
 }
 
 void SetupDialog::PreviewIdle(bool& done) {
-  if (previewPaused) return;
+  if (previewPaused || !screen_.Seen()) return;
   Shape& engine = screen_.Engine;
   if (!window_.IsVisible()) {
     engine.RenderToBitmap(window_.FrameBitmap());

@@ -80,6 +80,13 @@ TEST_F(SaverScreenTest, FirstStartWarmsUpAndTheRunStoresStateAndSettings) {
   EXPECT_EQ(window.cursorCount, -1);
   EXPECT_EQ(s.Rendering, 1);
 
+  s.DisplayPowerChanged(false);
+  s.IdleFrameRequest();
+  s.DisplayPowerChanged(true);
+  s.SessionLockChanged(true);
+  s.IdleFrameRequest();
+  EXPECT_EQ(window.frameRequests, 0) << "nobody sees a display turned off or a locked session";
+  s.SessionLockChanged(false);
   s.IdleFrameRequest();
   EXPECT_EQ(window.frameRequests, 1);
   s.DrawFrame();

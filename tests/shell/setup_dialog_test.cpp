@@ -192,6 +192,11 @@ TEST_F(SetupDialogTest,
     EXPECT_EQ(View().previews, 1);
     dialog.AppActivated();
     EXPECT_EQ(dialog.previewPaused, 0);
+    screen.DisplayPowerChanged(false);
+    dialog.PreviewIdle(done);
+    EXPECT_TRUE(done) << "nothing is drawn while the display is off";
+    screen.DisplayPowerChanged(true);
+    EXPECT_EQ(View().previews, 1);
 
     host->about.linksOpen = false;
     host->about.whileShown = [&] {

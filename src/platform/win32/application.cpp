@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "platform/win32/display_pacer.h"
+
 namespace zm::win32 {
 
 Application& App() {
@@ -33,6 +35,10 @@ void Application::Run() {
   for (;;) {
     if (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
       if (!Dispatch(message)) break;
+      continue;
+    }
+    if (pacer_ != nullptr && !pacer_->RequestDue()) {
+      pacer_->WaitForSlotOrMessage();
       continue;
     }
     const bool done = idle_ ? idle_() : true;

@@ -8,14 +8,20 @@
 
 namespace zm::win32 {
 
+class DisplayPacer;
+
 // The program's message loop. When the queue is empty it calls the idle
 // handler, which answers whether it is done (then the loop waits for the next
-// message) or wants to be called again at once.
+// message) or wants to be called again at once. With a pacer, the idle
+// handler (which requests or draws the frames) is called at most once per
+// display frame; the loop waits for the next one with the messages, so input
+// is handled at once.
 class Application {
  public:
   using IdleHandler = std::function<bool()>;
 
   void SetIdleHandler(IdleHandler handler) { idle_ = std::move(handler); }
+  void SetPacer(DisplayPacer* pacer) { pacer_ = pacer; }
   // The window whose keys move the focus between its controls (Tab, the
   // arrows) and reach its default button; null for none.
   void SetDialog(HWND dialog) { dialog_ = dialog; }
@@ -36,6 +42,7 @@ class Application {
   bool Dispatch(MSG& message);
 
   IdleHandler idle_;
+  DisplayPacer* pacer_ = nullptr;
   HWND dialog_ = nullptr;
   std::exception_ptr error_;
 };

@@ -5,6 +5,8 @@
 
 namespace zm::win32 {
 
+ConfigureHostWin32::~ConfigureHostWin32() { SetDisplayPacer(nullptr); }
+
 SetupDialogView& ConfigureHostWin32::CreateSetupDialog() {
   dialog_ = std::make_unique<SetupDialogWindow>();
   return *dialog_;
@@ -18,6 +20,7 @@ AboutBoxView& ConfigureHostWin32::CreateAboutBox() {
 SaverWindow& ConfigureHostWin32::CreateSaverWindow() {
   saver_ = std::make_unique<MainScreenWindow>();
   SetDisplayWindow(saver_->Handle());
+  SetDisplayPacer(&saver_->Pacer());
   return *saver_;
 }
 
@@ -30,9 +33,11 @@ void ConfigureHostWin32::RunDialog(SetupDialog& dialog, AboutBox& about, SaverSc
     dialog.PreviewIdle(done);
     return done;
   });
+  App().SetPacer(&saver_->Pacer());
   dialog_->Show();
   App().Run();
   App().SetIdleHandler(nullptr);
+  App().SetPacer(nullptr);
   saver_->Attach(nullptr);
   about_->Attach(nullptr);
   dialog_->Attach(nullptr);

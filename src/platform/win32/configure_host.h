@@ -13,6 +13,7 @@ namespace zm::win32 {
 // About box and the hidden saver window that its Preview button shows.
 class ConfigureHostWin32 : public ConfigureHost {
  public:
+  ~ConfigureHostWin32() override;
   SetupDialogView& CreateSetupDialog() override;
   AboutBoxView& CreateAboutBox() override;
   SaverWindow& CreateSaverWindow() override;

@@ -1,6 +1,7 @@
 #include "platform/win32/direct_draw_display.h"
 
 #include "platform/win32/direct_draw.h"
+#include "platform/win32/display_pacer.h"
 
 namespace zm::win32 {
 
@@ -20,12 +21,23 @@ bool DirectDrawDisplay::GetPixelFormat(PixelFormat& format) const {
   return true;
 }
 
-bool DirectDrawDisplay::FlipDone() { return win32::FlipDone(); }
+// The last flip was queued for the vertical blank; by the next slot it has
+// normally happened, and only then is the surface asked.
+bool DirectDrawDisplay::FlipDone() {
+  if (pacer_ != nullptr && !slotTaken_) {
+    pacer_->WaitAndTakeSlot();
+    slotTaken_ = true;
+  }
+  return win32::FlipDone();
+}
 
 bool DirectDrawDisplay::LockBackBuffer(uint8_t*& address, int32_t& pitch) {
   return win32::LockBackBuffer(address, pitch);
 }
 
-bool DirectDrawDisplay::FlipPage() { return win32::FlipPage(); }
+bool DirectDrawDisplay::FlipPage() {
+  slotTaken_ = false;
+  return win32::FlipPage();
+}
 
 }  // namespace zm::win32

@@ -34,6 +34,7 @@ class DirectDrawControl final : public DisplayControl {
   bool FlipPage() override { return surface_.FlipPage(); }
 
   void SetWindow(HWND window) { window_ = window; }
+  void SetPacer(DisplayPacer* pacer) { surface_.SetPacer(pacer); }
 
  private:
   HWND window_ = nullptr;
@@ -50,5 +51,7 @@ DirectDrawControl& Control() {
 DisplayControl& ProgramDisplay() { return Control(); }
 
 void SetDisplayWindow(HWND window) { Control().SetWindow(window); }
+
+void SetDisplayPacer(DisplayPacer* pacer) { Control().SetPacer(pacer); }
 
 }  // namespace zm::win32

@@ -22,10 +22,12 @@ MainScreenWindow::MainScreenWindow() {
   // The size at design; the presentation replaces it before the window shows.
   window_ = CreateWindowExW(0, name, L"MainScreen", WS_POPUP, 198, 174, 529, 208, nullptr, nullptr,
                             GetModuleHandleW(nullptr), this);
+  viewers_ = std::make_unique<ViewerWatch>(window_);
 }
 
 MainScreenWindow::~MainScreenWindow() {
   screen_ = nullptr;
+  viewers_.reset();
   if (window_ != nullptr) DestroyWindow(window_);
 }
 
@@ -59,8 +61,27 @@ bool MainScreenWindow::HandleInput(UINT message, LPARAM lParam) {
   }
 }
 
+// The display turned off or on, the session locked or unlocked: whether
+// anyone can see the frames.
+bool MainScreenWindow::HandleViewerChange(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_POWERBROADCAST) {
+    if (const std::optional<bool> on = ViewerWatch::DisplayOn(wParam, lParam)) {
+      screen_->DisplayPowerChanged(*on);
+    }
+    return true;
+  }
+  if (message == WM_WTSSESSION_CHANGE) {
+    if (const std::optional<bool> locked = ViewerWatch::SessionLocked(wParam)) {
+      screen_->SessionLockChanged(*locked);
+    }
+    return true;
+  }
+  return false;
+}
+
 LRESULT MainScreenWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
   if (HandleInput(message, lParam)) return 0;
+  if (HandleViewerChange(message, wParam, lParam)) return TRUE;
   switch (message) {
     case WM_ACTIVATE:
       if (LOWORD(wParam) != WA_INACTIVE) screen_->FormActivate();
@@ -74,6 +95,9 @@ LRESULT MainScreenWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_PAINT:
       Paint();
       return 0;
+    case WM_DISPLAYCHANGE:
+      pacer_.ReadRefreshRate();  // a video mode of another rate
+      break;
     case WM_ERASEBKGND:
       if (!SaverSettings.use_DirectX && bitmap_.Width() > 0) return 1;  // the bitmap covers it
       break;

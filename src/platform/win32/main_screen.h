@@ -5,7 +5,9 @@
 #include <memory>
 
 #include "platform/win32/dib_bitmap.h"
+#include "platform/win32/display_pacer.h"
 #include "platform/win32/monitor_covers.h"
+#include "platform/win32/viewer_watch.h"
 #include "platform/win32/wait_window.h"
 #include "shell/saver_screen.h"
 #include "shell/saver_window.h"
@@ -21,6 +23,8 @@ class MainScreenWindow : public SaverWindow {
   ~MainScreenWindow() override;
 
   HWND Handle() const { return window_; }
+  // The display's frame slots, which this window's frames are paced to.
+  DisplayPacer& Pacer() { return pacer_; }
   // The handlers that the window's events go to.
   void Attach(SaverScreen* screen) { screen_ = screen; }
 
@@ -50,13 +54,16 @@ class MainScreenWindow : public SaverWindow {
   static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
   bool HandleInput(UINT message, LPARAM lParam);
+  bool HandleViewerChange(UINT message, WPARAM wParam, LPARAM lParam);
   void Paint();
   void ApplyPresentation();
 
   HWND window_ = nullptr;
   SaverScreen* screen_ = nullptr;
   DibBitmap bitmap_;
+  DisplayPacer pacer_;
   std::unique_ptr<WaitWindow> wait_;
+  std::unique_ptr<ViewerWatch> viewers_;
   MonitorCovers covers_;
   WindowPresentation presentation_ = WindowPresentation::kMaximisedOnTop;
 };

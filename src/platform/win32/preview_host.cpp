@@ -26,4 +26,12 @@ void PreviewHostWin32::DrawBitmap() {
   if (canvas_ != nullptr) bitmap_.Draw(canvas_);
 }
 
+// Messages that arrive meanwhile are handled as they come.
+void PreviewHostWin32::WaitForNextFrame() {
+  while (!pacer_.TakeSlot()) {
+    pacer_.WaitForSlotOrMessage();
+    App().ProcessMessages();
+  }
+}
+
 }  // namespace zm::win32

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "platform/win32/dib_bitmap.h"
+#include "platform/win32/display_pacer.h"
 #include "shell/preview_loop.h"
 
 namespace zm::win32 {
@@ -20,12 +21,14 @@ class PreviewHostWin32 : public PreviewHost {
   BitmapView CreateBitmap(int32_t width, int32_t height) override;
   void DrawBitmap() override;
   void Sleep(uint32_t milliseconds) override { ::Sleep(milliseconds); }
+  void WaitForNextFrame() override;
   uint64_t Milliseconds() override { return GetTickCount64(); }
 
  private:
   HWND parent_;
   HDC canvas_ = nullptr;
   DibBitmap bitmap_;
+  DisplayPacer pacer_;
 };
 
 }  // namespace zm::win32

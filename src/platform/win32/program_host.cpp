@@ -56,6 +56,7 @@ void ProgramHostWin32::RunPreview(int64_t parentWindow) {
 void ProgramHostWin32::RunSaver() {
   MainScreenWindow window;
   SetDisplayWindow(window.Handle());
+  SetDisplayPacer(&window.Pacer());
   PasswordServicesWin32 passwords(window.Handle());
   SaverScreen screen(window, ProgramDisplay(), passwords, FilesForThisRun());
   window.Attach(&screen);
@@ -64,12 +65,15 @@ void ProgramHostWin32::RunSaver() {
     screen.IdleFrameRequest();
     return true;
   });
+  App().SetPacer(&window.Pacer());
   // The saver window is the main window: shown as the loop starts, and the
   // run ends when it is destroyed.
   window.MakeVisible();
   App().Run();
   App().SetIdleHandler(nullptr);
+  App().SetPacer(nullptr);
   screen.FormDestroy();
+  SetDisplayPacer(nullptr);
   window.Attach(nullptr);
 }
 

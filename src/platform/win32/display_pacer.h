@@ -1,0 +1,54 @@
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+
+#include "display/frame_pacing.h"
+
+namespace zm::win32 {
+
+// Paces frames to the display: each frame takes a slot, at most one per
+// refresh. With desktop composition on, a slot comes with each of the
+// compositor's frames (a thread waits for them, so the message loop never
+// blocks); without it, or where the compositor's wait returns at once, a
+// timer at the display's refresh rate gives the slots. The core chooses the
+// clock (ChoosePaceClock); this carries it out.
+class DisplayPacer {
+ public:
+  DisplayPacer();
+  ~DisplayPacer();
+  DisplayPacer(const DisplayPacer&) = delete;
+  DisplayPacer& operator=(const DisplayPacer&) = delete;
+
+  // Reads the display's refresh rate again (after a change of video mode).
+  void ReadRefreshRate();
+  double PeriodMs() const { return grid_.PeriodMs(); }
+  PaceClock Clock() const;
+
+  // Takes the current slot if it has come: true when a frame may go now.
+  bool TakeSlot();
+  // For the message loop: whether a frame may be requested now. On the
+  // page-flipped path each flip waits for its own slot (WaitAndTakeSlot),
+  // so requests go as the loop runs.
+  bool RequestDue();
+  // Waits until a slot comes or a message arrives, whichever is first.
+  void WaitForSlotOrMessage();
+  // Waits until a slot comes (at most a period or so) and takes it.
+  void WaitAndTakeSlot();
+
+ private:
+  struct Compositor;
+
+  HANDLE SlotHandle() const;
+  void CreateTimer();
+
+  std::shared_ptr<Compositor> compositor_;  // shared with its thread
+  bool compositionOn_ = false;
+  HANDLE timer_ = nullptr;  // manual reset, armed for the next slot
+  bool timerPeriodRaised_ = false;
+  FrameGrid grid_{1000.0 / kDefaultRefreshHz};
+  double nextSlotMs_ = 0.0;
+};
+
+}  // namespace zm::win32
