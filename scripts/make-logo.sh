@@ -19,5 +19,5 @@ convert "$work/back.png" "$work/disc.png" -geometry +0+8 -compose Over -composit
   -font DejaVu-Sans-Bold -fill '#f0f4ff' -gravity North \
   -pointsize 15 -annotate +0+88 'Zelk' -annotate +0+106 'Mirv' \
   -font DejaVu-Sans -fill '#9fb4ff' -pointsize 11 -annotate +0+130 'version 1.1' \
-  +dither -colors 256 -type Palette BMP3:"$root/src/platform/win32/art/logo.bmp"
+  +dither -colors 256 -type Palette -compress None BMP3:"$root/src/platform/win32/art/logo.bmp"
 echo "wrote src/platform/win32/art/logo.bmp"

@@ -2,6 +2,7 @@
 #include <utility>
 
 #include "base/file_system.h"
+#include "base/notice.h"
 #include "render/pattern_generator.h"
 #include "render/pattern_state_file.h"
 #include "render/shape.h"
@@ -11,11 +12,43 @@
 
 namespace zm {
 
+namespace {
+
+// How many names "<path>.kept", "<path>.kept-2", ... a kept file may take.
+constexpr int kKeptNames = 9;
+
+// A file at `path` (or the file a link there names) that is not a state file
+// of ours is someone's data: it moves aside to a free name of its own (a link
+// moves itself, so its target stays where it is) before the state is
+// written. False when it could not be kept.
+bool KeepForeignFile(const std::string& path, std::string* reason) {
+  FileSystem& files = Files();
+  const ReadResult file = files.ReadFile(path, static_cast<std::size_t>(kStateFileMaxBytes));
+  if (file.status != ReadStatus::kTooLarge &&
+      (file.status != ReadStatus::kOk || IsOwnStateFile(file.bytes))) {
+    return true;  // ours, nothing there, or refused by the write itself
+  }
+  const std::optional<std::string> target = files.ResolveLinks(path);
+  if (!target || !files.CanWriteFile(*target)) return true;  // the write refuses it
+  for (int i = 1; i <= kKeptNames; ++i) {
+    const std::string aside = path + ".kept" + (i == 1 ? "" : "-" + std::to_string(i));
+    if (files.KindOf(aside) != FileKind::kMissing) continue;
+    if (!files.Rename(path, aside)) break;
+    Notice(path + " was not a pattern state file: kept as " + aside);
+    return true;
+  }
+  if (reason != nullptr) *reason = path + " is not a pattern state file and cannot be kept";
+  return false;
+}
+
+}  // namespace
+
 bool Shape::SaveState(const std::string& path, std::string* reason) const {
   if (!HasMaps()) {
     if (reason != nullptr) *reason = "no pattern to store";
     return false;  // nothing worth replacing a stored pattern with
   }
+  if (!KeepForeignFile(path, reason)) return false;
   return WriteFileAtomically(path, EncodePatternState(width_, height_, mapPrevious_, mapCurrent_),
                              reason);
 }

@@ -41,6 +41,9 @@ TEST(CommandLine, DaemonConventionsWithOneOrTwoDashes) {
   EXPECT_EQ(Parse({"-no-video-mode", "/s"}).overrides.videoMode, false);
   EXPECT_EQ(Parse({"-seed", "42", "-s"}).seed, 42u);
   EXPECT_TRUE(Parse({"--help"}).help);
+  EXPECT_TRUE(Parse({"/?"}).help);
+  EXPECT_TRUE(Parse({"/Help"}).help);
+  EXPECT_EQ(Parse({"-window-id", "0xffffffff"}).windowId, 0xffffffffu);
 }
 
 TEST(CommandLine, BadArgumentsSayWhatIsWrong) {
@@ -49,6 +52,8 @@ TEST(CommandLine, BadArgumentsSayWhatIsWrong) {
       {"-material", "9"},  {"-material", "tin"}, {"-window-id", "0x"}, {"-window-id", "12ab"},
       {"-window-id", "0"}, {"-root", "/s"},      {"-root", "-window"}, {"/s", "extra", "more"},
       {"stray"},           {"-seed", "-1"},
+      // Cut to 32 bits, it would name another window (here the root).
+      {"-window-id", "0x100000000"},      {"-window-id", "0x100000102"},
   };
   for (const auto& arguments : bad) {
     EXPECT_FALSE(Parse(arguments).error.empty()) << arguments.front();
