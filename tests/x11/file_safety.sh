@@ -66,6 +66,7 @@ saver_run link-again
 # A lock file planted and held by another user does not stop the saver;
 # a second instance of our own says it is already running.
 lock="$XDG_RUNTIME_DIR/zelk-mirv-${DISPLAY}-screen"
+rm -f "$lock"  # the earlier runs' own
 setpriv --reuid=nobody --regid=nogroup --clear-groups flock "$lock" sleep 60 &
 holder=$!; run_pids+=("$holder")
 for _ in $(seq 1 50); do [ -e "$lock" ] && break; sleep 0.1; done
