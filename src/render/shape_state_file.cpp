@@ -31,7 +31,9 @@ bool KeepForeignFile(const std::string& path, std::string* reason) {
   const std::optional<std::string> target = files.ResolveLinks(path);
   if (!target || !files.CanWriteFile(*target)) return true;  // the write refuses it
   for (int i = 1; i <= kKeptNames; ++i) {
-    const std::string aside = path + ".kept" + (i == 1 ? "" : "-" + std::to_string(i));
+    // Built by appending: GCC 12 warns falsely (-Wrestrict) on "-" + string.
+    std::string aside = path + ".kept";
+    if (i > 1) aside.append("-").append(std::to_string(i));
     if (files.KindOf(aside) != FileKind::kMissing) continue;
     if (!files.Rename(path, aside)) break;
     Notice(path + " was not a pattern state file: kept as " + aside);

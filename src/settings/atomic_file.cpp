@@ -73,9 +73,8 @@ bool IsTemporaryOf(const std::string& name, const std::string& base) {
   if (name.compare(0, base.size(), base) != 0 || name[base.size()] != '.') return false;
   if (name.compare(name.size() - kEnd.size(), kEnd.size(), kEnd) != 0) return false;
   const std::string_view digits(name.data() + base.size() + 1, kDigits);
-  return std::all_of(digits.begin(), digits.end(), [](char c) {
-    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f');
-  });
+  return std::all_of(digits.begin(), digits.end(),
+                     [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); });
 }
 
 }  // namespace

@@ -48,12 +48,23 @@ TEST(CommandLine, DaemonConventionsWithOneOrTwoDashes) {
 
 TEST(CommandLine, BadArgumentsSayWhatIsWrong) {
   const std::vector<std::vector<std::string>> bad = {
-      {"-bogus"},          {"-speed"},           {"-speed", "3"},      {"-speed", "fast"},
-      {"-material", "9"},  {"-material", "tin"}, {"-window-id", "0x"}, {"-window-id", "12ab"},
-      {"-window-id", "0"}, {"-root", "/s"},      {"-root", "-window"}, {"/s", "extra", "more"},
-      {"stray"},           {"-seed", "-1"},
+      {"-bogus"},
+      {"-speed"},
+      {"-speed", "3"},
+      {"-speed", "fast"},
+      {"-material", "9"},
+      {"-material", "tin"},
+      {"-window-id", "0x"},
+      {"-window-id", "12ab"},
+      {"-window-id", "0"},
+      {"-root", "/s"},
+      {"-root", "-window"},
+      {"/s", "extra", "more"},
+      {"stray"},
+      {"-seed", "-1"},
       // Cut to 32 bits, it would name another window (here the root).
-      {"-window-id", "0x100000000"},      {"-window-id", "0x100000102"},
+      {"-window-id", "0x100000000"},
+      {"-window-id", "0x100000102"},
   };
   for (const auto& arguments : bad) {
     EXPECT_FALSE(Parse(arguments).error.empty()) << arguments.front();

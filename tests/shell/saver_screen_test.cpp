@@ -129,8 +129,8 @@ TEST_F(SaverScreenTest, ASmallRunKeepsTheStoredPatternAndNoFolderStoresNothing) 
   const std::string stored = ReadBytes(dir.File("Zelk_Mirv.par"));
   const std::string leftover = dir.File("Zelk_Mirv.par.00000000deadbeef.tmp");
   testing::WriteBytes(leftover, "torn");
-  std::filesystem::last_write_time(leftover, std::filesystem::file_time_type::clock::now() -
-                                                 std::chrono::hours(1));
+  std::filesystem::last_write_time(
+      leftover, std::filesystem::file_time_type::clock::now() - std::chrono::hours(1));
 
   window.screenWidth = window.screenHeight = 1;
   window.coversScreen = false;

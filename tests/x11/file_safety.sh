@@ -5,7 +5,7 @@
 # nothing; without a home nothing is written anywhere; a run in a daemon's
 # 1 x 1 window keeps the full-screen pattern.
 source "$(dirname "$0")/x11_lib.sh"
-start_server xvfb Xvfb :@ -screen 0 320x240x24 -nolisten tcp -ac || finish
+start_server xvfb Xvfb :@ -screen 0 320x240x24 -nolisten tcp -noreset -ac || finish
 export XDG_CONFIG_HOME=$WORK/config
 export XDG_RUNTIME_DIR=$WORK/runtime
 mkdir -p "$XDG_RUNTIME_DIR"

@@ -6,7 +6,7 @@
 # full-screen saver comes back when someone unmaps it, and the wheel is no
 # input.
 source "$(dirname "$0")/x11_lib.sh"
-start_server xvfb Xvfb :@ -screen 0 640x480x24 -nolisten tcp || finish
+start_server xvfb Xvfb :@ -screen 0 640x480x24 -nolisten tcp -noreset || finish
 export XDG_CONFIG_HOME=$WORK/config
 
 # window LABEL KIND: a helper window (kept until fd 7 closes: the runs must
@@ -83,7 +83,7 @@ XSCREENSAVER_WINDOW=$(( (1 << 32) + root )) "$ZM" -root 2>>"$OUT/big.stderr" &&
 # ends nothing; a button does.
 "$ZM" /s -seed 9 2>"$OUT/saver.stderr" &
 pid=$!; run_pids+=("$pid")
-wait_for_viewable "Zelk Mirv" 60 || fail "no saver window"
+wait_for_viewable "Zelk Mirv" 60 || { fail "no saver window"; finish; }
 saver=$(xwininfo -name "Zelk Mirv" | awk '/Window id:/ { print $4 }')
 xdotool windowunmap "$saver"
 sleep 1

@@ -11,7 +11,7 @@ source "$(dirname "$0")/x11_lib.sh"
 # 15 and 16 bits take the page-flipped path like 24 bits; 30 bits have no
 # video mode, so they are compared with 24 bits drawn through the bitmap.
 still_frame() {
-  start_server "xvfb$1" Xvfb :@ -screen 0 320x240x"${1%-*}" -nolisten tcp || return
+  start_server "xvfb$1" Xvfb :@ -screen 0 320x240x"${1%-*}" -nolisten tcp -noreset || return
   export XDG_CONFIG_HOME=$WORK/config$1
   "$ZM" /s -seed 4242 -speed 0 -material 8 ${2:-} 2>"$OUT/still-$1.stderr" &
   local pid=$!; run_pids+=("$pid")
@@ -60,7 +60,7 @@ sys.exit(1 if failed else 0)
 PY
 
 # 8 bits through a colour map: refused, not drawn black.
-start_server xvfb8 Xvfb :@ -screen 0 320x240x8 -nolisten tcp || finish
+start_server xvfb8 Xvfb :@ -screen 0 320x240x8 -nolisten tcp -noreset || finish
 XDG_CONFIG_HOME=$WORK/config8 timeout 20 "$ZM" /s 2>"$OUT/depth8.stderr"
 status=$?
 [ "$status" -eq 2 ] || fail "depth 8 ended with status $status"

@@ -52,8 +52,8 @@ int main(int argc, char** argv) {
   const Window root = RootWindow(display, screen);
   const Window window =
       kind == "input-only"
-          ? XCreateWindow(display, root, 40, 30, width, height, 0, 0, InputOnly, CopyFromParent,
-                          0, nullptr)
+          ? XCreateWindow(display, root, 40, 30, width, height, 0, 0, InputOnly, CopyFromParent, 0,
+                          nullptr)
           : XCreateSimpleWindow(display, root, 40, 30, width, height, 0,
                                 BlackPixel(display, screen), BlackPixel(display, screen));
   XSelectInput(display, window, StructureNotifyMask);

@@ -250,8 +250,8 @@ std::vector<FolderEntry> Win32FileSystem::ListFolder(const std::string& folder) 
     const FileKind kind = (attributes & FILE_ATTRIBUTE_REPARSE_POINT) ? FileKind::kLink
                           : (attributes & FILE_ATTRIBUTE_DIRECTORY)   ? FileKind::kDirectory
                                                                       : FileKind::kRegular;
-    const int64_t written = int64_t{found.ftLastWriteTime.dwHighDateTime} << 32 |
-                            found.ftLastWriteTime.dwLowDateTime;
+    const int64_t written =
+        int64_t{found.ftLastWriteTime.dwHighDateTime} << 32 | found.ftLastWriteTime.dwLowDateTime;
     entries.push_back({name, kind, (written - kUnixEpoch) / 10000000});
   } while (FindNextFileW(search, &found));
   FindClose(search);

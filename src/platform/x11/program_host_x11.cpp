@@ -47,9 +47,10 @@ ProgramFiles FilesForThisRun(bool create) {
   const std::string folder =
       XdgFilesFolder(std::getenv("XDG_CONFIG_HOME"), home.empty() ? nullptr : home.c_str());
   if (folder.empty()) {
-    std::fputs("zelk-mirv: no home folder (HOME is not set and the user has no passwd entry):"
-               " the settings and the pattern are not stored\n",
-               stderr);
+    std::fputs(
+        "zelk-mirv: no home folder (HOME is not set and the user has no passwd entry):"
+        " the settings and the pattern are not stored\n",
+        stderr);
     return {};
   }
   if (create) Files().CreateDirectories(folder);
@@ -100,8 +101,8 @@ ProgramHost::InstanceLock ProgramHostX11::CreateInstanceLock() {
       std::fprintf(stderr, "zelk-mirv: already running (%s is held)\n", lock_.Path().c_str());
       return InstanceLock::kAlreadyRunning;
     default:
-      std::fprintf(stderr, "zelk-mirv: running without the lock %s: %s\n",
-                   lock_.Path().c_str(), lock_.Problem().c_str());
+      std::fprintf(stderr, "zelk-mirv: running without the lock %s: %s\n", lock_.Path().c_str(),
+                   lock_.Problem().c_str());
       return InstanceLock::kUnavailable;
   }
 }

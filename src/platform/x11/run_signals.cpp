@@ -40,10 +40,12 @@ void Say(const char* text) {
   _exit(128 + signal);
 }
 
-// The orderly end did not come in time: nothing more can be restored without
-// the server, so the process ends as the signal would have ended it.
+// The orderly end did not come in time (the X server does not answer, or a
+// first start's warm-up is still computing): nothing more can be restored
+// without the server, so the process ends as the signal would have ended it.
 void OrderlyEndOverdue(int) {
-  Say("zelk-mirv: the X display does not answer; ending without it\n");
+  Say("zelk-mirv: no orderly end within 1.5 s (the X display does not answer?):"
+      " ending at once\n");
   EndNow(endingSignal != 0 ? endingSignal : SIGTERM);
 }
 

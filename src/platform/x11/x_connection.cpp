@@ -89,8 +89,7 @@ XWindowAttributes ForeignWindowAttributes(Display* display, Window window) {
   }
   if (attributes.c_class == InputOnly) {
     std::snprintf(text, sizeof(text),
-                  "the window 0x%lx is an input-only window: nothing can be drawn into it",
-                  window);
+                  "the window 0x%lx is an input-only window: nothing can be drawn into it", window);
     throw RunFailure(text, 1);
   }
   return attributes;
