@@ -152,7 +152,7 @@ TEST(StaleTemporaries, OnlyOurOwnOlderThanTheRunAreRemoved) {
                                          "Zelk_Mirv.par.ffffffffffffffff.tmp"};
   const std::vector<std::string> others = {
       "Zelk_Mirv.par.0123456789abcdeg.tmp", "Zelk_Mirv.par.0123456789abcde.tmp",
-      "Zelk_Mirv.par.0123456789ABCDEF.tmp", "zelk_mirv.ini.0123456789abcdef.tmp",
+      "Zelk_Mirv.par.ABCDEF0123456789.tmp", "zelk_mirv.ini.0123456789abcdef.tmp",
       "Other.par.0123456789abcdef.tmp",     "Zelk_Mirv.par.0123456789abcdef.tmp.x"};
   for (const std::string& name : ours) testing::WriteBytes(dir.File(name), "torn");
   for (const std::string& name : others) testing::WriteBytes(dir.File(name), "keep");
