@@ -84,7 +84,8 @@ class Shape {
   // SaveState replaces the file atomically (see WriteFileAtomically) and
   // answers false when nothing could be written (the old file is then intact;
   // `reason` says why). A file there (or a link's target) that is not a state
-  // file of ours is first moved aside to "<path>.kept", and a notice says so.
+  // file of ours is first kept as "<path>.kept" (a link moves there itself,
+  // a file is copied there), and a notice says so.
   // LoadState answers true when the maps came from the file. Nothing at the
   // path, or something that is not a regular file or cannot be opened,
   // changes nothing; an unusable file gives fresh maps at the present size

@@ -18,9 +18,11 @@ namespace {
 constexpr int kKeptNames = 9;
 
 // A file at `path` (or the file a link there names) that is not a state file
-// of ours is someone's data: it moves aside to a free name of its own (a link
-// moves itself, so its target stays where it is) before the state is
-// written. False when it could not be kept.
+// of ours is someone's data: it is kept under a free name of its own before
+// the state is written. A link moves aside itself, so its target stays where
+// it is; a file is copied (a link that the system does not show as one, as
+// under Wine, must not have its target moved), unless it is too large to read.
+// False when it could not be kept.
 bool KeepForeignFile(const std::string& path, std::string* reason) {
   FileSystem& files = Files();
   const ReadResult file = files.ReadFile(path, static_cast<std::size_t>(kStateFileMaxBytes));
@@ -30,12 +32,13 @@ bool KeepForeignFile(const std::string& path, std::string* reason) {
   }
   const std::optional<std::string> target = files.ResolveLinks(path);
   if (!target || !files.CanWriteFile(*target)) return true;  // the write refuses it
+  const bool moveAside = *target != path || file.status == ReadStatus::kTooLarge;
   for (int i = 1; i <= kKeptNames; ++i) {
     // Built by appending: GCC 12 warns falsely (-Wrestrict) on "-" + string.
     std::string aside = path + ".kept";
     if (i > 1) aside.append("-").append(std::to_string(i));
     if (files.KindOf(aside) != FileKind::kMissing) continue;
-    if (!files.Rename(path, aside)) break;
+    if (!(moveAside ? files.Rename(path, aside) : WriteFileAtomically(aside, file.bytes))) break;
     Notice(path + " was not a pattern state file: kept as " + aside);
     return true;
   }
