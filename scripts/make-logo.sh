@@ -21,7 +21,7 @@ convert "$work/back.png" "$work/disc.png" -geometry +0+8 -compose Over -composit
   -font DejaVu-Sans-Bold -fill '#f0f4ff' -gravity North \
   -pointsize 15 -annotate +0+88 'Zelk' -annotate +0+106 'Mirv' \
   -font DejaVu-Sans -fill '#9fb4ff' -pointsize 11 -annotate +0+130 "version $version" \
-  +dither -colors 256 -type Palette BMP3:"$root/src/platform/win32/art/logo.bmp"
+  +dither -colors 256 -type Palette -compress None BMP3:"$root/src/platform/win32/art/logo.bmp"
 # The icon of the saver and its installer: the logo's disc, cut out round.
 convert "$root/src/platform/win32/art/logo.bmp" -crop 75x75+0+8 +repage \
   \( -size 75x75 xc:black -fill white -draw 'circle 37,37 37,0' \) -alpha off \

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace zm {
 
@@ -20,6 +21,14 @@ enum class ReadStatus {
   kNotRegular,  // a directory, device, FIFO, socket...
   kTooLarge,    // more bytes than the caller allows
   kFailed,      // anything else: no permission, an I/O error
+};
+
+// One entry of a folder: its name, its kind (links not followed) and when its
+// contents last changed, in seconds since 1970-01-01 UTC.
+struct FolderEntry {
+  std::string name;
+  FileKind kind = FileKind::kUnknown;
+  int64_t modifiedSeconds = 0;
 };
 
 struct ReadResult {
@@ -60,8 +69,13 @@ class FileSystem {
   // bytes. Never blocks on a FIFO or a device: their type is checked first.
   virtual ReadResult ReadFile(const std::string& path, std::size_t limit) = 0;
 
+  // The entries of a folder (a path ending in a separator, or "" for the
+  // current one), without "." and ".."; empty when it cannot be read.
+  virtual std::vector<FolderEntry> ListFolder(const std::string& folder) = 0;
+
   // Creates a file under a fresh name in the directory of `nearPath`,
-  // exclusively and without following a link planted under that name.
+  // exclusively and without following a link planted under that name:
+  // "<nearPath>.<16 hexadecimal digits>.tmp".
   virtual std::unique_ptr<NewFile> CreateUniqueFile(const std::string& nearPath) = 0;
   // Moves `from` over `to`, replacing it in one step.
   virtual bool Rename(const std::string& from, const std::string& to) = 0;
@@ -92,6 +106,7 @@ class NoFileSystem : public FileSystem {
   FileKind KindOf(const std::string&) override { return FileKind::kUnknown; }
   std::optional<std::string> ResolveLinks(const std::string&) override { return std::nullopt; }
   ReadResult ReadFile(const std::string&, std::size_t) override { return {}; }
+  std::vector<FolderEntry> ListFolder(const std::string&) override { return {}; }
   std::unique_ptr<NewFile> CreateUniqueFile(const std::string&) override { return nullptr; }
   bool Rename(const std::string&, const std::string&) override { return false; }
   bool Remove(const std::string&) override { return false; }

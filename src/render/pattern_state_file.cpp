@@ -16,6 +16,10 @@ uint32_t GetLittleEndian(const char* in, int bytes) {
 
 bool ValidSide(int32_t side) { return side > 0 && side <= kStateSideMax; }
 
+bool ValidSize(int32_t width, int32_t height) {
+  return ValidSide(width) && ValidSide(height) && int64_t{width} * height <= kStatePixelsMax;
+}
+
 // Decodes one map of `count` values; false on a value outside 0..1000.
 bool DecodeMap(const char* in, size_t count, std::vector<MapValue>& map) {
   map.resize(count);
@@ -49,7 +53,7 @@ std::optional<PatternState> ReadPatternState(std::string_view file) {
   PatternState state;
   state.width = static_cast<int32_t>(GetLittleEndian(file.data(), 4));
   state.height = static_cast<int32_t>(GetLittleEndian(file.data() + 4, 4));
-  if (!ValidSide(state.width) || !ValidSide(state.height)) return std::nullopt;
+  if (!ValidSize(state.width, state.height)) return std::nullopt;
   if (static_cast<int64_t>(file.size()) != PatternStateFileSize(state.width, state.height))
     return std::nullopt;
 
@@ -58,6 +62,13 @@ std::optional<PatternState> ReadPatternState(std::string_view file) {
   if (!DecodeMap(body, count, state.previous)) return std::nullopt;
   if (!DecodeMap(body + 2 * count, count, state.current)) return std::nullopt;
   return state;
+}
+
+bool IsOwnStateFile(std::string_view file) {
+  if (file.empty()) return true;
+  if (static_cast<int64_t>(file.size()) < kStateHeaderBytes) return false;
+  return ValidSize(static_cast<int32_t>(GetLittleEndian(file.data(), 4)),
+                   static_cast<int32_t>(GetLittleEndian(file.data() + 4, 4)));
 }
 
 }  // namespace zm

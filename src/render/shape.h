@@ -83,10 +83,13 @@ class Shape {
   // The pattern state file: the size and the previous and current maps.
   // SaveState replaces the file atomically (see WriteFileAtomically) and
   // answers false when nothing could be written (the old file is then intact;
-  // `reason` says why). LoadState answers true when the maps came from the
-  // file. Nothing at the path, or something that is not a regular file or
-  // cannot be opened, changes nothing; an unusable file gives fresh maps at
-  // the present size (none at 0 x 0).
+  // `reason` says why). A file there (or a link's target) that is not a state
+  // file of ours is first kept as "<path>.kept" (a link moves there itself,
+  // a file is copied there), and a notice says so.
+  // LoadState answers true when the maps came from the file. Nothing at the
+  // path, or something that is not a regular file or cannot be opened,
+  // changes nothing; an unusable file gives fresh maps at the present size
+  // (none at 0 x 0).
   bool SaveState(const std::string& path, std::string* reason = nullptr) const;
   bool LoadState(const std::string& path);
 

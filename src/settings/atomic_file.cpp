@@ -65,7 +65,33 @@ bool FillNewFile(NewFile& file, std::string_view bytes, std::optional<uint32_t> 
   return true;
 }
 
+// Whether `name` is "<base>.<16 hexadecimal digits>.tmp".
+bool IsTemporaryOf(const std::string& name, const std::string& base) {
+  constexpr std::size_t kDigits = 16;
+  constexpr std::string_view kEnd = ".tmp";
+  if (name.size() != base.size() + 1 + kDigits + kEnd.size()) return false;
+  if (name.compare(0, base.size(), base) != 0 || name[base.size()] != '.') return false;
+  if (name.compare(name.size() - kEnd.size(), kEnd.size(), kEnd) != 0) return false;
+  const std::string_view digits(name.data() + base.size() + 1, kDigits);
+  return std::all_of(digits.begin(), digits.end(),
+                     [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); });
+}
+
 }  // namespace
+
+int RemoveStaleTemporaries(const std::string& path, int64_t runStartSeconds) {
+  FileSystem& files = Files();
+  const std::string target = files.ResolveLinks(path).value_or(path);
+  const std::size_t cut = target.find_last_of("/\\");
+  const std::string folder = cut == std::string::npos ? "" : target.substr(0, cut + 1);
+  const std::string base = target.substr(folder.size());
+  int removed = 0;
+  for (const FolderEntry& entry : files.ListFolder(folder)) {
+    if (entry.kind != FileKind::kRegular || entry.modifiedSeconds >= runStartSeconds) continue;
+    if (IsTemporaryOf(entry.name, base) && files.Remove(folder + entry.name)) ++removed;
+  }
+  return removed;
+}
 
 bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string* reason) {
   FileSystem& files = Files();

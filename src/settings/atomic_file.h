@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -19,6 +20,14 @@ namespace zm {
 // left behind, and `reason` (when given) says why in the system's words.
 bool WriteFileAtomically(const std::string& path, std::string_view bytes,
                          std::string* reason = nullptr);
+
+// Removes what writes of `path` left behind when the process was killed
+// before the rename: regular files "<name>.<16 hexadecimal digits>.tmp" beside
+// it (the unique names of WriteFileAtomically) last changed before
+// `runStartSeconds` (seconds since 1970), so that the temporary of a write
+// under way in another run is kept. Links through `path` are followed to the
+// folder where the writes happen. Answers how many were removed.
+int RemoveStaleTemporaries(const std::string& path, int64_t runStartSeconds);
 
 // Test seam: later atomic writes fail once `bytes` bytes have reached the new
 // file, as on a disk with that much room left; a negative value restores

@@ -12,6 +12,8 @@ namespace zm {
 namespace {
 
 constexpr double kMaxSpeed = 2.0;
+// Window ids have 32 bits; a larger one would be cut to another window's.
+constexpr uint64_t kMaxWindowId = 0xFFFFFFFF;
 
 // "-name" or "--name" without its dashes; "" for anything else.
 std::string_view OptionName(std::string_view argument) {
@@ -39,7 +41,8 @@ std::optional<uint64_t> ParseWindowId(std::string_view text) {
   uint64_t value = 0;
   const char* end = text.data() + text.size();
   const auto [stop, error] = std::from_chars(text.data(), end, value, base);
-  if (text.empty() || error != std::errc() || stop != end || value == 0) return std::nullopt;
+  if (text.empty() || error != std::errc() || stop != end) return std::nullopt;
+  if (value == 0 || value > kMaxWindowId) return std::nullopt;
   return value;
 }
 
@@ -108,6 +111,10 @@ class Parser {
   }
 
   void Take(const std::string& argument) {
+    if (argument == "/?" || UpperCased(argument) == "/HELP") {
+      line_.help = true;
+      return;
+    }
     if (IsRunModeSwitch(argument)) return TakeRunModeSwitch(argument);
     const std::string_view name = OptionName(argument);
     if (name.empty()) return TakeHandle(argument);

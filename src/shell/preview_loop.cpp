@@ -1,5 +1,7 @@
 #include "shell/preview_loop.h"
 
+#include <optional>
+
 #include "render/shape.h"
 #include "settings/saver_settings.h"
 
@@ -7,19 +9,22 @@ namespace zm {
 
 namespace {
 
-bool WaitUntilVisible(PreviewHost& host) {
+// Sleeps between the looks: a window that never shows costs no processor.
+std::optional<PreviewEnd> WaitUntilVisible(PreviewHost& host) {
   const uint64_t start = host.Milliseconds();
   while (!host.ParentVisible()) {
-    if (host.Milliseconds() - start >= kPreviewShowTimeoutMs) return false;
+    if (host.ParentGone()) return PreviewEnd::kGoneUnseen;
+    if (host.Milliseconds() - start >= kPreviewShowTimeoutMs) return PreviewEnd::kNeverVisible;
+    host.Sleep(kPreviewShowPollMs);
     host.ProcessMessages();
   }
-  return true;
+  return std::nullopt;
 }
 
 }  // namespace
 
-bool RunPreviewLoop(PreviewHost& host, const SettingsOverrides& overrides) {
-  if (!WaitUntilVisible(host)) return false;
+PreviewEnd RunPreviewLoop(PreviewHost& host, const SettingsOverrides& overrides) {
+  if (const std::optional<PreviewEnd> unseen = WaitUntilVisible(host)) return *unseen;
   // One pixel more than the window each way; the extra row and column fall
   // outside it when drawn.
   const WindowRect rect = host.ParentRect();
@@ -40,7 +45,7 @@ bool RunPreviewLoop(PreviewHost& host, const SettingsOverrides& overrides) {
     host.ProcessMessages();
     host.WaitForNextFrame();
   }
-  return true;
+  return PreviewEnd::kHidden;
 }
 
 }  // namespace zm

@@ -9,6 +9,8 @@ namespace zm {
 
 // How long the loop waits for the preview window to become visible.
 constexpr uint64_t kPreviewShowTimeoutMs = 10000;
+// The pause between two looks at a window that is not visible yet.
+constexpr uint32_t kPreviewShowPollMs = 20;
 // The pause after every preview frame where the display's frames are unknown.
 constexpr uint32_t kPreviewFramePauseMs = 20;
 
@@ -26,6 +28,9 @@ class PreviewHost {
  public:
   virtual ~PreviewHost() = default;
   virtual bool ParentVisible() = 0;
+  // The window no longer exists (or the run was asked to end from outside):
+  // nothing will ever show.
+  virtual bool ParentGone() = 0;
   virtual WindowRect ParentRect() = 0;
   virtual void ProcessMessages() = 0;
   // A 32-bit bitmap of this size (contents undefined), drawn unscaled at
@@ -40,12 +45,19 @@ class PreviewHost {
   virtual uint64_t Milliseconds() = 0;
 };
 
-// The preview: waits until the window is visible (giving up after 10 s),
-// then draws the ornament into it, one frame per display frame (or per
-// 20 ms pause), until the window is hidden or destroyed. It reads and
-// writes no file; it sets SHAPE_SPEED to 1 and PATTERN_MODE to 0, then takes
-// the speed and material choice given on the command line, if any. False
-// when it gave up.
-bool RunPreviewLoop(PreviewHost& host, const SettingsOverrides& overrides = {});
+// How a preview ended.
+enum class PreviewEnd {
+  kHidden,        // drawn until the window was hidden or went away
+  kGoneUnseen,    // the window went away before it ever showed
+  kNeverVisible,  // it did not show within kPreviewShowTimeoutMs
+};
+
+// The preview: waits until the window is visible (looking every 20 ms, giving
+// up after 10 s or when the window goes), then draws the ornament into it,
+// one frame per display frame (or per 20 ms pause), until the window is
+// hidden or destroyed. It reads and writes no file; it sets SHAPE_SPEED to 1
+// and PATTERN_MODE to 0, then takes the speed and material choice given on
+// the command line, if any.
+PreviewEnd RunPreviewLoop(PreviewHost& host, const SettingsOverrides& overrides = {});
 
 }  // namespace zm

@@ -1,7 +1,9 @@
 #include "shell/saver_screen.h"
 
+#include <chrono>
 #include <utility>
 
+#include "settings/atomic_file.h"
 #include "settings/saver_settings.h"
 #include "settings/settings_file.h"
 #include "shell/mode_fallback.h"
@@ -24,10 +26,21 @@ void SaverScreen::FormCreate() {
   ExitAllowed = 0;
   StateChanged = 0;
   Rendering = 0;
-  LoadSettingsFile(files_.settings);
+  RemoveLeftovers();
+  LoadSettingsFile(files_.settings);  // "" reads as a missing file: defaults
   overridden_.Apply(overrides_);
   PrepareFrameBitmap();
   LoadOrGeneratePattern();
+}
+
+// The temporaries of writes that a kill interrupted in an earlier run.
+void SaverScreen::RemoveLeftovers() const {
+  if (!files_.Kept()) return;
+  const int64_t now = std::chrono::duration_cast<std::chrono::seconds>(
+                          std::chrono::system_clock::now().time_since_epoch())
+                          .count();
+  RemoveStaleTemporaries(files_.state, now);
+  RemoveStaleTemporaries(files_.settings, now);
 }
 
 // The output size: the video mode's with use_DirectX, else the screen's.
@@ -66,7 +79,12 @@ void SaverScreen::CheckVideoMode() {
 }
 
 void SaverScreen::LoadOrGeneratePattern() {
-  if (!Engine.LoadState(files_.state)) WarmUpFirstPattern();
+  storedPixels_ = 0;
+  if (Engine.LoadState(files_.state)) {
+    storedPixels_ = int64_t{Engine.Width()} * Engine.Height();
+  } else {
+    WarmUpFirstPattern();
+  }
   if (frameWidth_ != Engine.Width() || frameHeight_ != Engine.Height()) {
     Engine.Resize(frameWidth_, frameHeight_);
     Engine.NextStep(true);

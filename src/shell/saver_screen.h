@@ -87,6 +87,7 @@ class SaverScreen {
   Shape Engine;
 
  private:
+  void RemoveLeftovers() const;
   void PrepareFrameBitmap();
   void CheckVideoMode();
   void LoadOrGeneratePattern();
@@ -107,6 +108,8 @@ class SaverScreen {
   bool sessionLocked_ = false;
   int32_t frameWidth_ = 0;
   int32_t frameHeight_ = 0;
+  // The size of the pattern read from the state file (0: none was read).
+  int64_t storedPixels_ = 0;
 };
 
 }  // namespace zm

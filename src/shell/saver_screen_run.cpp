@@ -144,8 +144,13 @@ void SaverScreen::FormClose() {
 void SaverScreen::FormDestroy() {
   display_.Shutdown();
   if (RunMode == rmSaver) StateChanged = 1;  // a saver run always stores
+  if (!files_.Kept()) return;
   if (FileExists(files_.state) && !StateChanged) return;
-  Engine.SaveState(files_.state);
+  // A run in part of the screen (a daemon's small window) keeps the larger
+  // pattern of the whole screen that was stored.
+  const bool smallerThanStored =
+      !window_.CoversScreen() && int64_t{Engine.Width()} * Engine.Height() < storedPixels_;
+  if (!smallerThanStored) Engine.SaveState(files_.state);
   overridden_.PutBack();
   SaveSettingsFile(files_.settings);
 }

@@ -23,6 +23,9 @@ class SaverWindow {
   // The whole screen in pixels.
   virtual int32_t ScreenWidth() const = 0;
   virtual int32_t ScreenHeight() const = 0;
+  // False for a window that shows only part of the screen (someone else's
+  // window that the run draws into, or an ordinary window).
+  virtual bool CoversScreen() const { return true; }
 
   // The 32-bit frame bitmap: sized (contents undefined), seen through a view,
   // and copied to the window at (0, 0) without scaling.

@@ -55,6 +55,7 @@ void SetupDialog::AboutClick() {
 
 void SetupDialog::OkClick() {
   const ProgramFiles& files = screen_.Files();
+  if (!files.Kept()) return view_.Close();  // nowhere to store: said at start
   // A state file that cannot be written is not reported; the next run then
   // starts afresh.
   screen_.Engine.SaveState(files.state);

@@ -48,8 +48,10 @@ class ShapeStateFileTest : public ShapeTest {
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   }
 
-  std::string Read() const {
-    std::ifstream in(path, std::ios::binary);
+  std::string Read() const { return ReadFileBytes(path); }
+
+  static std::string ReadFileBytes(const std::string& file) {
+    std::ifstream in(file, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
   }
 
@@ -181,6 +183,49 @@ TEST_F(ShapeStateFileTest, SaveIntoAMissingDirectoryFails) {
   EXPECT_EQ(reason, "No such file or directory");
 #endif
 }
+
+// Someone's file at the state path, or at the end of a link there, is never
+// overwritten: it (or the link) is kept under a name of its own, once. A
+// damaged state file of ours is simply replaced.
+TEST_F(ShapeStateFileTest, AFileThatIsNotOursIsKeptAside) {
+  Shape shape;
+  Prepare(shape, 4, 3, 20);
+  const std::string passwd = "root:x:0:0:root:/root:/bin/bash\n";
+  Write(passwd);
+  ASSERT_TRUE(shape.SaveState(path));
+  EXPECT_TRUE(ReadPatternState(Read()).has_value());
+  EXPECT_EQ(ReadFileBytes(path + ".kept"), passwd);
+  ASSERT_TRUE(shape.SaveState(path));  // ours now: replaced, nothing more kept
+  EXPECT_FALSE(fs::exists(path + ".kept-2"));
+
+  Write(EncodePatternState(4, 3, {}, {}));  // a torn state file of ours
+  ASSERT_TRUE(shape.SaveState(path));
+  EXPECT_FALSE(fs::exists(path + ".kept-2"));
+#ifndef _WIN32
+  const std::string outside = (dir / "passwd").string();
+  { std::ofstream(outside, std::ios::binary) << passwd; }
+  fs::remove(path);
+  fs::create_symlink(outside, path);
+  ASSERT_TRUE(shape.SaveState(path));
+  EXPECT_EQ(ReadFileBytes(outside), passwd);
+  EXPECT_TRUE(fs::is_symlink(path + ".kept-2"));
+  EXPECT_FALSE(fs::is_symlink(path));
+  EXPECT_TRUE(ReadPatternState(Read()).has_value());
+#endif
+}
+
+#ifndef _WIN32
+// A valid file that claims more pixels than any display has is refused
+// before it is read (the file here is sparse: it costs no disk).
+TEST_F(ShapeStateFileTest, AStateLargerThanAnyDisplayIsRefusedUnread) {
+  Write(EncodePatternState(16384, 16384, {}, {}));
+  fs::resize_file(path, static_cast<uintmax_t>(PatternStateFileSize(16384, 16384)));
+  Shape shape;
+  Prepare(shape, 5, 4, 30);
+  EXPECT_FALSE(shape.LoadState(path));
+  EXPECT_EQ(shape.Width(), 5);
+}
+#endif
 
 // A FIFO is neither opened for reading (that would block) nor replaced; a
 // read-only file is kept.

@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <chrono>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "temp_directory.h"
 
@@ -133,6 +135,40 @@ TEST_F(AtomicFileTest, WritesThroughLinksAndOnlyOverRegularFilesItMayWrite) {
   EXPECT_EQ(entries, 8);  // no temporary file left anywhere
 }
 #endif
+
+}  // namespace
+}  // namespace zm
+
+namespace zm {
+namespace {
+
+// Only the write's own leftovers go: its exact naming pattern, regular files,
+// and only those older than the run.
+TEST(StaleTemporaries, OnlyOurOwnOlderThanTheRunAreRemoved) {
+  testing::TempDirectory dir;
+  const std::string path = dir.File("Zelk_Mirv.par");
+  testing::WriteBytes(path, "state");
+  const std::vector<std::string> ours = {"Zelk_Mirv.par.0123456789abcdef.tmp",
+                                         "Zelk_Mirv.par.ffffffffffffffff.tmp"};
+  const std::vector<std::string> others = {
+      "Zelk_Mirv.par.0123456789abcdeg.tmp", "Zelk_Mirv.par.0123456789abcde.tmp",
+      "Zelk_Mirv.par.ABCDEF0123456789.tmp", "zelk_mirv.ini.0123456789abcdef.tmp",
+      "Other.par.0123456789abcdef.tmp",     "Zelk_Mirv.par.0123456789abcdef.tmp.x"};
+  for (const std::string& name : ours) testing::WriteBytes(dir.File(name), "torn");
+  for (const std::string& name : others) testing::WriteBytes(dir.File(name), "keep");
+  std::filesystem::create_directory(dir.File("Zelk_Mirv.par.aaaaaaaaaaaaaaaa.tmp"));
+
+  const int64_t now = std::chrono::duration_cast<std::chrono::seconds>(
+                          std::chrono::system_clock::now().time_since_epoch())
+                          .count();
+  // Written during this run (as by another run writing now): kept.
+  EXPECT_EQ(RemoveStaleTemporaries(path, now - 3600), 0);
+  EXPECT_EQ(RemoveStaleTemporaries(path, now + 3600), 2);
+  for (const std::string& name : ours) EXPECT_FALSE(std::filesystem::exists(dir.File(name)));
+  for (const std::string& name : others) EXPECT_TRUE(std::filesystem::exists(dir.File(name)));
+  EXPECT_TRUE(std::filesystem::is_directory(dir.File("Zelk_Mirv.par.aaaaaaaaaaaaaaaa.tmp")));
+  EXPECT_EQ(testing::ReadBytes(path), "state");
+}
 
 }  // namespace
 }  // namespace zm

@@ -41,14 +41,30 @@ TEST(CommandLine, DaemonConventionsWithOneOrTwoDashes) {
   EXPECT_EQ(Parse({"-no-video-mode", "/s"}).overrides.videoMode, false);
   EXPECT_EQ(Parse({"-seed", "42", "-s"}).seed, 42u);
   EXPECT_TRUE(Parse({"--help"}).help);
+  EXPECT_TRUE(Parse({"/?"}).help);
+  EXPECT_TRUE(Parse({"/Help"}).help);
+  EXPECT_EQ(Parse({"-window-id", "0xffffffff"}).windowId, 0xffffffffu);
 }
 
 TEST(CommandLine, BadArgumentsSayWhatIsWrong) {
   const std::vector<std::vector<std::string>> bad = {
-      {"-bogus"},          {"-speed"},           {"-speed", "3"},      {"-speed", "fast"},
-      {"-material", "9"},  {"-material", "tin"}, {"-window-id", "0x"}, {"-window-id", "12ab"},
-      {"-window-id", "0"}, {"-root", "/s"},      {"-root", "-window"}, {"/s", "extra", "more"},
-      {"stray"},           {"-seed", "-1"},
+      {"-bogus"},
+      {"-speed"},
+      {"-speed", "3"},
+      {"-speed", "fast"},
+      {"-material", "9"},
+      {"-material", "tin"},
+      {"-window-id", "0x"},
+      {"-window-id", "12ab"},
+      {"-window-id", "0"},
+      {"-root", "/s"},
+      {"-root", "-window"},
+      {"/s", "extra", "more"},
+      {"stray"},
+      {"-seed", "-1"},
+      // Cut to 32 bits, it would name another window (here the root).
+      {"-window-id", "0x100000000"},
+      {"-window-id", "0x100000102"},
   };
   for (const auto& arguments : bad) {
     EXPECT_FALSE(Parse(arguments).error.empty()) << arguments.front();

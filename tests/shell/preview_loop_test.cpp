@@ -18,6 +18,7 @@ class FakePreviewHost : public PreviewHost {
     now += 1;
     return polls > showAfter && paints < framesShown;
   }
+  bool ParentGone() override { return polls > goneAfter; }
   WindowRect ParentRect() override { return {300, 200, 452, 312}; }
   void ProcessMessages() override { ++messagePasses; }
   BitmapView CreateBitmap(int32_t width, int32_t height) override {
@@ -32,6 +33,7 @@ class FakePreviewHost : public PreviewHost {
   uint64_t Milliseconds() override { return now; }
 
   int showAfter = 3;
+  int goneAfter = 1 << 30;
   int framesShown = 4;
   int polls = 0;
   int paints = 0;
@@ -46,24 +48,35 @@ TEST(PreviewLoop, DrawsIntoTheWindowUntilItIsHidden) {
   SaverSettings.SHAPE_SPEED = 1.7;
   SaverSettings.PATTERN_MODE = 3;
   FakePreviewHost host;
-  EXPECT_TRUE(RunPreviewLoop(host));
+  EXPECT_EQ(RunPreviewLoop(host), PreviewEnd::kHidden);
   // A window of 152 x 112 pixels gets a bitmap one pixel larger each way.
   EXPECT_EQ(host.bitmap.Width(), 153);
   EXPECT_EQ(host.bitmap.Height(), 113);
   EXPECT_EQ(host.paints, 4);
-  EXPECT_EQ(host.sleeps, 4u * 20u);
+  // A pause after each of the three looks at the hidden window, then one
+  // after every frame.
+  EXPECT_EQ(host.sleeps, 3u * kPreviewShowPollMs + 4u * 20u);
   EXPECT_NE(host.bitmap.Pixel(76, 56), 0u);
   EXPECT_EQ(SaverSettings.SHAPE_SPEED, 1.0);
   EXPECT_EQ(SaverSettings.PATTERN_MODE, 0);
 }
 
-TEST(PreviewLoop, GivesUpOnAWindowThatNeverShows) {
+// The wait sleeps between its looks (it does not spin), and ends early when
+// the window goes away.
+TEST(PreviewLoop, WaitsCalmlyForAWindowThatNeverShowsAndNoticesItGoing) {
   FakePreviewHost host;
   host.showAfter = 1 << 30;
-  EXPECT_FALSE(RunPreviewLoop(host));
+  EXPECT_EQ(RunPreviewLoop(host), PreviewEnd::kNeverVisible);
   EXPECT_EQ(host.paints, 0);
   EXPECT_GE(host.now - 1000, kPreviewShowTimeoutMs);
-  EXPECT_GT(host.messagePasses, 0);
+  EXPECT_GE(host.sleeps * 10, kPreviewShowTimeoutMs * 9);  // the wait is nearly all sleep
+  EXPECT_LE(host.messagePasses, static_cast<int>(kPreviewShowTimeoutMs / kPreviewShowPollMs) + 1);
+
+  FakePreviewHost destroyed;
+  destroyed.showAfter = 1 << 30;
+  destroyed.goneAfter = 5;
+  EXPECT_EQ(RunPreviewLoop(destroyed), PreviewEnd::kGoneUnseen);
+  EXPECT_LT(destroyed.now - 1000, 200u);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 
 #include "materials/material_choice.h"
@@ -122,6 +123,39 @@ TEST_F(SaverScreenTest, SecondStartContinuesTheStoredPatternWithoutWaiting) {
   const PatternState state = *ReadPatternState(stored);
   EXPECT_TRUE(
       std::equal(state.current.begin(), state.current.end(), s.Engine.MapCurrent().begin()));
+}
+
+// A run in a daemon's 1 x 1 window keeps the whole screen's stored pattern;
+// it cleans up the temporaries of a killed save; without a files folder
+// nothing is stored at all.
+TEST_F(SaverScreenTest, ASmallRunKeepsTheStoredPatternAndNoFolderStoresNothing) {
+  WriteSettings("[BASIC_PARAMETERS]\nuse_DirectX=0\n");
+  Start();
+  screen->FormKeyDown();
+  Finish();
+  const std::string stored = ReadBytes(dir.File("Zelk_Mirv.par"));
+  const std::string leftover = dir.File("Zelk_Mirv.par.00000000deadbeef.tmp");
+  testing::WriteBytes(leftover, "torn");
+  std::filesystem::last_write_time(
+      leftover, std::filesystem::file_time_type::clock::now() - std::chrono::hours(1));
+
+  window.screenWidth = window.screenHeight = 1;
+  window.coversScreen = false;
+  Start();
+  EXPECT_FALSE(std::filesystem::exists(leftover));
+  EXPECT_EQ(screen->Engine.Width(), 1);
+  screen->FormKeyDown();
+  Finish();
+  EXPECT_EQ(ReadBytes(dir.File("Zelk_Mirv.par")), stored);
+
+  std::filesystem::remove(dir.File("Zelk_Mirv.par"));
+  std::filesystem::remove(dir.File("zelk_mirv.ini"));
+  screen.emplace(window, display, passwords, ProgramFiles{});
+  screen->FormCreate();
+  screen->FormActivate();
+  screen->FormKeyDown();
+  Finish();
+  EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
 }
 
 TEST_F(SaverScreenTest, PointerMovesEndTheRunOnlyPastTwoPixelsOnBothAxes) {

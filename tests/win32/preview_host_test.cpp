@@ -2,8 +2,11 @@
 // window of 152 x 112 pixels, starts the saver with "/p <handle>", checks
 // that the saver draws into it (two captures differ and are not black), then
 // hides the window and checks that the saver ends soon after with exit code
-// 0. Prints what it saw; exit code 0 when all held. With a second argument
-// PREFIX it keeps the two captures as PREFIX-1.bmp and PREFIX-2.bmp.
+// 0. Then it starts the saver on a window that is never shown: the saver must
+// wait for it without spinning (under a second of processor time in two) and
+// end soon after that window is destroyed. Prints what it saw; exit code 0
+// when all held. With a second argument PREFIX it keeps the two captures as
+// PREFIX-1.bmp and PREFIX-2.bmp.
 #include <windows.h>
 
 #include <cstdint>
@@ -74,6 +77,53 @@ DWORD WINAPI WatchExit(void* parameter) {
   return 0;
 }
 
+bool StartSaver(const char* saver, HWND window, PROCESS_INFORMATION& process) {
+  std::string command =
+      std::string("\"") + saver + "\" /p " + std::to_string(reinterpret_cast<intptr_t>(window));
+  STARTUPINFOA startup{};
+  startup.cb = sizeof(startup);
+  if (CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                     &startup, &process)) {
+    return true;
+  }
+  std::printf("cannot start %s\n", command.c_str());
+  return false;
+}
+
+// Processor time (user and kernel) the process has used, in milliseconds.
+ULONGLONG CpuMilliseconds(HANDLE process) {
+  FILETIME created, exited, kernel, user;
+  if (!GetProcessTimes(process, &created, &exited, &kernel, &user)) return ~0ULL;
+  const auto ticks = [](const FILETIME& t) {
+    return (ULONGLONG{t.dwHighDateTime} << 32 | t.dwLowDateTime) / 10000;
+  };
+  return ticks(kernel) + ticks(user);
+}
+
+// A window that never shows: a calm wait, ended by the window's destruction.
+bool WaitsCalmlyForAHiddenWindow(const char* saver) {
+  HWND hidden = CreateWindowExW(0, L"ZmPreviewHost", L"hidden host", WS_POPUP, 40, 40, 152, 112,
+                                nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+  PROCESS_INFORMATION process{};
+  if (!StartSaver(saver, hidden, process)) return false;
+  Pump(1000);  // start-up (the clock's calibration busy-waits on purpose)
+  const ULONGLONG before = CpuMilliseconds(process.hProcess);
+  Pump(2000);
+  const ULONGLONG used = CpuMilliseconds(process.hProcess) - before;
+  const bool calm = used < 1000;
+  std::printf("waiting for a hidden window used %llu ms of CPU in 2 s: %s\n", used,
+              calm ? "calm" : "spinning");
+  const ULONGLONG destroyed = GetTickCount64();
+  DestroyWindow(hidden);
+  const bool ended = WaitForSingleObject(process.hProcess, 3000) == WAIT_OBJECT_0;
+  std::printf("gone %llu ms after the hidden window was destroyed: %s\n",
+              GetTickCount64() - destroyed, ended ? "yes" : "no");
+  if (!ended) TerminateProcess(process.hProcess, 1);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return calm && ended;
+}
+
 bool AllBlack(const std::vector<uint32_t>& pixels) {
   for (uint32_t p : pixels) {
     if ((p & 0xFFFFFF) != 0) return false;
@@ -98,16 +148,8 @@ int main(int argc, char** argv) {
                                 152, 112, nullptr, nullptr, windowClass.hInstance, nullptr);
   Pump(200);
 
-  std::string command =
-      std::string("\"") + argv[1] + "\" /p " + std::to_string(reinterpret_cast<intptr_t>(window));
-  STARTUPINFOA startup{};
-  startup.cb = sizeof(startup);
   PROCESS_INFORMATION process{};
-  if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                      &startup, &process)) {
-    std::printf("cannot start %s\n", command.c_str());
-    return 1;
-  }
+  if (!StartSaver(argv[1], window, process)) return 1;
   Pump(3000);
   const std::vector<uint32_t> first = Capture(window, 152, 112);
   Pump(1000);
@@ -140,5 +182,6 @@ int main(int argc, char** argv) {
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
   DestroyWindow(window);
-  return drawn && running && wait == WAIT_OBJECT_0 && exitCode == 0 ? 0 : 1;
+  const bool calm = WaitsCalmlyForAHiddenWindow(argv[1]);
+  return drawn && running && wait == WAIT_OBJECT_0 && exitCode == 0 && calm ? 0 : 1;
 }

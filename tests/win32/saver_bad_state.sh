@@ -18,16 +18,32 @@ zm_write_ini "$folder/zelk_mirv.ini" use_DirectX=0
 zm_write_state "$ZM_OUT/valid.par" "${ZM_SCREEN%x*}" "${ZM_SCREEN#*x}" 500
 state_bytes=$(zm_state_bytes)
 
-# A state file cut short: treated as missing.
+# A state file cut short: treated as missing, and replaced (it is ours). The
+# temporary a killed save left beside it goes at the start.
 head -c $((state_bytes / 2)) "$ZM_OUT/valid.par" >"$ZM_OUT/truncated.par"
 cp "$ZM_OUT/truncated.par" "$folder/Zelk_Mirv.par"
+leftover="$folder/Zelk_Mirv.par.0123456789abcdef.tmp"
+cp "$ZM_OUT/truncated.par" "$leftover"
+touch -d '1 hour ago' "$leftover"
 zm_first_start_run "$folder" truncated
+[ -e "$leftover" ] && zm_fail "the temporary of a killed save stayed"
+[ -e "$folder/Zelk_Mirv.par.kept" ] && zm_fail "our own damaged state file was kept aside"
 
 # A state file of the right size whose values lie outside 0..1000.
 { head -c 8 "$ZM_OUT/valid.par"; perl -e 'print "\xff\x7f" x $ARGV[0]' $(((state_bytes - 8) / 2)); } \
   >"$ZM_OUT/corrupted.par"
 cp "$ZM_OUT/corrupted.par" "$folder/Zelk_Mirv.par"
 zm_first_start_run "$folder" corrupted
+
+# A link to someone's file (a copy of /etc/passwd): that file stays as it
+# was. Wine shows the link as a plain file, which is copied aside.
+cp /etc/passwd "$ZM_OUT/passwd-copy"
+rm "$folder/Zelk_Mirv.par"
+ln -s "$ZM_OUT/passwd-copy" "$folder/Zelk_Mirv.par"
+zm_first_start_run "$folder" link
+cmp -s /etc/passwd "$ZM_OUT/passwd-copy" || zm_fail "the file behind the link was changed"
+cmp -s /etc/passwd "$folder/Zelk_Mirv.par.kept" || zm_fail "no copy kept as Zelk_Mirv.par.kept"
+echo "link: the file behind it is untouched, a copy kept as Zelk_Mirv.par.kept"
 
 # A .scr in a folder nobody may write to (a read-only file system, which
 # binds root too) keeps its files in %LOCALAPPDATA%\Zelk Mirv\ instead.

@@ -4,7 +4,9 @@
 # a moving picture into it, hides it and measures how soon the saver ends
 # (one frame and 20 ms; Wine gets slack) with exit code 0. The preview reads
 # and writes no file: the saver's folder holds only the .scr afterwards. A
-# handle that is not a number is reported, and the run still ends with 0.
+# handle that is not a number is reported, and the run still ends with 0. The
+# host also checks that a window that never shows is waited for calmly and
+# that its destruction ends the wait.
 #
 # Usage: saver_preview.sh OUTDIR SAVER_SCR PREVIEW_HOST
 set -euo pipefail

@@ -1,5 +1,6 @@
 #include "platform/posix/posix_file_system.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -136,6 +137,24 @@ ReadResult PosixFileSystem::OpenFailure() {
 ReadResult PosixFileSystem::Refusal(ReadStatus status, const char* reason) {
   last_error_ = reason;
   return {status, {}};
+}
+
+std::vector<FolderEntry> PosixFileSystem::ListFolder(const std::string& folder) {
+  std::vector<FolderEntry> entries;
+  DIR* directory = ::opendir(folder.empty() ? "." : folder.c_str());
+  if (directory == nullptr) {
+    Fail();
+    return entries;
+  }
+  while (const dirent* entry = ::readdir(directory)) {
+    const std::string name = entry->d_name;
+    if (name == "." || name == "..") continue;
+    struct stat status {};
+    if (::fstatat(::dirfd(directory), entry->d_name, &status, AT_SYMLINK_NOFOLLOW) != 0) continue;
+    entries.push_back({name, KindOfMode(status.st_mode), int64_t{status.st_mtime}});
+  }
+  ::closedir(directory);
+  return entries;
 }
 
 std::unique_ptr<NewFile> PosixFileSystem::CreateUniqueFile(const std::string& nearPath) {

@@ -10,6 +10,7 @@ class PosixFileSystem final : public FileSystem {
   FileKind KindOf(const std::string& path) override;
   std::optional<std::string> ResolveLinks(const std::string& path) override;
   ReadResult ReadFile(const std::string& path, std::size_t limit) override;
+  std::vector<FolderEntry> ListFolder(const std::string& folder) override;
   std::unique_ptr<NewFile> CreateUniqueFile(const std::string& nearPath) override;
   bool Rename(const std::string& from, const std::string& to) override;
   bool Remove(const std::string& path) override;

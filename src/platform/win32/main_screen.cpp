@@ -102,7 +102,7 @@ LRESULT MainScreenWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       if (!SaverSettings.use_DirectX && bitmap_.Width() > 0) return 1;  // the bitmap covers it
       break;
     case WM_SYSCOMMAND:
-      // No second saver and no monitor power-down request while this runs.
+      // No second saver while this runs (a monitor power-down still may).
       if ((wParam & 0xFFF0) == SC_SCREENSAVE) return 0;
       break;
     case WM_CLOSE:
@@ -151,11 +151,12 @@ void MainScreenWindow::SetPresentation(WindowPresentation presentation) {
 }
 
 // Maximised and topmost over the primary screen, or (in a switched video
-// mode) an ordinary window over the whole of that mode's screen.
+// mode) an ordinary window over the whole of that mode's screen. The
+// ordinary window keeps its place in the order: activation made it topmost.
 void MainScreenWindow::ApplyPresentation() {
-  const HWND order =
-      presentation_ == WindowPresentation::kMaximisedOnTop ? HWND_TOPMOST : HWND_NOTOPMOST;
-  SetWindowPos(window_, order, 0, 0, ScreenWidth(), ScreenHeight(), SWP_NOACTIVATE);
+  const bool onTop = presentation_ == WindowPresentation::kMaximisedOnTop;
+  SetWindowPos(window_, HWND_TOPMOST, 0, 0, ScreenWidth(), ScreenHeight(),
+               SWP_NOACTIVATE | (onTop ? 0 : SWP_NOZORDER));
 }
 
 void MainScreenWindow::BringToTop() {

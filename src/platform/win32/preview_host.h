@@ -16,6 +16,7 @@ class PreviewHostWin32 : public PreviewHost {
   ~PreviewHostWin32() override;
 
   bool ParentVisible() override { return IsWindowVisible(parent_) != FALSE; }
+  bool ParentGone() override { return IsWindow(parent_) == FALSE; }
   WindowRect ParentRect() override;
   void ProcessMessages() override;
   BitmapView CreateBitmap(int32_t width, int32_t height) override;

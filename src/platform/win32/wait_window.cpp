@@ -94,6 +94,9 @@ void WaitWindow::Show() {
 
 void WaitWindow::SetProgress(int32_t position) {
   if (progress_ == nullptr) return;
+  // Under visual styles the bar glides towards a higher position on timers,
+  // which never run during the warm-up; a step back is shown at once.
+  SendMessageW(progress_, PBM_SETPOS, static_cast<WPARAM>(position) + 1, 0);
   SendMessageW(progress_, PBM_SETPOS, static_cast<WPARAM>(position), 0);
   // No messages are processed during the warm-up: paint the bar now.
   UpdateWindow(progress_);

@@ -233,6 +233,31 @@ ReadResult Win32FileSystem::ReadFile(const std::string& path, std::size_t limit)
   return result;
 }
 
+std::vector<FolderEntry> Win32FileSystem::ListFolder(const std::string& folder) {
+  // 100-nanosecond steps from 1601 to 1970.
+  constexpr int64_t kUnixEpoch = 116444736000000000LL;
+  std::vector<FolderEntry> entries;
+  WIN32_FIND_DATAW found{};
+  const HANDLE search = FindFirstFileW(Wide(folder + "*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) {
+    Fail();
+    return entries;
+  }
+  do {
+    const std::string name = Utf8(found.cFileName, static_cast<int>(wcslen(found.cFileName)));
+    if (name == "." || name == "..") continue;
+    const DWORD attributes = found.dwFileAttributes;
+    const FileKind kind = (attributes & FILE_ATTRIBUTE_REPARSE_POINT) ? FileKind::kLink
+                          : (attributes & FILE_ATTRIBUTE_DIRECTORY)   ? FileKind::kDirectory
+                                                                      : FileKind::kRegular;
+    const int64_t written =
+        int64_t{found.ftLastWriteTime.dwHighDateTime} << 32 | found.ftLastWriteTime.dwLowDateTime;
+    entries.push_back({name, kind, (written - kUnixEpoch) / 10000000});
+  } while (FindNextFileW(search, &found));
+  FindClose(search);
+  return entries;
+}
+
 std::unique_ptr<NewFile> Win32FileSystem::CreateUniqueFile(const std::string& nearPath) {
   for (int attempt = 0; attempt < kUniqueNameTries; ++attempt) {
     std::string name = nearPath + "." + RandomSuffix() + ".tmp";

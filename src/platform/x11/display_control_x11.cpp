@@ -1,5 +1,7 @@
 #include "platform/x11/display_control_x11.h"
 
+#include "display/pixel_packing.h"
+
 namespace zm::x11 {
 
 DisplayControlX11::DisplayControlX11(XConnection& x, bool mayUseModes, FrameClock& clock,
@@ -33,7 +35,9 @@ void DisplayControlX11::Shutdown() {
 
 std::vector<DisplayMode> DisplayControlX11::ListModes() {
   std::vector<DisplayMode> modes;
-  if (!ready_ || (serverBits_ != 16 && serverBits_ != 24 && serverBits_ != 32)) return modes;
+  // A screen whose pixels the engine's colour tables do not fit (30 bits)
+  // offers no mode: the run draws through the packed bitmap.
+  if (!ready_ || !IsPageFlipFormat(x_.FormatOf(visual_, depth_))) return modes;
   for (const OutputMode& mode : desktop_->modes) {
     modes.push_back({mode.height, mode.width, mode.refresh, serverBits_});
   }

@@ -2,10 +2,12 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 
 namespace zm::x11 {
 
@@ -23,10 +25,23 @@ std::string LockPath(const std::string& key) {
 
 LockFile::Result LockFile::Acquire(const std::string& key) {
   Release();
-  fd_ = open(LockPath(key).c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
-  if (fd_ < 0) return Result::kUnavailable;
+  path_ = LockPath(key);
+  fd_ = open(path_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0600);
+  if (fd_ < 0) {
+    problem_ = std::strerror(errno);
+    return Result::kUnavailable;
+  }
+  // Someone else's file (planted in a shared folder) would let its owner
+  // stop every run by holding it.
+  struct stat status {};
+  if (fstat(fd_, &status) != 0 || !S_ISREG(status.st_mode) || status.st_uid != geteuid()) {
+    problem_ = "it is not a file of this user";
+    Release();
+    return Result::kUnavailable;
+  }
   if (flock(fd_, LOCK_EX | LOCK_NB) == 0) return Result::kCreated;
   const bool held = errno == EWOULDBLOCK;
+  problem_ = std::strerror(errno);
   Release();
   return held ? Result::kAlreadyRunning : Result::kUnavailable;
 }

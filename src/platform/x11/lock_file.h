@@ -12,11 +12,17 @@ class LockFile {
  public:
   enum class Result { kCreated, kAlreadyRunning, kUnavailable };
   ~LockFile() { Release(); }
+  // kUnavailable also when the file is not a regular file of this user.
   Result Acquire(const std::string& key);
   void Release();
+  // The file of the last Acquire, and why it could not be used.
+  const std::string& Path() const { return path_; }
+  const std::string& Problem() const { return problem_; }
 
  private:
   int fd_ = -1;
+  std::string path_;
+  std::string problem_;
 };
 
 }  // namespace zm::x11

@@ -11,14 +11,7 @@ namespace zm::x11 {
 PreviewHostX11::PreviewHostX11(XConnection& x, Window parent, FpsOverlay& fps)
     : x_(x), parent_(parent), fps_(fps) {
   Display* d = x_.display();
-  SyncAndTakeError(d);
-  XWindowAttributes attributes{};
-  const Status found = XGetWindowAttributes(d, parent, &attributes);
-  if (SyncAndTakeError(d) != 0 || found == 0) {
-    char text[80];
-    std::snprintf(text, sizeof(text), "there is no window 0x%lx to draw into", parent);
-    throw RunFailure(text, 1);
-  }
+  const XWindowAttributes attributes = ForeignWindowAttributes(d, parent);
   visual_ = attributes.visual;
   depth_ = attributes.depth;
   x0_ = attributes.x;
@@ -29,7 +22,7 @@ PreviewHostX11::PreviewHostX11(XConnection& x, Window parent, FpsOverlay& fps)
   format_ = x_.FormatOf(visual_, depth_);
   XSelectInput(d, parent, StructureNotifyMask);
   gc_ = XCreateGC(d, parent, 0, nullptr);
-  if (SyncAndTakeError(d) != 0) gone_ = true;
+  ThrowIfWindowRefused(d, parent);
 }
 
 PreviewHostX11::~PreviewHostX11() {

@@ -22,6 +22,7 @@ class PreviewHostX11 : public PreviewHost {
   ~PreviewHostX11() override;
 
   bool ParentVisible() override { return viewable_ && !gone_; }
+  bool ParentGone() override { return gone_; }
   WindowRect ParentRect() override;
   void ProcessMessages() override;
   BitmapView CreateBitmap(int32_t width, int32_t height) override;

@@ -10,6 +10,7 @@
 #include "platform/x11/configure_host_x11.h"
 #include "platform/x11/display_control_x11.h"
 #include "platform/x11/preview_host_x11.h"
+#include "platform/x11/run_signals.h"
 #include "platform/x11/saver_window_x11.h"
 #include "shell/configure_run.h"
 #include "shell/files_location.h"
@@ -39,11 +40,20 @@ std::string HomeFolder() {
 
 // The settings and state files in the user's configuration folder, which a
 // run that may store them creates when it is missing.
+// Without a home folder there is nowhere to keep them (the working folder
+// is nobody's choice): the run stores nothing.
 ProgramFiles FilesForThisRun(bool create) {
   const std::string home = HomeFolder();
   const std::string folder =
       XdgFilesFolder(std::getenv("XDG_CONFIG_HOME"), home.empty() ? nullptr : home.c_str());
-  if (create && !folder.empty()) Files().CreateDirectories(folder);
+  if (folder.empty()) {
+    std::fputs(
+        "zelk-mirv: no home folder (HOME is not set and the user has no passwd entry):"
+        " the settings and the pattern are not stored\n",
+        stderr);
+    return {};
+  }
+  if (create) Files().CreateDirectories(folder);
   return FilesIn(folder);
 }
 
@@ -67,7 +77,9 @@ unsigned long ProgramHostX11::ForeignWindow() {
   if (named != nullptr && named[0] != '\0') {
     char* end = nullptr;
     const unsigned long id = std::strtoul(named, &end, 0);
-    if (end != named && *end == '\0' && id != 0) return id;
+    // Window ids have 32 bits: a larger one would be cut to another window's.
+    if (end != named && *end == '\0' && id != 0 && id <= 0xFFFFFFFF) return id;
+    throw RunFailure(std::string("XSCREENSAVER_WINDOW='") + named + "' is not a window id", 2);
   }
   return Connection().root();
 }
@@ -86,8 +98,11 @@ ProgramHost::InstanceLock ProgramHostX11::CreateInstanceLock() {
     case LockFile::Result::kCreated:
       return InstanceLock::kCreated;
     case LockFile::Result::kAlreadyRunning:
+      std::fprintf(stderr, "zelk-mirv: already running (%s is held)\n", lock_.Path().c_str());
       return InstanceLock::kAlreadyRunning;
     default:
+      std::fprintf(stderr, "zelk-mirv: running without the lock %s: %s\n", lock_.Path().c_str(),
+                   lock_.Problem().c_str());
       return InstanceLock::kUnavailable;
   }
 }
@@ -102,8 +117,12 @@ void ProgramHostX11::RunPreview(int64_t parentWindow) {
     XConnection& x = Connection();
     FpsOverlay fps(line_.showFps);
     PreviewHostX11 host(x, static_cast<Window>(parentWindow), fps);
-    if (!RunPreviewLoop(host, line_.overrides)) {
+    const PreviewEnd end = RunPreviewLoop(host, line_.overrides);
+    if (end == PreviewEnd::kNeverVisible) {
       throw RunFailure("the window to draw into never became visible", 1);
+    }
+    if (end == PreviewEnd::kGoneUnseen && EndingSignal() == 0) {
+      throw RunFailure("the window to draw into was destroyed before it became visible", 1);
     }
   } catch (const RunFailure& failure) {
     Fail(failure);

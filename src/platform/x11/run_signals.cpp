@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/time.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -13,12 +14,46 @@ namespace zm::x11 {
 
 namespace {
 
+// How long an orderly end may take once it was asked for: an X server that
+// does not answer keeps Xlib waiting (it retries what a signal interrupts).
+constexpr long kOrderlyEndMicroseconds = 1500 * 1000;
+
 volatile std::sig_atomic_t endingSignal = 0;
 int wakePipe[2] = {-1, -1};
 
+void ArmAlarm(long microseconds) {
+  itimerval timer{};
+  timer.it_value.tv_sec = microseconds / 1000000;
+  timer.it_value.tv_usec = microseconds % 1000000;
+  setitimer(ITIMER_REAL, &timer, nullptr);
+}
+
+void Say(const char* text) {
+  std::size_t length = 0;
+  while (text[length] != '\0') ++length;
+  [[maybe_unused]] const ssize_t written = write(STDERR_FILENO, text, length);
+}
+
+[[noreturn]] void EndNow(int signal) {
+  std::signal(signal, SIG_DFL);
+  std::raise(signal);
+  _exit(128 + signal);
+}
+
+// The orderly end did not come in time (the X server does not answer, or a
+// first start's warm-up is still computing): nothing more can be restored
+// without the server, so the process ends as the signal would have ended it.
+void OrderlyEndOverdue(int) {
+  Say("zelk-mirv: no orderly end within 1.5 s (the X display does not answer?):"
+      " ending at once\n");
+  EndNow(endingSignal != 0 ? endingSignal : SIGTERM);
+}
+
 void NoteSignal(int signal) {
   const int saved = errno;
+  if (endingSignal != 0) EndNow(signal);  // a second signal ends the run at once
   endingSignal = signal;
+  ArmAlarm(kOrderlyEndMicroseconds);
   if (wakePipe[1] >= 0) {
     const char byte = 1;
     [[maybe_unused]] const ssize_t written = write(wakePipe[1], &byte, 1);
@@ -34,17 +69,19 @@ void CatchEndingSignals() {
   action.sa_handler = &NoteSignal;
   sigemptyset(&action.sa_mask);
   for (int signal : {SIGTERM, SIGINT, SIGHUP}) sigaction(signal, &action, nullptr);
+  struct sigaction overdue {};
+  overdue.sa_handler = &OrderlyEndOverdue;
+  sigemptyset(&overdue.sa_mask);
+  sigaction(SIGALRM, &overdue, nullptr);
 }
+
+void OrderlyEndUnderWay() { ArmAlarm(0); }
 
 int EndingSignal() { return endingSignal; }
 
 int EndingSignalFd() { return wakePipe[0]; }
 
-void DieOfSignal(int signal) {
-  std::signal(signal, SIG_DFL);
-  std::raise(signal);
-  _exit(128 + signal);
-}
+void DieOfSignal(int signal) { EndNow(signal); }
 
 void WaitForEvents(Display* display, int timeoutMs) {
   if (endingSignal != 0) return;

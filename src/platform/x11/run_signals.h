@@ -6,8 +6,13 @@ namespace zm::x11 {
 
 // SIGTERM, SIGINT and SIGHUP end a run in order (the video mode restored, the
 // state stored) instead of killing it: the handlers only note the signal and
-// wake the event loop through a pipe.
+// wake the event loop through a pipe. The run has 1.5 seconds to reach its
+// orderly end (an X server that never answers would keep it waiting for
+// ever); after that, or at a second signal, the process ends at once.
 void CatchEndingSignals();
+// The run has finished with the X server after an ending signal and only
+// stores its files now: the time limit no longer applies.
+void OrderlyEndUnderWay();
 // The signal that asked the run to end, or 0.
 int EndingSignal();
 // A descriptor that becomes readable when an ending signal arrives (-1 if

@@ -77,14 +77,7 @@ void SaverWindowX11::CreateOwnWindow() {
 void SaverWindowX11::AdoptForeignWindow(Window foreign) {
   Display* d = x_.display();
   window_ = foreign;
-  SyncAndTakeError(d);
-  XWindowAttributes attributes{};
-  const Status found = XGetWindowAttributes(d, foreign, &attributes);
-  if (SyncAndTakeError(d) != 0 || found == 0) {
-    char text[80];
-    std::snprintf(text, sizeof(text), "there is no window 0x%lx to draw into", foreign);
-    throw RunFailure(text, 1);
-  }
+  const XWindowAttributes attributes = ForeignWindowAttributes(d, foreign);
   visual_ = attributes.visual;
   depth_ = attributes.depth;
   width_ = attributes.width;
@@ -232,7 +225,8 @@ void SaverWindowX11::HandleOwnInput(const XEvent& event) {
       screen_->FormKeyDown();
       break;
     case ButtonPress:
-      screen_->FormMouseDown();
+      // Buttons 4 to 7 are the wheel's turns and tilts: no input.
+      if (event.xbutton.button < Button4 || event.xbutton.button > 7) screen_->FormMouseDown();
       break;
     case MotionNotify:
       screen_->FormMouseMove(event.xmotion.x, event.xmotion.y);
@@ -253,9 +247,12 @@ void SaverWindowX11::Handle(const XEvent& event) {
       break;
     case MapNotify:
       mapped_ = true;
+      if (remapped_) CaptureMouse();
+      remapped_ = false;
       break;
     case UnmapNotify:
       mapped_ = false;
+      KeepOnScreen();
       break;
     case Expose:
       if (event.xexpose.count == 0 && !SaverSettings.use_DirectX) PaintFrameBitmap();
@@ -264,6 +261,14 @@ void SaverWindowX11::Handle(const XEvent& event) {
       if (Owned()) HandleOwnInput(event);
       break;
   }
+}
+
+// A running full-screen saver that someone else unmapped would go on
+// invisible, holding the lock, with no key to end it: it comes back on top.
+void SaverWindowX11::KeepOnScreen() {
+  if (target_ != DrawTarget::kFullScreen || closed_ || screen_->ExitAllowed) return;
+  XMapRaised(x_.display(), window_);
+  remapped_ = true;  // the grabs went with the map: taken again at MapNotify
 }
 
 void SaverWindowX11::DispatchPending() {
@@ -318,6 +323,10 @@ void SaverWindowX11::RunLoop() {
   while (EndingSignal() == 0 && Step()) {
   }
   if (EndingSignal() != 0 && !closed_) screen_->EndFromOutside();
+  if (EndingSignal() != 0) {
+    XSync(x_.display(), False);  // the server has taken all of it
+    OrderlyEndUnderWay();
+  }
 }
 
 }  // namespace zm::x11

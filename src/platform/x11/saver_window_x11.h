@@ -44,6 +44,7 @@ class SaverWindowX11 : public SaverWindow {
 
   int32_t ScreenWidth() const override { return width_; }
   int32_t ScreenHeight() const override { return height_; }
+  bool CoversScreen() const override { return width_ >= x_.Width() && height_ >= x_.Height(); }
   void SizeFrameBitmap(int32_t width, int32_t height) override;
   BitmapView FrameBitmap() override;
   void PaintFrameBitmap() override;
@@ -72,6 +73,7 @@ class SaverWindowX11 : public SaverWindow {
   void AdoptForeignWindow(Window foreign);
   void Handle(const XEvent& event);
   void HandleOwnInput(const XEvent& event);
+  void KeepOnScreen();
   void DispatchPending();
   bool Step();
   void ApplyGeometry();
@@ -98,6 +100,7 @@ class SaverWindowX11 : public SaverWindow {
   PixelFormat format_;
   WaitDialogGtk wait_;
   bool mapped_ = false;
+  bool remapped_ = false;
   bool closed_ = false;
   bool frameRequested_ = false;
   long long closeAtMs_ = 0;

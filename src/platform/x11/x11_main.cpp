@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "base/notice.h"
 #include "platform/posix/posix_file_system.h"
 #include "platform/x11/program_host_x11.h"
 #include "platform/x11/run_signals.h"
@@ -15,6 +16,8 @@
 
 namespace {
 
+void PrintNotice(const std::string& text) { std::fprintf(stderr, "zelk-mirv: %s\n", text.c_str()); }
+
 int UsageError(const std::string& message) {
   std::fprintf(stderr, "zelk-mirv: %s\nTry 'zelk-mirv --help'.\n", message.c_str());
   return 2;
@@ -24,6 +27,7 @@ int UsageError(const std::string& message) {
 
 int main(int argc, char** argv) {
   zm::UsePosixFileSystem();
+  zm::SetNoticeSink(&PrintNotice);
   const zm::CommandLine line =
       zm::ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
   if (!line.error.empty()) return UsageError(line.error);
@@ -33,7 +37,12 @@ int main(int argc, char** argv) {
   }
   if (zm::ParseRunMode(line.firstArgument) == zm::rmPreview) {
     try {
-      zm::ParseWindowHandle(line.secondArgument);
+      const int64_t id = zm::ParseWindowHandle(line.secondArgument);
+      // X window ids have 32 bits: a larger number would name another window.
+      if (id <= 0 || id > 0xFFFFFFFF) {
+        return UsageError("the preview needs a window: '" + line.secondArgument +
+                          "' is not a window id");
+      }
     } catch (const zm::ProgramError& error) {
       return UsageError(std::string("the preview needs a window: ") + error.what());
     }

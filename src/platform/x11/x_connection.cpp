@@ -63,6 +63,12 @@ int XConnection::BitsPerPixel(int depth) const {
 }
 
 PixelFormat XConnection::FormatOf(const Visual* visual, int depth) const {
+  if (visual->c_class != TrueColor && visual->c_class != DirectColor) {
+    throw RunFailure("the X screen has " + std::to_string(depth) +
+                         "-bit colours through a colour map, which is not supported: "
+                         "a TrueColor or DirectColor visual (15 bits or more) is needed",
+                     2);
+  }
   PixelFormat format;
   format.flags = kPixelFormatRgb;
   format.rgbBitCount = static_cast<uint32_t>(BitsPerPixel(depth));
@@ -72,9 +78,38 @@ PixelFormat XConnection::FormatOf(const Visual* visual, int depth) const {
   return format;
 }
 
+XWindowAttributes ForeignWindowAttributes(Display* display, Window window) {
+  SyncAndTakeError(display);
+  XWindowAttributes attributes{};
+  const Status found = XGetWindowAttributes(display, window, &attributes);
+  char text[120];
+  if (SyncAndTakeError(display) != 0 || found == 0) {
+    std::snprintf(text, sizeof(text), "there is no window 0x%lx to draw into", window);
+    throw RunFailure(text, 1);
+  }
+  if (attributes.c_class == InputOnly) {
+    std::snprintf(text, sizeof(text),
+                  "the window 0x%lx is an input-only window: nothing can be drawn into it", window);
+    throw RunFailure(text, 1);
+  }
+  return attributes;
+}
+
+void ThrowIfWindowRefused(Display* display, Window window) {
+  const int error = SyncAndTakeError(display);
+  if (error == 0) return;
+  char name[80] = "";
+  XGetErrorText(display, error, name, sizeof(name));
+  char text[160];
+  std::snprintf(text, sizeof(text), "cannot draw into the window 0x%lx: %s", window, name);
+  throw RunFailure(text, 1);
+}
+
 void ReclaimErrorHandler() {
   const XErrorHandler current = XSetErrorHandler(&RecordError);
   if (current != &RecordError) othersHandler = current;
+  // A lost connection (the library's or ours) ends the run with our message.
+  XSetIOErrorHandler(&ConnectionLost);
 }
 
 int SyncAndTakeError(Display* display) {

@@ -40,13 +40,21 @@ class XConnection {
 
   // The server's bits per pixel for images of this depth (0 if unknown).
   int BitsPerPixel(int depth) const;
-  // The pixel format of images for a visual of this depth.
+  // The pixel format of images for a visual of this depth; throws RunFailure
+  // (status 2) for a visual without colour masks (PseudoColor, grey scale).
   PixelFormat FormatOf(const Visual* visual, int depth) const;
 
  private:
   Display* display_ = nullptr;
   int screen_ = 0;
 };
+
+// The attributes of someone else's window to draw into; throws RunFailure
+// (status 1) when there is no such window or it is input-only.
+XWindowAttributes ForeignWindowAttributes(Display* display, Window window);
+// Throws RunFailure (status 1), naming the X error, when the requests made
+// for drawing into the window (its graphics context) were refused.
+void ThrowIfWindowRefused(Display* display, Window window);
 
 // Xlib has one error handler per process: a library that installs its own
 // (GTK does when it starts) calls this afterwards, so the program's
