@@ -26,6 +26,7 @@ void SaverScreen::FormCreate() {
   Rendering = 0;
   LoadSettingsFile(files_.settings);
   overridden_.Apply(overrides_);
+  Engine.SetPacedByDisplay(window_.FramesPacedByDisplay());
   PrepareFrameBitmap();
   LoadOrGeneratePattern();
 }
@@ -93,6 +94,7 @@ void SaverScreen::WarmUpFirstPattern() {
 }
 
 void SaverScreen::ApplyFrameSize() {
+  stillShown_ = false;
   SizeFrameBitmapToOutput();
   if (frameWidth_ == Engine.Width() && frameHeight_ == Engine.Height()) return;
   Engine.Resize(frameWidth_, frameHeight_);

@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 
+#include "platform/x11/run_signals.h"
 #include "platform/x11/x_connection.h"
 
 namespace zm::x11 {
@@ -53,6 +54,7 @@ bool ImageBuffer::CreateShared(Visual* visual, int depth, int width, int height)
   }
   image_ = image;
   shared_ = true;
+  completionType_ = XShmGetEventBase(display_) + ShmCompletion;
   return true;
 }
 
@@ -70,6 +72,7 @@ void ImageBuffer::CreatePlain(Visual* visual, int depth, int width, int height) 
 ImageBuffer::~ImageBuffer() {
   if (image_ == nullptr) return;
   if (shared_) {
+    if (Busy()) WaitUntilFree();
     XShmDetach(display_, &segment_);
     XSync(display_, False);
     shmdt(segment_.shmaddr);
@@ -86,6 +89,64 @@ void ImageBuffer::Put(Drawable target, GC gc) {
     XPutImage(display_, target, gc, image_, 0, 0, 0, 0, image_->width, image_->height);
   }
   XSync(display_, False);
+}
+
+}  // namespace zm::x11
+
+namespace zm::x11 {
+
+void ImageBuffer::PutAsync(Drawable target, GC gc) {
+  if (image_ == nullptr || !shared_) return Put(target, gc);
+  XShmPutImage(display_, target, gc, image_, 0, 0, 0, 0, image_->width, image_->height, True);
+  XFlush(display_);
+  ++pending_;
+}
+
+bool ImageBuffer::Completed(const XEvent& event) {
+  if (!shared_ || event.type != completionType_) return false;
+  const auto& done = reinterpret_cast<const XShmCompletionEvent&>(event);
+  if (done.shmseg != segment_.shmseg) return false;
+  if (pending_ > 0) --pending_;
+  return true;
+}
+
+namespace {
+
+struct Match {
+  int type;
+  ShmSeg segment;
+};
+
+Bool IsCompletionOf(Display*, XEvent* event, XPointer arg) {
+  const auto* match = reinterpret_cast<const Match*>(arg);
+  return event->type == match->type &&
+         reinterpret_cast<const XShmCompletionEvent*>(event)->shmseg == match->segment;
+}
+
+}  // namespace
+
+void ImageBuffer::WaitUntilFree() {
+  Match match{completionType_, segment_.shmseg};
+  const long long until = NowMs() + 500;
+  XEvent event;
+  while (Busy()) {
+    if (XCheckIfEvent(display_, &event, IsCompletionOf, reinterpret_cast<XPointer>(&match))) {
+      Completed(event);
+      continue;
+    }
+    const long long left = until - NowMs();
+    if (left <= 0) {
+      pending_ = 0;  // the drawable went away, or the server dropped the put
+      return;
+    }
+    // Other events already queued would end the wait at once: then only
+    // nap until more arrives.
+    if (XPending(display_) > 0) {
+      WaitForEvents(nullptr, 1);
+    } else {
+      WaitForEvents(display_, static_cast<int>(left));
+    }
+  }
 }
 
 }  // namespace zm::x11

@@ -29,6 +29,18 @@ class ImageBuffer {
   // read it, so the next frame may overwrite it.
   void Put(Drawable target, GC gc);
 
+  // A shared image only: puts it without waiting. The image stays Busy
+  // until the server's completion event for it is handed to Completed (or
+  // until WaitUntilFree gives up on it).
+  void PutAsync(Drawable target, GC gc);
+  bool Busy() const { return pending_ > 0; }
+  // Whether a completion event is this image's, and if so takes it.
+  bool Completed(const XEvent& event);
+  // Waits (at most about half a second, for a drawable that went away)
+  // until the server has read every put of this image. Other events stay
+  // queued.
+  void WaitUntilFree();
+
  private:
   bool CreateShared(Visual* visual, int depth, int width, int height);
   void CreatePlain(Visual* visual, int depth, int width, int height);
@@ -37,6 +49,8 @@ class ImageBuffer {
   XImage* image_ = nullptr;
   XShmSegmentInfo segment_{};
   bool shared_ = false;
+  int completionType_ = 0;
+  int pending_ = 0;
 };
 
 // Whether shared-memory images are to be tried: the server has the extension
