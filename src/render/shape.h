@@ -64,9 +64,10 @@ class Shape {
   void SetPacedByDisplay(bool paced) { pacedByDisplay_ = paced; }
   bool PacedByDisplay() const { return pacedByDisplay_; }
 
-  // Whether the next frame would change nothing: the speed is 0 (the phase
-  // stands still), no step ends, and the generator has no work left for
-  // this engine. A still picture needs drawing only once, and again when
+  // Whether the next frame would change nothing: the speed is 0, so the
+  // phase stands still and no step ends. The generator's next map is not
+  // needed before a step ends, so it waits too (its slices go on when the
+  // speed changes). A still picture needs drawing only once, and again when
   // the window shows it anew.
   bool IsStill() const;
 

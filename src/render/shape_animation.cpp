@@ -49,8 +49,7 @@ void Shape::Advance() {
 }
 
 bool Shape::IsStill() const {
-  if (PhaseIncrement(SaverSettings.SHAPE_SPEED) != 0.0 || phase_ > 1.0) return false;
-  return !UsesGenerator() || GeneratorDone();
+  return PhaseIncrement(SaverSettings.SHAPE_SPEED) == 0.0 && phase_ <= 1.0;
 }
 
 void Shape::ComputeMapNow(std::span<MapValue> map, PatternDescriptor& descriptor) {
