@@ -46,7 +46,12 @@ bool Open(Watch& w) {
   if (!XDamageQueryExtension(w.display, &w.eventBase, &errorBase)) return false;
   w.root = DefaultRootWindow(w.display);
   w.damage = XDamageCreate(w.display, w.root, XDamageReportNonEmpty);
+  // A new damage object reports the whole window once: that is no frame.
+  XDamageSubtract(w.display, w.damage, None, None);
   XSync(w.display, False);
+  XEvent event;
+  while (XCheckTypedEvent(w.display, w.eventBase + XDamageNotify, &event)) {
+  }
   return true;
 }
 
