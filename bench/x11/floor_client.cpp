@@ -42,14 +42,14 @@ int main(int argc, char** argv) {
   XSetWindowAttributes attributes{};
   attributes.override_redirect = True;
   attributes.background_pixel = BlackPixel(d, screen);
-  const Window window = XCreateWindow(d, RootWindow(d, screen), 0, 0, width, height, 0,
-                                      CopyFromParent, InputOutput, CopyFromParent,
-                                      CWOverrideRedirect | CWBackPixel, &attributes);
+  const Window window =
+      XCreateWindow(d, RootWindow(d, screen), 0, 0, width, height, 0, CopyFromParent, InputOutput,
+                    CopyFromParent, CWOverrideRedirect | CWBackPixel, &attributes);
   XShmSegmentInfo segment{};
   XImage* image = XShmCreateImage(d, DefaultVisual(d, screen), DefaultDepth(d, screen), ZPixmap,
                                   nullptr, &segment, width, height);
-  segment.shmid = shmget(IPC_PRIVATE, static_cast<size_t>(image->bytes_per_line) * height,
-                         IPC_CREAT | 0600);
+  segment.shmid =
+      shmget(IPC_PRIVATE, static_cast<size_t>(image->bytes_per_line) * height, IPC_CREAT | 0600);
   segment.shmaddr = image->data = static_cast<char*>(shmat(segment.shmid, nullptr, 0));
   XShmAttach(d, &segment);
   XSync(d, False);

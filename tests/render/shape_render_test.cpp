@@ -141,14 +141,16 @@ TEST_F(ShapeRenderTest, FramesOnOneTwoThreeAndFiveThreadsAreIdentical) {
     SetGeneratorThreads(threads);
     Bitmap32 frame(w, h);
     std::vector<uint32_t> upside(static_cast<size_t>(w) * h);
-    const BitmapView bottomUp{reinterpret_cast<uint8_t*>(upside.data() + static_cast<size_t>(h - 1) * w),
-                              -ptrdiff_t{w} * 4, w, h};
+    const BitmapView bottomUp{
+        reinterpret_cast<uint8_t*>(upside.data() + static_cast<size_t>(h - 1) * w),
+        -ptrdiff_t{w} * 4, w, h};
     shape.RenderFrame(frame.View());
     shape.RenderFrame(bottomUp);
     if (alone.empty()) alone = frame.Pixels();
     EXPECT_EQ(frame.Pixels(), alone) << threads << " threads";
     for (int32_t y = 0; y < h; y += 97) {
-      ASSERT_TRUE(std::equal(bottomUp.Row(y), bottomUp.Row(y) + w, alone.begin() + static_cast<ptrdiff_t>(y) * w))
+      ASSERT_TRUE(std::equal(bottomUp.Row(y), bottomUp.Row(y) + w,
+                             alone.begin() + static_cast<ptrdiff_t>(y) * w))
           << threads << " threads, row " << y;
     }
   }

@@ -1,6 +1,6 @@
 // A window for the end-to-end tests to be drawn into (or to cover another):
-// made and mapped at the given size and place (40, 30 unless given), its id printed on standard output; destroyed when standard
-// input reaches its end.
+// made and mapped at the given size and place (40, 30 unless given), its id printed on standard
+// output; destroyed when standard input reaches its end.
 #include <X11/Xlib.h>
 #include <unistd.h>
 

@@ -100,8 +100,8 @@ class SaverWindowX11 : public SaverWindow {
   // Two shared images when the server has MIT-SHM: the frame is composed
   // into one while the server still copies the other. Else only the first.
   std::unique_ptr<ImageBuffer> images_[2];
-  int back_ = 0;   // the image the next frame goes into
-  int front_ = 0;  // the image last put on the window
+  int back_ = 0;                  // the image the next frame goes into
+  int front_ = 0;                 // the image last put on the window
   std::vector<uint32_t> bitmap_;  // the 32-bit frame when the image needs packing
   int32_t bitmapWidth_ = 0;
   int32_t bitmapHeight_ = 0;
