@@ -6,6 +6,18 @@ namespace zm {
 
 void RefreshGrid::SetRate(double hertz) { rate_ = hertz > 0.0 && hertz < 1e6 ? hertz : 60.0; }
 
+namespace {
+// Where a slot lies after the display's refresh.
+constexpr double kAfterRefreshMs = 1.0;
+}  // namespace
+
+void RefreshGrid::AlignToRefresh(double refreshMs) {
+  if (!started_) return;
+  const double period = PeriodMs();
+  const double anchor = refreshMs + kAfterRefreshMs;
+  nextMs_ = anchor + std::round((nextMs_ - anchor) / period) * period;
+}
+
 void RefreshGrid::FrameShown(double nowMs) {
   const double period = PeriodMs();
   if (!started_) {

@@ -20,6 +20,10 @@ class RefreshGrid {
   // A frame went out at `nowMs`: the next slot is the first one of the grid
   // after it. The first frame starts the grid.
   void FrameShown(double nowMs);
+  // The display reported a refresh at `refreshMs`: the grid moves to just
+  // after the display's own refreshes (keeping its period), so that each
+  // frame has a whole period to be composed before the next refresh.
+  void AlignToRefresh(double refreshMs);
 
  private:
   double rate_ = 60.0;

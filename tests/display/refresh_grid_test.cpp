@@ -20,6 +20,12 @@ TEST(RefreshGrid, ALateFrameTakesTheNextSlotOfTheGridNotAWholeExtraPeriod) {
   grid.FrameShown(1160.0);  // exactly on a later slot: the one after it
   EXPECT_EQ(grid.NextSlotMs(), 1180.0);
 
+  // The display's own refreshes move the grid to 1 ms after them.
+  grid.AlignToRefresh(1165.0);
+  EXPECT_EQ(grid.NextSlotMs(), 1186.0);
+  grid.AlignToRefresh(1190.0);
+  EXPECT_EQ(grid.NextSlotMs(), 1191.0);
+
   // A rate the display does not report counts as 60 Hz.
   for (double unknown : {0.0, -5.0, 0.0 / 0.0}) {
     grid.SetRate(unknown);

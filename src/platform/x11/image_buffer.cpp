@@ -4,12 +4,73 @@
 #include <sys/ipc.h>
 #include <sys/shm.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <vector>
+
+#ifdef ZM_HAVE_XPRESENT
+#include <X11/extensions/Xpresent.h>
+#endif
 
 #include "platform/x11/run_signals.h"
 #include "platform/x11/x_connection.h"
 
 namespace zm::x11 {
+
+namespace {
+
+bool SwitchedOff(const char* name) {
+  const char* off = std::getenv(name);
+  return off != nullptr && off[0] != '\0' && off[0] != '0';
+}
+
+// The images that present, for the idle events to find theirs.
+std::vector<ImageBuffer*>& Presenting() {
+  static std::vector<ImageBuffer*> images;
+  return images;
+}
+
+int PresentOpcode(Display* display) {
+#ifdef ZM_HAVE_XPRESENT
+  int opcode = 0;
+  int eventBase = 0;
+  int errorBase = 0;
+  if (XPresentQueryExtension(display, &opcode, &eventBase, &errorBase)) return opcode;
+#else
+  (void)display;
+#endif
+  return 0;
+}
+
+}  // namespace
+
+bool PresentWanted(Display* display) {
+  return !SwitchedOff("ZELK_MIRV_NO_PRESENT") && PresentOpcode(display) != 0;
+}
+
+bool TakePresentEvent(Display* display, XEvent& event, uint64_t* refreshUs) {
+#ifdef ZM_HAVE_XPRESENT
+  if (event.type != GenericEvent || Presenting().empty()) return false;
+  if (event.xcookie.extension != PresentOpcode(display)) return false;
+  if (XGetEventData(display, &event.xcookie)) {
+    if (event.xcookie.evtype == PresentIdleNotify) {
+      const auto* idle = static_cast<const XPresentIdleNotifyEvent*>(event.xcookie.data);
+      for (ImageBuffer* image : Presenting()) {
+        if (image->pixmap_ == idle->pixmap && image->pending_ > 0) --image->pending_;
+      }
+    } else if (event.xcookie.evtype == PresentCompleteNotify && refreshUs != nullptr) {
+      *refreshUs = static_cast<const XPresentCompleteNotifyEvent*>(event.xcookie.data)->ust;
+    }
+    XFreeEventData(display, &event.xcookie);
+  }
+  return true;
+#else
+  (void)display;
+  (void)event;
+  (void)refreshUs;
+  return false;
+#endif
+}
 
 bool SharedMemoryWanted(Display* display) {
   const char* off = std::getenv("ZELK_MIRV_NO_SHM");
@@ -73,6 +134,10 @@ ImageBuffer::~ImageBuffer() {
   if (image_ == nullptr) return;
   if (shared_) {
     if (Busy()) WaitUntilFree();
+    if (pixmap_ != 0) {
+      XFreePixmap(display_, pixmap_);
+      std::erase(Presenting(), this);
+    }
     XShmDetach(display_, &segment_);
     XSync(display_, False);
     shmdt(segment_.shmaddr);
@@ -95,8 +160,34 @@ void ImageBuffer::Put(Drawable target, GC gc) {
 
 namespace zm::x11 {
 
+bool ImageBuffer::PresentOn(Window window, int depth) {
+#ifdef ZM_HAVE_XPRESENT
+  if (!shared_ || pixmap_ != 0 || XShmPixmapFormat(display_) != ZPixmap) return pixmap_ != 0;
+  SyncAndTakeError(display_);
+  const Pixmap pixmap = XShmCreatePixmap(display_, window, image_->data, &segment_, image_->width,
+                                         image_->height, depth);
+  if (SyncAndTakeError(display_) != 0) return false;
+  pixmap_ = pixmap;
+  Presenting().push_back(this);
+  return true;
+#else
+  (void)window;
+  (void)depth;
+  return false;
+#endif
+}
+
 void ImageBuffer::PutAsync(Drawable target, GC gc) {
   if (image_ == nullptr || !shared_) return Put(target, gc);
+#ifdef ZM_HAVE_XPRESENT
+  if (pixmap_ != 0) {
+    XPresentPixmap(display_, target, pixmap_, ++presentSerial_, None, None, 0, 0, None, None, None,
+                   PresentOptionNone, 0, 0, 0, nullptr, 0);
+    XFlush(display_);
+    ++pending_;
+    return;
+  }
+#endif
   XShmPutImage(display_, target, gc, image_, 0, 0, 0, 0, image_->width, image_->height, True);
   XFlush(display_);
   ++pending_;
@@ -130,8 +221,14 @@ void ImageBuffer::WaitUntilFree() {
   const long long until = NowMs() + 500;
   XEvent event;
   while (Busy()) {
-    if (XCheckIfEvent(display_, &event, IsCompletionOf, reinterpret_cast<XPointer>(&match))) {
-      Completed(event);
+    if (pixmap_ != 0 ? XCheckTypedEvent(display_, GenericEvent, &event) != 0
+                     : XCheckIfEvent(display_, &event, IsCompletionOf,
+                                     reinterpret_cast<XPointer>(&match)) != 0) {
+      if (pixmap_ != 0) {
+        TakePresentEvent(display_, event);
+      } else {
+        Completed(event);
+      }
       continue;
     }
     const long long left = until - NowMs();

@@ -3,6 +3,9 @@
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/dpms.h>
+#ifdef ZM_HAVE_XPRESENT
+#include <X11/extensions/Xpresent.h>
+#endif
 
 #include <algorithm>
 #include <cstdio>
@@ -113,6 +116,7 @@ void SaverWindowX11::SizeFrameBitmap(int32_t width, int32_t height) {
   }
   bitmapWidth_ = width;
   bitmapHeight_ = height;
+  PresentImages();
   // The engine writes 0x00RRGGBB pixels: straight into the image when the
   // server's format is that one, else into a buffer packed at each paint.
   const ImageBuffer* image = images_[0].get();
@@ -146,6 +150,24 @@ void SaverWindowX11::PaintFrameBitmap() {
   front_ = back_;
   if (images_[1] != nullptr) back_ = 1 - back_;
   fps_.FrameShown(x_.display(), window_);
+}
+
+// Both images present through Present where the server has it; else
+// neither does.
+void SaverWindowX11::PresentImages() {
+  if (images_[1] == nullptr || !PresentWanted(x_.display())) return;
+  if (!images_[0]->PresentOn(window_, depth_) || !images_[1]->PresentOn(window_, depth_)) {
+    images_[1].reset();
+    images_[0] =
+        std::make_unique<ImageBuffer>(x_.display(), visual_, depth_, bitmapWidth_, bitmapHeight_);
+    return;
+  }
+#ifdef ZM_HAVE_XPRESENT
+  if (!presentSelected_) {
+    XPresentSelectInput(x_.display(), window_, PresentIdleNotifyMask | PresentCompleteNotifyMask);
+    presentSelected_ = true;
+  }
+#endif
 }
 
 // An expose: the image last put goes up again; nothing is composed.
@@ -289,6 +311,13 @@ void SaverWindowX11::HandleOwnInput(const XEvent& event) {
 }
 
 void SaverWindowX11::Handle(const XEvent& event) {
+  XEvent taken = event;
+  uint64_t refreshUs = 0;
+  if (TakePresentEvent(x_.display(), taken, &refreshUs)) {
+    // Frames then go out just after the display's refreshes.
+    if (refreshUs != 0) clock_.AlignToRefresh(static_cast<double>(refreshUs) / 1000.0);
+    return;
+  }
   for (const std::unique_ptr<ImageBuffer>& image : images_) {
     if (image != nullptr && image->Completed(event)) return;
   }

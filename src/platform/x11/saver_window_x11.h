@@ -80,6 +80,7 @@ class SaverWindowX11 : public SaverWindow {
   void ApplyGeometry();
   ImageBuffer* BackImage() const { return images_[back_].get(); }
   void RepaintShown();
+  void PresentImages();
   bool DisplayPoweredOff() const;
 
   XConnection& x_;
@@ -109,6 +110,7 @@ class SaverWindowX11 : public SaverWindow {
   WaitDialogGtk wait_;
   bool mapped_ = false;
   bool covered_ = false;  // fully obscured by other windows
+  bool presentSelected_ = false;
   mutable long long powerCheckedMs_ = -1;
   mutable bool poweredOff_ = false;
   bool closed_ = false;

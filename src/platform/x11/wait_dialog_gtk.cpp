@@ -2,8 +2,6 @@
 
 #include <gtk/gtk.h>
 
-
-#include "platform/x11/gtk_widgets.h"
 #include "platform/x11/gtk_widgets.h"
 #include "platform/x11/run_signals.h"
 
