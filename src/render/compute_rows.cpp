@@ -32,6 +32,8 @@ int32_t WantedThreads(const GeneratorState& g) {
   return std::max(cores, 1);
 }
 
+}  // namespace
+
 // The pool, started on first use; null when one thread is all there is.
 WorkerPool* Workers(GeneratorState& g) {
   const int32_t wanted = WantedThreads(g);
@@ -39,6 +41,8 @@ WorkerPool* Workers(GeneratorState& g) {
   if (!g.workers) g.workers = std::make_unique<WorkerPool>(wanted - 1);
   return g.workers.get();
 }
+
+namespace {
 
 // Pixels 0 .. pixels - 1 of the slice in runs, as many threads at a time as
 // the pool has; each run's extremes are kept apart and combined in order.
@@ -92,6 +96,8 @@ void SetGeneratorThreads(int32_t threads) {
   // of the new size.
   if (g.workers && g.workers->Threads() != generator::WantedThreads(g)) g.workers.reset();
 }
+
+WorkerPool* SharedWorkers() { return generator::Workers(generator::State()); }
 
 int32_t GeneratorThreads() {
   const generator::GeneratorState& g = generator::State();

@@ -68,6 +68,10 @@ struct GeneratorState {
 
 GeneratorState& State();
 
+// The worker pool of the row slices, started on first use; null when one
+// thread is all there is.
+WorkerPool* Workers(GeneratorState& g);
+
 // Rows of one row slice: integer part of height / rowsBudget + 1.
 int32_t RowsPerSlice(int32_t height, int32_t rowsBudget);
 // Rows of one normalisation slice: integer part of ceil(height * 0.1).

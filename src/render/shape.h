@@ -57,6 +57,20 @@ class Shape {
   void NextStep(bool force);
   void Advance();
 
+  // Whether the display paces the frames (off by default). The generator's
+  // slices that compute no rows are then not stretched to the cycle budget
+  // by busy-waiting: the wait for the display's next refresh already evens
+  // the frames out. The frame budget still sets the size of the slices.
+  void SetPacedByDisplay(bool paced) { pacedByDisplay_ = paced; }
+  bool PacedByDisplay() const { return pacedByDisplay_; }
+
+  // Whether the next frame would change nothing: the speed is 0, so the
+  // phase stands still and no step ends. The generator's next map is not
+  // needed before a step ends, so it waits too (its slices go on when the
+  // speed changes). A still picture needs drawing only once, and again when
+  // the window shows it anew.
+  bool IsStill() const;
+
   // Drawing; all of it does nothing while the maps are absent.
   void RenderRow32(uint32_t* row, int32_t y) const;
   // One row in the display's bit depth (BitPerPix: 32, 24 or 16; any other
@@ -150,6 +164,7 @@ class Shape {
   // 32-bit surface conversion has not yet put into the display's order.
   bool bankInPaletteLayout_[2] = {true, true};
   DisplaySurface* display_ = nullptr;
+  bool pacedByDisplay_ = false;
 
   // The program has one pattern generator, which writes into the map and
   // reads the descriptor of the engine that set it up last. Only that engine

@@ -44,8 +44,12 @@ void Shape::StartPacedGenerator() {
 
 void Shape::Advance() {
   phase_ += PhaseIncrement(SaverSettings.SHAPE_SPEED);
-  if (UsesGenerator()) GeneratorSlice(false);
+  if (UsesGenerator()) GeneratorSlice(pacedByDisplay_);
   if (phase_ > 1.0) NextStep(false);
+}
+
+bool Shape::IsStill() const {
+  return PhaseIncrement(SaverSettings.SHAPE_SPEED) == 0.0 && phase_ <= 1.0;
 }
 
 void Shape::ComputeMapNow(std::span<MapValue> map, PatternDescriptor& descriptor) {

@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "render/row_bands.h"
 #include "render/shape.h"
 #include "render/shape_timing.h"
 #include "settings/saver_settings.h"
@@ -61,11 +62,13 @@ void Shape::RenderFrame(const BitmapView& bitmap) const {
   if (columns <= 0) return;
   const RowKernel32 kernel = SelectRowKernel32();
   const int32_t t = PhaseToTime(phase_);
-  for (int32_t y = 0; y < rows; ++y) {
-    const size_t offset = static_cast<size_t>(y) * width_;
-    kernel(mapCurrent_.data() + offset, mapPrevious_.data() + offset, columns, t, colors32_.data(),
-           bitmap.Row(y));
-  }
+  DrawInBands(rows, columns, [&](int32_t first, int32_t end) {
+    for (int32_t y = first; y < end; ++y) {
+      const size_t offset = static_cast<size_t>(y) * width_;
+      kernel(mapCurrent_.data() + offset, mapPrevious_.data() + offset, columns, t,
+             colors32_.data(), bitmap.Row(y));
+    }
+  });
 }
 
 void Shape::RenderToBitmap(const BitmapView& bitmap) {
@@ -80,7 +83,9 @@ bool Shape::RenderToSurface() {
   uint8_t* address = nullptr;
   int32_t pitch = 0;
   if (!display_->LockBackBuffer(address, pitch)) return false;
-  for (int32_t y = 0; y < height_; ++y) RenderRowSurface(address + ptrdiff_t{y} * pitch, y);
+  DrawInBands(height_, width_, [&](int32_t first, int32_t end) {
+    for (int32_t y = first; y < end; ++y) RenderRowSurface(address + ptrdiff_t{y} * pitch, y);
+  });
   Advance();
   return display_->FlipPage();
 }

@@ -40,8 +40,10 @@ PreviewEnd RunPreviewLoop(PreviewHost& host, const SettingsOverrides& overrides)
   shape.PrepareNow();
   shape.NextStep(false);
   while (host.ParentVisible()) {
-    shape.RenderToBitmap(bitmap);
-    host.DrawBitmap();
+    if (!host.ParentUnseen()) {
+      shape.RenderToBitmap(bitmap);
+      host.DrawBitmap();
+    }
     host.ProcessMessages();
     host.WaitForNextFrame();
   }

@@ -37,6 +37,9 @@ class PreviewHost {
   // (0, 0) of the parent window by DrawBitmap.
   virtual BitmapView CreateBitmap(int32_t width, int32_t height) = 0;
   virtual void DrawBitmap() = 0;
+  // Whether nobody can see the window now (fully covered, or its display
+  // off): the loop then draws nothing and the animation waits.
+  virtual bool ParentUnseen() { return false; }
   virtual void Sleep(uint32_t milliseconds) = 0;
   // Waits until the display takes the next frame, keeping the window alive
   // meanwhile. A host that cannot tell the display's frames pauses 20 ms.

@@ -29,6 +29,7 @@ void SaverScreen::FormCreate() {
   RemoveLeftovers();
   LoadSettingsFile(files_.settings);  // "" reads as a missing file: defaults
   overridden_.Apply(overrides_);
+  Engine.SetPacedByDisplay(window_.FramesPacedByDisplay());
   PrepareFrameBitmap();
   LoadOrGeneratePattern();
 }
@@ -111,6 +112,7 @@ void SaverScreen::WarmUpFirstPattern() {
 }
 
 void SaverScreen::ApplyFrameSize() {
+  stillShown_ = false;
   SizeFrameBitmapToOutput();
   if (frameWidth_ == Engine.Width() && frameHeight_ == Engine.Height()) return;
   Engine.Resize(frameWidth_, frameHeight_);

@@ -50,8 +50,19 @@ class SaverScreen {
   void FormDestroy();
   // The frame request message.
   void DrawFrame();
-  // The application's idle event in a saver run.
+  // The application's idle event in a saver run: posts a frame request when
+  // FrameWanted.
   void IdleFrameRequest();
+  // Whether a frame is worth drawing now. Not while an exit is under way,
+  // the window is hidden or nobody can see it (the animation then waits
+  // where it stands), nor once a still picture (see Shape::IsStill) has
+  // been drawn: then no frames, no generator slices and no waits at all
+  // until something changes. Every platform asks this before it requests a
+  // frame.
+  bool FrameWanted() const;
+  // The window lost what it showed (an expose the platform cannot repaint
+  // from its frame bitmap): a still picture is drawn once more.
+  void PictureLost() { stillShown_ = false; }
 
   void RequestExit();
 
@@ -106,6 +117,9 @@ class SaverScreen {
   bool exitUnderWay_ = false;
   bool displayOn_ = true;
   bool sessionLocked_ = false;
+  // The last frame drawn was a still picture: drawing it again would show
+  // the same.
+  bool stillShown_ = false;
   int32_t frameWidth_ = 0;
   int32_t frameHeight_ = 0;
   // The size of the pattern read from the state file (0: none was read).

@@ -40,6 +40,7 @@ void SaverScreen::FormActivate() {
   MouseMovesToIgnore = kIgnoredMoves;
   ModeSwitchFailed = 0;
   exitUnderWay_ = false;
+  stillShown_ = false;
   if (SaverSettings.use_DirectX && !SwitchVideoMode()) return;
   window_.BringToTop();
   window_.SetScreenSaverRunning(true);
@@ -56,17 +57,28 @@ void SaverScreen::FormActivate() {
 void SaverScreen::IdleFrameRequest() {
   // The setup dialog draws the frames itself in a configure run.
   if (RunMode != rmSaver) return;
-  if (!ExitAllowed && window_.IsVisible() && Seen()) window_.PostFrameRequest();
+  if (FrameWanted()) window_.PostFrameRequest();
+}
+
+bool SaverScreen::FrameWanted() const {
+  if (ExitAllowed || !window_.IsVisible() || !Seen() || window_.Unseen()) return false;
+  return !(stillShown_ && Engine.IsStill());
 }
 
 void SaverScreen::DrawFrame() {
+  // A frame drawn from a still engine is the picture every later one would
+  // show.
+  const bool still = Engine.IsStill();
   if (!SaverSettings.use_DirectX) {
     Engine.RenderToBitmap(window_.FrameBitmap());
     window_.PaintFrameBitmap();
+    stillShown_ = still;
   } else if (Rendering) {
-    // Two frames per request on the page-flipped path.
+    // Two frames per request on the page-flipped path: both buffers of the
+    // flip chain then hold the picture.
     Engine.RenderToSurface();
     Engine.RenderToSurface();
+    stillShown_ = still;
   }
 }
 

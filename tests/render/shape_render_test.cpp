@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "render/bitmap32.h"
+#include "render/generator_threads.h"
 #include "render/row_kernel.h"
 #include "render/shape.h"
 #include "render/shape_test_support.h"
@@ -126,6 +127,34 @@ TEST_F(ShapeRenderTest, EveryKernelDrawsTheSameFrame) {
   Bitmap32 chosen(w, h);
   shape.RenderFrame(chosen.View());
   EXPECT_EQ(chosen.Pixels(), plain.Pixels());
+}
+
+// Large frames are composed in bands over the worker threads: any count
+// gives the frame of one thread, pixel for pixel, also bottom-up.
+TEST_F(ShapeRenderTest, FramesOnOneTwoThreeAndFiveThreadsAreIdentical) {
+  const int32_t w = 701, h = 389;  // bands of uneven size
+  Prepare(w, h, PatternValues(w * h, 21), PatternValues(w * h, 22));
+  shape.InitPalettes();
+  shape.SetPhase(0.613);
+  std::vector<uint32_t> alone;
+  for (int32_t threads : {1, 2, 3, 5}) {
+    SetGeneratorThreads(threads);
+    Bitmap32 frame(w, h);
+    std::vector<uint32_t> upside(static_cast<size_t>(w) * h);
+    const BitmapView bottomUp{
+        reinterpret_cast<uint8_t*>(upside.data() + static_cast<size_t>(h - 1) * w),
+        -ptrdiff_t{w} * 4, w, h};
+    shape.RenderFrame(frame.View());
+    shape.RenderFrame(bottomUp);
+    if (alone.empty()) alone = frame.Pixels();
+    EXPECT_EQ(frame.Pixels(), alone) << threads << " threads";
+    for (int32_t y = 0; y < h; y += 97) {
+      ASSERT_TRUE(std::equal(bottomUp.Row(y), bottomUp.Row(y) + w,
+                             alone.begin() + static_cast<ptrdiff_t>(y) * w))
+          << threads << " threads, row " << y;
+    }
+  }
+  SetGeneratorThreads(0);
 }
 
 TEST_F(ShapeRenderTest, BottomUpBitmapGetsRowZeroLast) {

@@ -158,6 +158,44 @@ TEST_F(SaverScreenTest, ASmallRunKeepsTheStoredPatternAndNoFolderStoresNothing) 
   EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
 }
 
+// Draws frames as the platform's loop does: a request, then the frame.
+int DrawWhileWanted(SaverScreen& s, testing::FakeSaverWindow& window, int passes) {
+  const int before = window.paints;
+  for (int i = 0; i < passes; ++i) {
+    const int requests = window.frameRequests;
+    s.IdleFrameRequest();
+    if (window.frameRequests != requests) s.DrawFrame();
+  }
+  return window.paints - before;
+}
+
+TEST_F(SaverScreenTest, NoFramesWhileNobodySeesThemOrThePictureStandsStill) {
+  WriteSettings("[BASIC_PARAMETERS]\nuse_DirectX=0\nSHAPE_SPEED=0.5\n");
+  window.paced = true;
+  SaverScreen& s = Start();
+  EXPECT_TRUE(s.Engine.PacedByDisplay());
+  EXPECT_EQ(DrawWhileWanted(s, window, 3), 3);
+
+  // Covered, or the display off: the animation waits where it stands.
+  const double phase = s.Engine.Phase();
+  window.unseen = true;
+  EXPECT_EQ(DrawWhileWanted(s, window, 5), 0);
+  EXPECT_EQ(s.Engine.Phase(), phase);
+  window.unseen = false;
+  EXPECT_EQ(DrawWhileWanted(s, window, 1), 1);
+  EXPECT_GT(s.Engine.Phase(), phase);
+
+  // Speed 0: the still picture is drawn once, then not again (nor does the
+  // generator get slices) until the window shows it anew.
+  SaverSettings.SHAPE_SPEED = 0.0;
+  EXPECT_TRUE(s.Engine.IsStill());
+  EXPECT_EQ(DrawWhileWanted(s, window, 10), 1);
+  s.PictureLost();
+  EXPECT_EQ(DrawWhileWanted(s, window, 10), 1);
+  SaverSettings.SHAPE_SPEED = 1.0;
+  EXPECT_EQ(DrawWhileWanted(s, window, 2), 2);
+}
+
 TEST_F(SaverScreenTest, PointerMovesEndTheRunOnlyPastTwoPixelsOnBothAxes) {
   SaverScreen& s = Start();
   for (int i = 0; i < 5; ++i) s.FormMouseMove(100 * i, 100 * i);  // ignored

@@ -57,6 +57,8 @@ class FakeSaverWindow : public SaverWindow {
   void CaptureMouse() override { log_.push_back("capture"); }
   void ReleaseMouse() override { log_.push_back("release"); }
   void PostFrameRequest() override { ++frameRequests; }
+  bool FramesPacedByDisplay() const override { return paced; }
+  bool Unseen() const override { return unseen; }
   void SetCloseTimer(int32_t milliseconds) override { closeTimer = milliseconds; }
   void ShrinkBeforeClosing() override { log_.push_back("shrink"); }
   void Close() override { log_.push_back("close"); }
@@ -68,6 +70,8 @@ class FakeSaverWindow : public SaverWindow {
   Bitmap32 bitmap;
   FakeWaitDialog wait;
   bool visible = false;
+  bool paced = false;
+  bool unseen = false;
   int paints = 0;
   int frameRequests = 0;
   int cursorCount = 0;

@@ -1,7 +1,8 @@
-// A window for the end-to-end tests to be drawn into: made and mapped at the
-// given size, its id printed on standard output; destroyed when standard
-// input reaches its end. A third argument makes a hostile one: "unmapped"
-// (never mapped) or "input-only" (an InputOnly window, mapped).
+// A window for the end-to-end tests to be drawn into (or to cover another):
+// made and mapped at the given size and place (40, 30 unless given), its id
+// printed on standard output; destroyed when standard input reaches its end.
+// A third argument may instead make a hostile one: "unmapped" (never mapped)
+// or "input-only" (an InputOnly window, mapped).
 //
 // "test_window dump" writes the root window's pixels instead, as the server
 // holds them: a line "WIDTH HEIGHT RED_MASK GREEN_MASK BLUE_MASK" (masks in
@@ -47,14 +48,17 @@ int main(int argc, char** argv) {
   if (argc > 1 && std::string(argv[1]) == "dump") return DumpRoot(display);
   const int width = argc > 1 ? std::atoi(argv[1]) : 320;
   const int height = argc > 2 ? std::atoi(argv[2]) : 240;
-  const std::string kind = argc > 3 ? argv[3] : "";
+  const std::string third = argc > 3 ? argv[3] : "";
+  const std::string kind = third == "unmapped" || third == "input-only" ? third : "";
+  const int left = argc > 3 && kind.empty() ? std::atoi(argv[3]) : 40;
+  const int top = argc > 4 && kind.empty() ? std::atoi(argv[4]) : 30;
   const int screen = DefaultScreen(display);
   const Window root = RootWindow(display, screen);
   const Window window =
       kind == "input-only"
-          ? XCreateWindow(display, root, 40, 30, width, height, 0, 0, InputOnly, CopyFromParent, 0,
-                          nullptr)
-          : XCreateSimpleWindow(display, root, 40, 30, width, height, 0,
+          ? XCreateWindow(display, root, left, top, width, height, 0, 0, InputOnly,
+                          CopyFromParent, 0, nullptr)
+          : XCreateSimpleWindow(display, root, left, top, width, height, 0,
                                 BlackPixel(display, screen), BlackPixel(display, screen));
   XSelectInput(display, window, StructureNotifyMask);
   if (kind == "unmapped") {

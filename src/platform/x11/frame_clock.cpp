@@ -6,18 +6,12 @@
 
 namespace zm::x11 {
 
-void FrameClock::SetRate(double hertz) { rate_ = hertz > 0.0 ? hertz : 60.0; }
-
 int FrameClock::MillisecondsLeft() const {
-  const double left = nextMs_ - static_cast<double>(NowMs());
+  const double left = grid_.NextSlotMs() - static_cast<double>(NowMs());
   return left <= 0.0 ? 0 : static_cast<int>(std::ceil(left));
 }
 
-void FrameClock::Tick() {
-  const double period = 1000.0 / rate_;
-  const double now = static_cast<double>(NowMs());
-  nextMs_ = nextMs_ + period < now ? now + period : nextMs_ + period;
-}
+void FrameClock::Tick() { grid_.FrameShown(static_cast<double>(NowMs())); }
 
 void FrameClock::WaitForSlot() const {
   // Only a signal cuts the wait short: X input waits in its queue.

@@ -2,28 +2,31 @@
 
 #include <X11/Xlib.h>
 
+#include "display/refresh_grid.h"
+
 namespace zm::x11 {
 
 // The slots at which frames go to the screen: at most one per display
-// refresh. Waiting for a slot polls the X connection, so input still wakes
-// the loop and nothing spins.
+// refresh, on a grid that keeps its phase (see RefreshGrid). Waiting for a
+// slot polls the X connection, so input still wakes the loop and nothing
+// spins.
 class FrameClock {
  public:
   // Refresh rate in Hz; 0 or less (a rate the display does not report)
   // means 60.
-  void SetRate(double hertz);
-  double Rate() const { return rate_; }
+  void SetRate(double hertz) { grid_.SetRate(hertz); }
+  double Rate() const { return grid_.Rate(); }
   // Milliseconds until the next slot (0 when due).
   int MillisecondsLeft() const;
-  // A frame went out: the next slot is one refresh later (or one refresh
-  // from now when the loop fell behind).
+  // A frame went out: the next slot is the grid's next one.
   void Tick();
+  // The display reported a refresh at this time of NowMs's clock.
+  void AlignToRefresh(double ms) { grid_.AlignToRefresh(ms); }
   // Waits until the next slot, or until an ending signal arrives.
   void WaitForSlot() const;
 
  private:
-  double rate_ = 60.0;
-  double nextMs_ = 0.0;
+  RefreshGrid grid_;
 };
 
 }  // namespace zm::x11

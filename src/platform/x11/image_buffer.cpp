@@ -4,11 +4,73 @@
 #include <sys/ipc.h>
 #include <sys/shm.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <vector>
 
+#ifdef ZM_HAVE_XPRESENT
+#include <X11/extensions/Xpresent.h>
+#endif
+
+#include "platform/x11/run_signals.h"
 #include "platform/x11/x_connection.h"
 
 namespace zm::x11 {
+
+namespace {
+
+bool SwitchedOff(const char* name) {
+  const char* off = std::getenv(name);
+  return off != nullptr && off[0] != '\0' && off[0] != '0';
+}
+
+// The images that present, for the idle events to find theirs.
+std::vector<ImageBuffer*>& Presenting() {
+  static std::vector<ImageBuffer*> images;
+  return images;
+}
+
+int PresentOpcode(Display* display) {
+#ifdef ZM_HAVE_XPRESENT
+  int opcode = 0;
+  int eventBase = 0;
+  int errorBase = 0;
+  if (XPresentQueryExtension(display, &opcode, &eventBase, &errorBase)) return opcode;
+#else
+  (void)display;
+#endif
+  return 0;
+}
+
+}  // namespace
+
+bool PresentWanted(Display* display) {
+  return !SwitchedOff("ZELK_MIRV_NO_PRESENT") && PresentOpcode(display) != 0;
+}
+
+bool TakePresentEvent(Display* display, XEvent& event, uint64_t* refreshUs) {
+#ifdef ZM_HAVE_XPRESENT
+  if (event.type != GenericEvent || Presenting().empty()) return false;
+  if (event.xcookie.extension != PresentOpcode(display)) return false;
+  if (XGetEventData(display, &event.xcookie)) {
+    if (event.xcookie.evtype == PresentIdleNotify) {
+      const auto* idle = static_cast<const XPresentIdleNotifyEvent*>(event.xcookie.data);
+      for (ImageBuffer* image : Presenting()) {
+        if (image->pixmap_ == idle->pixmap && image->pending_ > 0) --image->pending_;
+      }
+    } else if (event.xcookie.evtype == PresentCompleteNotify && refreshUs != nullptr) {
+      *refreshUs = static_cast<const XPresentCompleteNotifyEvent*>(event.xcookie.data)->ust;
+    }
+    XFreeEventData(display, &event.xcookie);
+  }
+  return true;
+#else
+  (void)display;
+  (void)event;
+  (void)refreshUs;
+  return false;
+#endif
+}
 
 bool SharedMemoryWanted(Display* display) {
   const char* off = std::getenv("ZELK_MIRV_NO_SHM");
@@ -53,6 +115,7 @@ bool ImageBuffer::CreateShared(Visual* visual, int depth, int width, int height)
   }
   image_ = image;
   shared_ = true;
+  completionType_ = XShmGetEventBase(display_) + ShmCompletion;
   return true;
 }
 
@@ -70,6 +133,11 @@ void ImageBuffer::CreatePlain(Visual* visual, int depth, int width, int height) 
 ImageBuffer::~ImageBuffer() {
   if (image_ == nullptr) return;
   if (shared_) {
+    if (Busy()) WaitUntilFree();
+    if (pixmap_ != 0) {
+      XFreePixmap(display_, pixmap_);
+      std::erase(Presenting(), this);
+    }
     XShmDetach(display_, &segment_);
     XSync(display_, False);
     shmdt(segment_.shmaddr);
@@ -86,6 +154,96 @@ void ImageBuffer::Put(Drawable target, GC gc) {
     XPutImage(display_, target, gc, image_, 0, 0, 0, 0, image_->width, image_->height);
   }
   XSync(display_, False);
+}
+
+}  // namespace zm::x11
+
+namespace zm::x11 {
+
+bool ImageBuffer::PresentOn(Window window, int depth) {
+#ifdef ZM_HAVE_XPRESENT
+  if (!shared_ || pixmap_ != 0 || XShmPixmapFormat(display_) != ZPixmap) return pixmap_ != 0;
+  SyncAndTakeError(display_);
+  const Pixmap pixmap = XShmCreatePixmap(display_, window, image_->data, &segment_, image_->width,
+                                         image_->height, depth);
+  if (SyncAndTakeError(display_) != 0) return false;
+  pixmap_ = pixmap;
+  Presenting().push_back(this);
+  return true;
+#else
+  (void)window;
+  (void)depth;
+  return false;
+#endif
+}
+
+void ImageBuffer::PutAsync(Drawable target, GC gc) {
+  if (image_ == nullptr || !shared_) return Put(target, gc);
+#ifdef ZM_HAVE_XPRESENT
+  if (pixmap_ != 0) {
+    XPresentPixmap(display_, target, pixmap_, ++presentSerial_, None, None, 0, 0, None, None, None,
+                   PresentOptionNone, 0, 0, 0, nullptr, 0);
+    XFlush(display_);
+    ++pending_;
+    return;
+  }
+#endif
+  XShmPutImage(display_, target, gc, image_, 0, 0, 0, 0, image_->width, image_->height, True);
+  XFlush(display_);
+  ++pending_;
+}
+
+bool ImageBuffer::Completed(const XEvent& event) {
+  if (!shared_ || event.type != completionType_) return false;
+  const auto& done = reinterpret_cast<const XShmCompletionEvent&>(event);
+  if (done.shmseg != segment_.shmseg) return false;
+  if (pending_ > 0) --pending_;
+  return true;
+}
+
+namespace {
+
+struct Match {
+  int type;
+  ShmSeg segment;
+};
+
+Bool IsCompletionOf(Display*, XEvent* event, XPointer arg) {
+  const auto* match = reinterpret_cast<const Match*>(arg);
+  return event->type == match->type &&
+         reinterpret_cast<const XShmCompletionEvent*>(event)->shmseg == match->segment;
+}
+
+}  // namespace
+
+void ImageBuffer::WaitUntilFree() {
+  Match match{completionType_, segment_.shmseg};
+  const long long until = NowMs() + 500;
+  XEvent event;
+  while (Busy()) {
+    if (pixmap_ != 0 ? XCheckTypedEvent(display_, GenericEvent, &event) != 0
+                     : XCheckIfEvent(display_, &event, IsCompletionOf,
+                                     reinterpret_cast<XPointer>(&match)) != 0) {
+      if (pixmap_ != 0) {
+        TakePresentEvent(display_, event);
+      } else {
+        Completed(event);
+      }
+      continue;
+    }
+    const long long left = until - NowMs();
+    if (left <= 0) {
+      pending_ = 0;  // the drawable went away, or the server dropped the put
+      return;
+    }
+    // Other events already queued would end the wait at once: then only
+    // nap until more arrives.
+    if (XPending(display_) > 0) {
+      WaitForEvents(nullptr, 1);
+    } else {
+      WaitForEvents(display_, static_cast<int>(left));
+    }
+  }
 }
 
 }  // namespace zm::x11

@@ -29,6 +29,26 @@ class ImageBuffer {
   // read it, so the next frame may overwrite it.
   void Put(Drawable target, GC gc);
 
+  // Present, where the server has it (and ZELK_MIRV_NO_PRESENT is not
+  // set): the shared image becomes a pixmap that each put presents on the
+  // window at the display's next vertical blank, tear-free, and Busy lasts
+  // until the server reports the pixmap idle (see TakePresentEvent). False
+  // where Present or shared pixmaps are missing: puts then stay as they are.
+  bool PresentOn(Window window, int depth);
+  bool Presents() const { return pixmap_ != 0; }
+
+  // A shared image only: puts it without waiting. The image stays Busy
+  // until the server's completion event for it is handed to Completed (or
+  // until WaitUntilFree gives up on it).
+  void PutAsync(Drawable target, GC gc);
+  bool Busy() const { return pending_ > 0; }
+  // Whether a completion event is this image's, and if so takes it.
+  bool Completed(const XEvent& event);
+  // Waits (at most about half a second, for a drawable that went away)
+  // until the server has read every put of this image. Other events stay
+  // queued.
+  void WaitUntilFree();
+
  private:
   bool CreateShared(Visual* visual, int depth, int width, int height);
   void CreatePlain(Visual* visual, int depth, int width, int height);
@@ -37,7 +57,22 @@ class ImageBuffer {
   XImage* image_ = nullptr;
   XShmSegmentInfo segment_{};
   bool shared_ = false;
+  int completionType_ = 0;
+  int pending_ = 0;
+  Pixmap pixmap_ = 0;
+  uint32_t presentSerial_ = 0;
+
+  friend bool TakePresentEvent(Display* display, XEvent& event, uint64_t* refreshUs);
 };
+
+// Takes a Present event (an idle pixmap frees its image; a completed
+// present gives the time of its refresh in microseconds of the monotonic
+// clock, when asked for); false for any other event.
+bool TakePresentEvent(Display* display, XEvent& event, uint64_t* refreshUs = nullptr);
+
+// Whether presenting through Present is to be tried: the server has it and
+// ZELK_MIRV_NO_PRESENT is not set.
+bool PresentWanted(Display* display);
 
 // Whether shared-memory images are to be tried: the server has the extension
 // and ZELK_MIRV_NO_SHM is not set.

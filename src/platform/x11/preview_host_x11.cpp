@@ -20,7 +20,7 @@ PreviewHostX11::PreviewHostX11(XConnection& x, Window parent, FpsOverlay& fps)
   height_ = attributes.height;
   viewable_ = attributes.map_state == IsViewable;
   format_ = x_.FormatOf(visual_, depth_);
-  XSelectInput(d, parent, StructureNotifyMask);
+  XSelectInput(d, parent, StructureNotifyMask | VisibilityChangeMask);
   gc_ = XCreateGC(d, parent, 0, nullptr);
   ThrowIfWindowRefused(d, parent);
 }
@@ -45,6 +45,9 @@ void PreviewHostX11::ProcessMessages() {
     if (event.type == DestroyNotify) gone_ = true;
     if (event.type == UnmapNotify) viewable_ = false;
     if (event.type == MapNotify) viewable_ = true;
+    if (event.type == VisibilityNotify) {
+      covered_ = event.xvisibility.state == VisibilityFullyObscured;
+    }
   }
   if (WindowFailed(parent_)) gone_ = true;
   // Ended from outside: the loop ends as if the window had gone.

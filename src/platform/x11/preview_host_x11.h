@@ -27,6 +27,7 @@ class PreviewHostX11 : public PreviewHost {
   void ProcessMessages() override;
   BitmapView CreateBitmap(int32_t width, int32_t height) override;
   void DrawBitmap() override;
+  bool ParentUnseen() override { return covered_; }
   void Sleep(uint32_t milliseconds) override;
   uint64_t Milliseconds() override;
 
@@ -43,6 +44,7 @@ class PreviewHostX11 : public PreviewHost {
   int height_ = 0;
   bool viewable_ = false;
   bool gone_ = false;
+  bool covered_ = false;  // fully obscured by other windows
   PixelFormat format_;
   std::unique_ptr<ImageBuffer> image_;
   std::vector<uint32_t> bitmap_;

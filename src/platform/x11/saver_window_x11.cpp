@@ -2,6 +2,10 @@
 
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/dpms.h>
+#ifdef ZM_HAVE_XPRESENT
+#include <X11/extensions/Xpresent.h>
+#endif
 
 #include <algorithm>
 #include <cstdio>
@@ -17,8 +21,11 @@ namespace {
 // The size of an ordinary window of our own (-window).
 constexpr int kWindowWidth = 640;
 constexpr int kWindowHeight = 480;
-constexpr long kOwnInput =
-    KeyPressMask | ButtonPressMask | PointerMotionMask | ExposureMask | StructureNotifyMask;
+constexpr long kOwnInput = KeyPressMask | ButtonPressMask | PointerMotionMask | ExposureMask |
+                           StructureNotifyMask | VisibilityChangeMask;
+// How often the display's power state is read while nothing else wakes the
+// loop.
+constexpr int kPowerCheckMs = 1000;
 
 Cursor BlankCursor(Display* display, Window window) {
   char none[8] = {};
@@ -46,7 +53,8 @@ SaverWindowX11::SaverWindowX11(XConnection& x, DrawTarget target, Window foreign
 }
 
 SaverWindowX11::~SaverWindowX11() {
-  image_.reset();
+  images_[0].reset();
+  images_[1].reset();
   if (gc_ != nullptr) XFreeGC(x_.display(), gc_);
   if (Owned() && window_ != 0 && !closed_) XDestroyWindow(x_.display(), window_);
   if (blank_ != 0) XFreeCursor(x_.display(), blank_);
@@ -83,40 +91,99 @@ void SaverWindowX11::AdoptForeignWindow(Window foreign) {
   width_ = attributes.width;
   height_ = attributes.height;
   mapped_ = attributes.map_state == IsViewable;
-  // Only structure events: another client (the daemon) may hold the input.
-  XSelectInput(d, foreign, StructureNotifyMask);
+  // Only structure and visibility events: another client (the daemon) may
+  // hold the input.
+  XSelectInput(d, foreign, StructureNotifyMask | VisibilityChangeMask);
 }
 
 void SaverWindowX11::SizeFrameBitmap(int32_t width, int32_t height) {
-  image_ = std::make_unique<ImageBuffer>(x_.display(), visual_, depth_, width, height);
-  if (!image_->Valid()) image_.reset();
+  images_[0].reset();
+  images_[1].reset();
+  back_ = front_ = 0;
+  images_[0] = std::make_unique<ImageBuffer>(x_.display(), visual_, depth_, width, height);
+  if (!images_[0]->Valid()) images_[0].reset();
+  if (images_[0] != nullptr && images_[0]->Shared()) {
+    images_[1] = std::make_unique<ImageBuffer>(x_.display(), visual_, depth_, width, height);
+    if (!images_[1]->Shared()) images_[1].reset();
+  }
   bitmapWidth_ = width;
   bitmapHeight_ = height;
+  PresentImages();
   // The engine writes 0x00RRGGBB pixels: straight into the image when the
   // server's format is that one, else into a buffer packed at each paint.
-  const bool direct = image_ != nullptr && IsNativeFormat(format_) &&
-                      image_->BitsPerPixel() == 32 && ImageByteOrder(x_.display()) == LSBFirst;
+  const ImageBuffer* image = images_[0].get();
+  const bool direct = image != nullptr && IsNativeFormat(format_) && image->BitsPerPixel() == 32 &&
+                      ImageByteOrder(x_.display()) == LSBFirst;
   bitmap_.assign(direct ? 0 : static_cast<size_t>(std::max(width, 0)) * std::max(height, 0), 0);
 }
 
 BitmapView SaverWindowX11::FrameBitmap() {
-  if (bitmap_.empty() && image_ != nullptr) {
-    return BitmapView{image_->Data(), image_->Pitch(), bitmapWidth_, bitmapHeight_};
+  ImageBuffer* image = BackImage();
+  if (bitmap_.empty() && image != nullptr) {
+    // The server may still be reading this image's last frame.
+    image->WaitUntilFree();
+    return BitmapView{image->Data(), image->Pitch(), bitmapWidth_, bitmapHeight_};
   }
   return BitmapView{reinterpret_cast<uint8_t*>(bitmap_.data()), ptrdiff_t{bitmapWidth_} * 4,
                     bitmapWidth_, bitmapHeight_};
 }
 
 void SaverWindowX11::PaintFrameBitmap() {
-  if (image_ == nullptr || closed_) return;
+  ImageBuffer* image = BackImage();
+  if (image == nullptr || closed_) return;
   if (!bitmap_.empty()) {
+    image->WaitUntilFree();
     for (int32_t y = 0; y < bitmapHeight_; ++y) {
       PackPixels(bitmap_.data() + static_cast<size_t>(y) * bitmapWidth_, bitmapWidth_, format_,
-                 image_->Data() + static_cast<ptrdiff_t>(y) * image_->Pitch());
+                 image->Data() + static_cast<ptrdiff_t>(y) * image->Pitch());
     }
   }
-  image_->Put(window_, gc_);
+  image->PutAsync(window_, gc_);
+  front_ = back_;
+  if (images_[1] != nullptr) back_ = 1 - back_;
   fps_.FrameShown(x_.display(), window_);
+}
+
+// Both images present through Present where the server has it; else
+// neither does.
+void SaverWindowX11::PresentImages() {
+  if (images_[1] == nullptr || !PresentWanted(x_.display())) return;
+  if (!images_[0]->PresentOn(window_, depth_) || !images_[1]->PresentOn(window_, depth_)) {
+    images_[1].reset();
+    images_[0] =
+        std::make_unique<ImageBuffer>(x_.display(), visual_, depth_, bitmapWidth_, bitmapHeight_);
+    return;
+  }
+#ifdef ZM_HAVE_XPRESENT
+  if (!presentSelected_) {
+    XPresentSelectInput(x_.display(), window_, PresentIdleNotifyMask | PresentCompleteNotifyMask);
+    presentSelected_ = true;
+  }
+#endif
+}
+
+// An expose: the image last put goes up again; nothing is composed.
+void SaverWindowX11::RepaintShown() {
+  ImageBuffer* image = images_[front_].get();
+  if (image == nullptr || closed_) return;
+  image->PutAsync(window_, gc_);
+}
+
+bool SaverWindowX11::Unseen() const { return covered_ || DisplayPoweredOff(); }
+
+// The display's power state (DPMS), read at most once a second.
+bool SaverWindowX11::DisplayPoweredOff() const {
+  const long long now = NowMs();
+  if (powerCheckedMs_ >= 0 && now - powerCheckedMs_ < kPowerCheckMs) return poweredOff_;
+  powerCheckedMs_ = now;
+  Display* d = x_.display();
+  int eventBase = 0;
+  int errorBase = 0;
+  CARD16 level = DPMSModeOn;
+  BOOL enabled = False;
+  poweredOff_ = DPMSQueryExtension(d, &eventBase, &errorBase) && DPMSCapable(d) &&
+                DPMSInfo(d, &level, &enabled) && enabled && level != DPMSModeOn;
+  return poweredOff_;
 }
 
 void SaverWindowX11::SetPresentation(WindowPresentation presentation) {
@@ -240,6 +307,16 @@ void SaverWindowX11::HandleOwnInput(const XEvent& event) {
 }
 
 void SaverWindowX11::Handle(const XEvent& event) {
+  XEvent taken = event;
+  uint64_t refreshUs = 0;
+  if (TakePresentEvent(x_.display(), taken, &refreshUs)) {
+    // Frames then go out just after the display's refreshes.
+    if (refreshUs != 0) clock_.AlignToRefresh(static_cast<double>(refreshUs) / 1000.0);
+    return;
+  }
+  for (const std::unique_ptr<ImageBuffer>& image : images_) {
+    if (image != nullptr && image->Completed(event)) return;
+  }
   if (event.xany.window != window_) return;
   switch (event.type) {
     case DestroyNotify:
@@ -254,8 +331,16 @@ void SaverWindowX11::Handle(const XEvent& event) {
       mapped_ = false;
       KeepOnScreen();
       break;
+    case VisibilityNotify:
+      covered_ = event.xvisibility.state == VisibilityFullyObscured;
+      break;
     case Expose:
-      if (event.xexpose.count == 0 && !SaverSettings.use_DirectX) PaintFrameBitmap();
+      if (event.xexpose.count != 0) break;
+      if (SaverSettings.use_DirectX) {
+        screen_->PictureLost();
+      } else {
+        RepaintShown();
+      }
       break;
     default:
       if (Owned()) HandleOwnInput(event);
@@ -305,6 +390,10 @@ bool SaverWindowX11::Step() {
   if (closeAtMs_ != 0) {
     const int left = static_cast<int>(std::max(0LL, closeAtMs_ - NowMs()));
     timeout = timeout < 0 ? left : std::min(timeout, left);
+  }
+  // A display that is off sends no event when it comes back on.
+  if (!frameRequested_ && mapped_ && poweredOff_) {
+    timeout = timeout < 0 ? kPowerCheckMs : std::min(timeout, kPowerCheckMs);
   }
   WaitForEvents(x_.display(), timeout);
   return true;

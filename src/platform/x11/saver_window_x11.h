@@ -59,6 +59,9 @@ class SaverWindowX11 : public SaverWindow {
   void CaptureMouse() override;
   void ReleaseMouse() override;
   void PostFrameRequest() override { frameRequested_ = true; }
+  // The loop below waits for the frame clock's slot before every frame.
+  bool FramesPacedByDisplay() const override { return true; }
+  bool Unseen() const override;
   void SetCloseTimer(int32_t milliseconds) override;
   void ShrinkBeforeClosing() override;
   void Close() override;
@@ -77,6 +80,10 @@ class SaverWindowX11 : public SaverWindow {
   void DispatchPending();
   bool Step();
   void ApplyGeometry();
+  ImageBuffer* BackImage() const { return images_[back_].get(); }
+  void RepaintShown();
+  void PresentImages();
+  bool DisplayPoweredOff() const;
 
   XConnection& x_;
   DrawTarget target_;
@@ -93,7 +100,11 @@ class SaverWindowX11 : public SaverWindow {
   Cursor blank_ = 0;
   Atom deleteWindow_ = 0;
   WindowPresentation presentation_ = WindowPresentation::kMaximisedOnTop;
-  std::unique_ptr<ImageBuffer> image_;
+  // Two shared images when the server has MIT-SHM: the frame is composed
+  // into one while the server still copies the other. Else only the first.
+  std::unique_ptr<ImageBuffer> images_[2];
+  int back_ = 0;                  // the image the next frame goes into
+  int front_ = 0;                 // the image last put on the window
   std::vector<uint32_t> bitmap_;  // the 32-bit frame when the image needs packing
   int32_t bitmapWidth_ = 0;
   int32_t bitmapHeight_ = 0;
@@ -101,6 +112,10 @@ class SaverWindowX11 : public SaverWindow {
   WaitDialogGtk wait_;
   bool mapped_ = false;
   bool remapped_ = false;
+  bool covered_ = false;  // fully obscured by other windows
+  bool presentSelected_ = false;
+  mutable long long powerCheckedMs_ = -1;
+  mutable bool poweredOff_ = false;
   bool closed_ = false;
   bool frameRequested_ = false;
   long long closeAtMs_ = 0;

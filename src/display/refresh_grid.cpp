@@ -1,0 +1,33 @@
+#include "display/refresh_grid.h"
+
+#include <cmath>
+
+namespace zm {
+
+void RefreshGrid::SetRate(double hertz) { rate_ = hertz > 0.0 && hertz < 1e6 ? hertz : 60.0; }
+
+namespace {
+// Where a slot lies after the display's refresh.
+constexpr double kAfterRefreshMs = 1.0;
+}  // namespace
+
+void RefreshGrid::AlignToRefresh(double refreshMs) {
+  if (!started_) return;
+  const double period = PeriodMs();
+  const double anchor = refreshMs + kAfterRefreshMs;
+  nextMs_ = anchor + std::round((nextMs_ - anchor) / period) * period;
+}
+
+void RefreshGrid::FrameShown(double nowMs) {
+  const double period = PeriodMs();
+  if (!started_) {
+    started_ = true;
+    nextMs_ = nowMs + period;
+    return;
+  }
+  nextMs_ += period;
+  // Late (or back from a pause): skip the slots already gone by.
+  if (nextMs_ <= nowMs) nextMs_ += std::floor((nowMs - nextMs_) / period + 1.0) * period;
+}
+
+}  // namespace zm

@@ -1,0 +1,34 @@
+#pragma once
+
+namespace zm {
+
+// The slots at which frames go to a display: one every refresh period, on a
+// grid that keeps its phase. A frame that comes late takes the next slot of
+// the grid, never a whole period from the moment it went out, so one late
+// frame costs at most the rest of its slot.
+class RefreshGrid {
+ public:
+  // Refresh rate in Hz; 0 or less (a rate the display does not report), or
+  // not a number, means 60.
+  void SetRate(double hertz);
+  double Rate() const { return rate_; }
+  double PeriodMs() const { return 1000.0 / rate_; }
+
+  // The next slot in milliseconds of the caller's clock (0 before the first
+  // frame: due at once).
+  double NextSlotMs() const { return nextMs_; }
+  // A frame went out at `nowMs`: the next slot is the first one of the grid
+  // after it. The first frame starts the grid.
+  void FrameShown(double nowMs);
+  // The display reported a refresh at `refreshMs`: the grid moves to just
+  // after the display's own refreshes (keeping its period), so that each
+  // frame has a whole period to be composed before the next refresh.
+  void AlignToRefresh(double refreshMs);
+
+ private:
+  double rate_ = 60.0;
+  double nextMs_ = 0.0;
+  bool started_ = false;
+};
+
+}  // namespace zm

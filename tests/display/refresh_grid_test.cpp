@@ -1,0 +1,37 @@
+#include "display/refresh_grid.h"
+
+#include <gtest/gtest.h>
+
+namespace zm {
+namespace {
+
+TEST(RefreshGrid, ALateFrameTakesTheNextSlotOfTheGridNotAWholeExtraPeriod) {
+  RefreshGrid grid;
+  grid.SetRate(50.0);  // 20 ms
+  EXPECT_EQ(grid.NextSlotMs(), 0.0) << "the first frame is due at once";
+  grid.FrameShown(1000.0);
+  EXPECT_EQ(grid.NextSlotMs(), 1020.0);
+  grid.FrameShown(1021.0);  // on time, a little after its slot
+  EXPECT_EQ(grid.NextSlotMs(), 1040.0);
+  grid.FrameShown(1047.0);  // late by 7 ms: the grid's 1060, not 1067
+  EXPECT_EQ(grid.NextSlotMs(), 1060.0);
+  grid.FrameShown(1130.0);  // after a pause of several slots
+  EXPECT_EQ(grid.NextSlotMs(), 1140.0);
+  grid.FrameShown(1160.0);  // exactly on a later slot: the one after it
+  EXPECT_EQ(grid.NextSlotMs(), 1180.0);
+
+  // The display's own refreshes move the grid to 1 ms after them.
+  grid.AlignToRefresh(1165.0);
+  EXPECT_EQ(grid.NextSlotMs(), 1186.0);
+  grid.AlignToRefresh(1190.0);
+  EXPECT_EQ(grid.NextSlotMs(), 1191.0);
+
+  // A rate the display does not report counts as 60 Hz.
+  for (double unknown : {0.0, -5.0, 0.0 / 0.0}) {
+    grid.SetRate(unknown);
+    EXPECT_EQ(grid.Rate(), 60.0);
+  }
+}
+
+}  // namespace
+}  // namespace zm
