@@ -121,7 +121,11 @@ LRESULT MainScreenWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
 void MainScreenWindow::Paint() {
   PAINTSTRUCT paint;
   HDC dc = BeginPaint(window_, &paint);
-  if (!SaverSettings.use_DirectX) bitmap_.Draw(dc);
+  if (!SaverSettings.use_DirectX) {
+    bitmap_.Draw(dc);
+  } else if (screen_ != nullptr) {
+    screen_->PictureLost();  // the flipped surface is gone: a still picture is drawn again
+  }
   EndPaint(window_, &paint);
 }
 

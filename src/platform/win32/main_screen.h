@@ -45,6 +45,8 @@ class MainScreenWindow : public SaverWindow {
   void CaptureMouse() override { SetCapture(window_); }
   void ReleaseMouse() override { ReleaseCapture(); }
   void PostFrameRequest() override;
+  // Every request waits for the display's next frame (DisplayPacer).
+  bool FramesPacedByDisplay() const override { return true; }
   void SetCloseTimer(int32_t milliseconds) override;
   void ShrinkBeforeClosing() override;
   void Close() override;
