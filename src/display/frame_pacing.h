@@ -20,9 +20,10 @@ enum class PaceClock { kCompositor, kTimer };
 PaceClock ChoosePaceClock(bool compositionOn, bool compositorWaitBlocks);
 
 // Tells from the durations of the compositor's waits whether they block
-// until its next frame. Some systems answer the wait at once: eight such
-// answers in a row (each under a quarter of the refresh period) and the
-// compositor no longer counts as a clock, for good.
+// until its next frame. NOTE: some systems (Wine among them) answer the
+// compositor's wait at once: eight such answers in a row (each under a
+// quarter of the refresh period) and the compositor no longer counts as a
+// clock, for good.
 class CompositorWaitCheck {
  public:
   explicit CompositorWaitCheck(double periodMs) : quickMs_(periodMs / 4.0) {}

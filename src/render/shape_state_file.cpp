@@ -20,8 +20,8 @@ constexpr int kKeptNames = 9;
 // A file at `path` (or the file a link there names) that is not a state file
 // of ours is someone's data: it is kept under a free name of its own before
 // the state is written. A link moves aside itself, so its target stays where
-// it is; a file is copied (a link that the system does not show as one, as
-// under Wine, must not have its target moved), unless it is too large to read.
+// it is; a file is copied, unless it is too large to read. NOTE: under Wine a
+// Unix link does not show as one, and renaming it would move its target.
 // False when it could not be kept.
 bool KeepForeignFile(const std::string& path, std::string* reason) {
   FileSystem& files = Files();

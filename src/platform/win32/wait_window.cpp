@@ -17,9 +17,9 @@ namespace {
 constexpr int kBevelWidth = 2;
 
 // The label's size for its caption in its font, as an auto-sized label
-// takes it, and never below the size at design: where the system
-// substitutes a wider face for "MS Sans Serif", a label of the design width
-// would wrap the caption and lose its last word.
+// takes it, and never below the size at design. NOTE: where the system
+// substitutes a wider face for "MS Sans Serif" (Wine without its fonts), a
+// label of the design width would wrap the caption and lose its last word.
 SIZE LabelSize(HWND window, HFONT font) {
   SIZE text{0, 0};
   if (HDC dc = GetDC(window)) {

@@ -220,8 +220,9 @@ void SaverWindowX11::MakeVisible() {
   if (!Owned() || closed_) return;
   ApplyGeometry();
   XMapRaised(x_.display(), window_);
-  // Wait for the map (a window manager may take a moment), so that grabs
-  // and the first frame find it viewable; other events stay queued.
+  // NOTE: a window manager may take a moment to map it. Wait for the map,
+  // so that grabs and the first frame find it viewable; other events stay
+  // queued.
   XEvent event;
   const long long until = NowMs() + 2000;
   while (!mapped_ && EndingSignal() == 0 && NowMs() < until) {
