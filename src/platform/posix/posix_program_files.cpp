@@ -1,0 +1,33 @@
+#include "platform/posix/posix_program_files.h"
+
+#include <pwd.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "base/file_system.h"
+#include "shell/files_location.h"
+
+namespace zm {
+
+namespace {
+
+std::string HomeFolder() {
+  const char* home = std::getenv("HOME");
+  if (home != nullptr && home[0] == '/') return home;
+  const passwd* user = getpwuid(getuid());
+  return user != nullptr && user->pw_dir != nullptr ? user->pw_dir : "";
+}
+
+}  // namespace
+
+ProgramFiles UserProgramFiles(bool create) {
+  const std::string home = HomeFolder();
+  const std::string folder =
+      XdgFilesFolder(std::getenv("XDG_CONFIG_HOME"), home.empty() ? nullptr : home.c_str());
+  if (create && !folder.empty()) Files().CreateDirectories(folder);
+  return FilesIn(folder);
+}
+
+}  // namespace zm
