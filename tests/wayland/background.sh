@@ -127,6 +127,28 @@ status=$?
 [ "$status" -eq 1 ] || fail "-output NOPE exits with $status"
 grep -q "no output 'NOPE'" "$WORK/run3.log" || fail "-output NOPE says: $(cat "$WORK/run3.log")"
 
+note "-window: a toplevel that ends on a key"
+"${in_session[@]}" "$ZM" -window >"$WORK/run5.log" 2>&1 &
+zm=$!
+pids+=($zm)
+for _ in $(seq 1 50); do
+  "${in_session[@]}" swaymsg -t get_tree | grep -q '"app_id": "zelk-mirv"' && break
+  sleep 0.1
+done
+wait_lit window HEADLESS-1 || fail "the -window toplevel stays dark"
+# The virtual keyboard comes and goes with wtype; the pause lets the window
+# take it before the key.
+command -v wtype >/dev/null || fail "no wtype"
+"${in_session[@]}" wtype -s 800 a
+for _ in $(seq 1 30); do kill -0 "$zm" 2>/dev/null || break; sleep 0.1; done
+if kill -0 "$zm" 2>/dev/null; then
+  fail "the -window run is still there after a key"
+else
+  wait "$zm"
+  status=$?
+  [ "$status" -eq 0 ] || fail "the -window run ended with status $status"
+fi
+
 note "no compositor"
 "${in_session[@]}" WAYLAND_DISPLAY=nowhere "$ZM" -root -wayland >"$WORK/run4.log" 2>&1
 status=$?

@@ -223,9 +223,27 @@ void SaverWindowWayland::AddToplevel() {
   xdg_toplevel_set_app_id(shown->toplevel, "zelk-mirv");
   wl_surface_commit(shown->surface);
   surfaces_.push_back(std::move(shown));
-  if (wl_seat* seat = wayland_.seat()) {
+  TakeInputDevices();
+}
+
+// The keyboard and the pointer of the seat, as soon as it has them; let go
+// when they leave, so that the next ones are taken again.
+void SaverWindowWayland::TakeInputDevices() {
+  wl_seat* seat = wayland_.seat();
+  const uint32_t devices = wayland_.seatCapabilities();
+  if (keyboard_ != nullptr && (devices & WL_SEAT_CAPABILITY_KEYBOARD) == 0) {
+    wl_keyboard_release(keyboard_);
+    keyboard_ = nullptr;
+  }
+  if (pointer_ != nullptr && (devices & WL_SEAT_CAPABILITY_POINTER) == 0) {
+    wl_pointer_release(pointer_);
+    pointer_ = nullptr;
+  }
+  if (seat != nullptr && keyboard_ == nullptr && (devices & WL_SEAT_CAPABILITY_KEYBOARD) != 0) {
     keyboard_ = wl_seat_get_keyboard(seat);
     wl_keyboard_add_listener(keyboard_, &kKeyboardListener, this);
+  }
+  if (seat != nullptr && pointer_ == nullptr && (devices & WL_SEAT_CAPABILITY_POINTER) != 0) {
     pointer_ = wl_seat_get_pointer(seat);
     wl_pointer_add_listener(pointer_, &kPointerListener, this);
   }
@@ -235,7 +253,9 @@ void SaverWindowWayland::AddToplevel() {
 void SaverWindowWayland::WaitForFirstSurface() {
   const long long until = x11::NowMs() + kFirstSurfaceWaitMs;
   while (screenWidth_ == 0 && x11::EndingSignal() == 0 && x11::NowMs() < until) {
-    if (!wayland_.Dispatch(static_cast<int>(std::max(0LL, until - x11::NowMs())))) break;
+    if (!wayland_.Dispatch(static_cast<int>(std::max(0LL, until - x11::NowMs())))) {
+      throw x11::RunFailure("the Wayland compositor closed the connection", 1);
+    }
   }
   if (screenWidth_ != 0 || x11::EndingSignal() != 0) return;
   if (!onlyOutput_.empty()) throw x11::RunFailure("there is no output '" + onlyOutput_ + "'", 1);
@@ -339,6 +359,7 @@ bool SaverWindowWayland::Step() {
     screen_->CloseTimerFired();
     return !closed_;
   }
+  if (kind_ == Kind::kToplevel) TakeInputDevices();
   if (!frameRequested_) screen_->IdleFrameRequest();
   if (frameRequested_ && AnyFrameDue()) {
     frameRequested_ = false;

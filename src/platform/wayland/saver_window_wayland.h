@@ -65,6 +65,7 @@ class SaverWindowWayland : public SaverWindow {
   void AddOutput(WaylandOutput& output);
   void RemoveOutput(WaylandOutput& output);
   void AddToplevel();
+  void TakeInputDevices();
   void WaitForFirstSurface();
   void Present(ShownSurface& shown);
   void DropClosedSurfaces();

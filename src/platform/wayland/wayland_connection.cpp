@@ -28,6 +28,13 @@ void OnPing(void*, xdg_wm_base* base, uint32_t serial) { xdg_wm_base_pong(base, 
 
 const xdg_wm_base_listener kWmBaseListener = {OnPing};
 
+void OnCapabilities(void* data, wl_seat*, uint32_t capabilities) {
+  static_cast<WaylandConnection*>(data)->SetSeatCapabilities(capabilities);
+}
+void OnSeatName(void*, wl_seat*, const char*) {}
+
+const wl_seat_listener kSeatListener = {OnCapabilities, OnSeatName};
+
 void OnGeometry(void*, wl_output*, int32_t, int32_t, int32_t, int32_t, int32_t, const char*,
                 const char*, int32_t) {}
 void OnMode(void*, wl_output*, uint32_t, int32_t, int32_t, int32_t) {}
@@ -92,6 +99,7 @@ void WaylandConnection::Global(uint32_t name, const char* interface, uint32_t ve
     xdg_wm_base_add_listener(wmBase_, &kWmBaseListener, this);
   } else if (kind == wl_seat_interface.name && seat_ == nullptr) {
     seat_ = Bind<wl_seat>(registry_, name, &wl_seat_interface, version, 5);
+    wl_seat_add_listener(seat_, &kSeatListener, this);
   } else if (kind == wl_output_interface.name && version >= 2) {
     auto output = std::make_unique<WaylandOutput>();
     output->connection = this;
@@ -131,11 +139,8 @@ bool WaylandConnection::Dispatch(int timeoutMs) {
   pollfd fds[2] = {{wl_display_get_fd(display_), POLLIN, 0},
                    {x11::EndingSignalFd(), POLLIN, 0}};
   const bool wait = x11::EndingSignal() == 0;
-  if (wait && poll(fds, 2, timeoutMs) > 0 && (fds[0].revents & (POLLHUP | POLLERR)) != 0) {
-    wl_display_cancel_read(display_);
-    return false;
-  }
-  if ((fds[0].revents & POLLIN) != 0) {
+  // A hang-up is read too: the compositor's last words say why.
+  if (wait && poll(fds, 2, timeoutMs) > 0 && fds[0].revents != 0) {
     if (wl_display_read_events(display_) < 0) return false;
   } else {
     wl_display_cancel_read(display_);

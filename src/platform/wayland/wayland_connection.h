@@ -42,6 +42,9 @@ class WaylandConnection {
   zwlr_layer_shell_v1* layerShell() const { return layerShell_; }
   xdg_wm_base* wmBase() const { return wmBase_; }
   wl_seat* seat() const { return seat_; }
+  // WL_SEAT_CAPABILITY_* of the seat: which devices it has.
+  uint32_t seatCapabilities() const { return seatCapabilities_; }
+  void SetSeatCapabilities(uint32_t capabilities) { seatCapabilities_ = capabilities; }
   const std::vector<std::unique_ptr<WaylandOutput>>& outputs() const { return outputs_; }
 
   // Told when an output has been described, and when one goes (before its
@@ -67,6 +70,7 @@ class WaylandConnection {
   zwlr_layer_shell_v1* layerShell_ = nullptr;
   xdg_wm_base* wmBase_ = nullptr;
   wl_seat* seat_ = nullptr;
+  uint32_t seatCapabilities_ = 0;
   std::vector<std::unique_ptr<WaylandOutput>> outputs_;
   std::function<void(WaylandOutput&)> described_;
   std::function<void(WaylandOutput&)> removed_;
