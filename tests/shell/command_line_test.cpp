@@ -40,6 +40,11 @@ TEST(CommandLine, DaemonConventionsWithOneOrTwoDashes) {
   EXPECT_TRUE(Parse({"-window", "-all-colors"}).overrides.allColors);
   EXPECT_EQ(Parse({"-no-video-mode", "/s"}).overrides.videoMode, false);
   EXPECT_EQ(Parse({"-seed", "42", "-s"}).seed, 42u);
+  // -wayland and -output choose the display, not the run mode.
+  const CommandLine wayland = Parse({"-wayland", "-root", "--output", "DP-1"});
+  EXPECT_TRUE(wayland.wayland);
+  EXPECT_EQ(wayland.target, DrawTarget::kRoot);
+  EXPECT_EQ(wayland.output, "DP-1");
   EXPECT_TRUE(Parse({"--help"}).help);
 }
 
@@ -48,7 +53,7 @@ TEST(CommandLine, BadArgumentsSayWhatIsWrong) {
       {"-bogus"},          {"-speed"},           {"-speed", "3"},      {"-speed", "fast"},
       {"-material", "9"},  {"-material", "tin"}, {"-window-id", "0x"}, {"-window-id", "12ab"},
       {"-window-id", "0"}, {"-root", "/s"},      {"-root", "-window"}, {"/s", "extra", "more"},
-      {"stray"},           {"-seed", "-1"},
+      {"stray"},           {"-seed", "-1"},      {"-output"},          {"-output", ""},
   };
   for (const auto& arguments : bad) {
     EXPECT_FALSE(Parse(arguments).error.empty()) << arguments.front();
