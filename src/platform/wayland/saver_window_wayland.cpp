@@ -30,6 +30,8 @@ struct ShownSurface {
   std::array<ShmBuffer, 2> buffers;
 
   int32_t Scale() const { return output != nullptr ? output->scale : 1; }
+  int32_t PixelWidth() const { return width * Scale(); }
+  int32_t PixelHeight() const { return height * Scale(); }
 
   ~ShownSurface() {
     for (ShmBuffer& buffer : buffers) buffer.Release();
@@ -135,14 +137,14 @@ const wl_pointer_listener kPointerListener = {OnPointerEnter, OnPointerLeave, On
                                               nullptr};
 
 // Pixels of the frame copied to the top left of a buffer, black beyond.
-void CopyClipped(const std::vector<uint32_t>& frame, int32_t frameWidth, int32_t frameHeight,
+void CopyClipped(const uint32_t* frame, int32_t frameWidth, int32_t frameHeight,
                  ShmBuffer& buffer, int32_t width, int32_t height) {
   const int32_t columns = std::min(frameWidth, width);
   for (int32_t y = 0; y < height; ++y) {
     uint32_t* row = buffer.Row(y);
     int32_t filled = 0;
     if (y < frameHeight && columns > 0) {
-      std::copy_n(frame.data() + static_cast<size_t>(y) * frameWidth, columns, row);
+      std::copy_n(frame + static_cast<size_t>(y) * frameWidth, columns, row);
       filled = columns;
     }
     std::fill(row + filled, row + width, 0u);
@@ -284,7 +286,20 @@ void SaverWindowWayland::SizeFrameBitmap(int32_t width, int32_t height) {
   bitmap_.assign(static_cast<size_t>(bitmapWidth_) * bitmapHeight_, 0);
 }
 
+// The engine draws straight into a free buffer of the first surface that
+// waits for a frame at the frame's size; the other surfaces get copies.
 BitmapView SaverWindowWayland::FrameBitmap() {
+  direct_ = nullptr;
+  for (const auto& shown : surfaces_) {
+    if (!Due(*shown) || shown->PixelWidth() != bitmapWidth_ ||
+        shown->PixelHeight() != bitmapHeight_) {
+      continue;
+    }
+    if ((direct_ = FreeBuffer(*shown)) == nullptr) continue;
+    directSurface_ = shown.get();
+    return BitmapView{reinterpret_cast<uint8_t*>(direct_->Row(0)), ptrdiff_t{bitmapWidth_} * 4,
+                      bitmapWidth_, bitmapHeight_};
+  }
   return BitmapView{reinterpret_cast<uint8_t*>(bitmap_.data()), ptrdiff_t{bitmapWidth_} * 4,
                     bitmapWidth_, bitmapHeight_};
 }
@@ -296,30 +311,48 @@ WaitDialog& SaverWindowWayland::Wait() {
 
 void SaverWindowWayland::PaintFrameBitmap() {
   if (closed_) return;
+  const uint32_t* frame = direct_ != nullptr ? direct_->Row(0) : bitmap_.data();
   for (const auto& shown : surfaces_) {
-    if (shown->configured && !shown->closed && shown->frame == nullptr) Present(*shown);
+    if (!Due(*shown)) continue;
+    ShmBuffer* buffer = shown.get() == directSurface_ ? direct_ : FreeBuffer(*shown);
+    if (buffer == nullptr) continue;
+    if (buffer != direct_) {
+      CopyClipped(frame, bitmapWidth_, bitmapHeight_, *buffer, shown->PixelWidth(),
+                  shown->PixelHeight());
+    }
+    Commit(*shown, *buffer);
   }
+  direct_ = nullptr;
+  directSurface_ = nullptr;
   wl_display_flush(wayland_.display());
 }
 
-// The frame into a free buffer at the surface's own pixels; the next frame
-// for this surface waits for the compositor's call.
-void SaverWindowWayland::Present(ShownSurface& shown) {
-  const int32_t scale = shown.Scale();
-  const int32_t width = shown.width * scale;
-  const int32_t height = shown.height * scale;
+bool SaverWindowWayland::Due(const ShownSurface& shown) {
+  return shown.configured && !shown.closed && shown.frame == nullptr;
+}
+
+// A buffer the compositor does not hold, at the surface's own pixels; none
+// when both are in use or the memory cannot be had.
+ShmBuffer* SaverWindowWayland::FreeBuffer(ShownSurface& shown) {
   const auto free = std::find_if(shown.buffers.begin(), shown.buffers.end(),
                                  [](const ShmBuffer& buffer) { return !buffer.busy; });
-  if (free == shown.buffers.end()) return;
-  if (!free->Fits(width, height) && !free->Make(wayland_.shm(), width, height)) return;
-  CopyClipped(bitmap_, bitmapWidth_, bitmapHeight_, *free, width, height);
-  wl_surface_set_buffer_scale(shown.surface, scale);
-  wl_surface_attach(shown.surface, free->Buffer(), 0, 0);
-  wl_surface_damage_buffer(shown.surface, 0, 0, width, height);
+  if (free == shown.buffers.end()) return nullptr;
+  const int32_t width = shown.PixelWidth();
+  const int32_t height = shown.PixelHeight();
+  if (!free->Fits(width, height) && !free->Make(wayland_.shm(), width, height)) return nullptr;
+  return &*free;
+}
+
+// Shows the buffer; the next frame for this surface waits for the
+// compositor's call.
+void SaverWindowWayland::Commit(ShownSurface& shown, ShmBuffer& buffer) {
+  wl_surface_set_buffer_scale(shown.surface, shown.Scale());
+  wl_surface_attach(shown.surface, buffer.Buffer(), 0, 0);
+  wl_surface_damage_buffer(shown.surface, 0, 0, shown.PixelWidth(), shown.PixelHeight());
   shown.frame = wl_surface_frame(shown.surface);
   wl_callback_add_listener(shown.frame, &kFrameListener, &shown);
   wl_surface_commit(shown.surface);
-  free->busy = true;
+  buffer.busy = true;
 }
 
 bool SaverWindowWayland::IsVisible() const {
@@ -328,9 +361,8 @@ bool SaverWindowWayland::IsVisible() const {
 }
 
 bool SaverWindowWayland::AnyFrameDue() const {
-  return std::any_of(surfaces_.begin(), surfaces_.end(), [](const auto& shown) {
-    return shown->configured && !shown->closed && shown->frame == nullptr;
-  });
+  return std::any_of(surfaces_.begin(), surfaces_.end(),
+                     [](const auto& shown) { return Due(*shown); });
 }
 
 void SaverWindowWayland::SetCloseTimer(int32_t milliseconds) {

@@ -11,6 +11,7 @@
 namespace zm::wayland {
 
 struct ShownSurface;
+class ShmBuffer;
 
 // The surfaces a saver run draws on, as the saver screen's rules see one
 // window: a background layer surface on each output (or on the one output
@@ -67,7 +68,9 @@ class SaverWindowWayland : public SaverWindow {
   void AddToplevel();
   void TakeInputDevices();
   void WaitForFirstSurface();
-  void Present(ShownSurface& shown);
+  static bool Due(const ShownSurface& shown);
+  ShmBuffer* FreeBuffer(ShownSurface& shown);
+  void Commit(ShownSurface& shown, ShmBuffer& buffer);
   void DropClosedSurfaces();
   bool AnyFrameDue() const;
   bool Step();
@@ -77,7 +80,9 @@ class SaverWindowWayland : public SaverWindow {
   std::string onlyOutput_;
   SaverScreen* screen_ = nullptr;
   std::vector<std::unique_ptr<ShownSurface>> surfaces_;
-  std::vector<uint32_t> bitmap_;
+  std::vector<uint32_t> bitmap_;  // the frame when no surface takes it directly
+  ShmBuffer* direct_ = nullptr;    // the buffer the engine draws into this frame
+  ShownSurface* directSurface_ = nullptr;
   int32_t bitmapWidth_ = 0;
   int32_t bitmapHeight_ = 0;
   int32_t screenWidth_ = 0;
