@@ -156,5 +156,26 @@ status=$?
 grep -q "cannot connect to the Wayland compositor" "$WORK/run4.log" ||
   fail "without a compositor the run says: $(cat "$WORK/run4.log")"
 
+note "the compositor goes away"
+rm -f "$WORK"/config/*/Zelk_Mirv.par
+"${in_session[@]}" "$ZM" -root >"$WORK/run6.log" 2>&1 &
+zm=$!
+pids+=($zm)
+wait_lit last HEADLESS-1 || fail "HEADLESS-1 stays dark"
+kill "${pids[0]}"
+wait "${pids[0]}" 2>/dev/null
+for _ in $(seq 1 30); do kill -0 "$zm" 2>/dev/null || break; sleep 0.1; done
+if kill -0 "$zm" 2>/dev/null; then
+  fail "the run outlived the compositor"
+else
+  wait "$zm"
+  status=$?
+  [ "$status" -eq 1 ] || fail "the run ended with status $status when the compositor went"
+  grep -q "connection to the Wayland compositor was lost" "$WORK/run6.log" ||
+    fail "when the compositor went the run said: $(cat "$WORK/run6.log")"
+  [ -n "$(find "$WORK/config" -name Zelk_Mirv.par -size +1k)" ] ||
+    fail "no state stored when the compositor went"
+fi
+
 [ "$failures" -eq 0 ] && echo "all checks passed" || echo "$failures check(s) failed"
 exit $((failures > 0))

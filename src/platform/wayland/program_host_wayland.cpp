@@ -73,6 +73,7 @@ void ProgramHostWayland::RunSaver() {
     window.RunLoop();
     screen.FormDestroy();
     window.Attach(nullptr);
+    if (window.ConnectionLost()) Fail("the connection to the Wayland compositor was lost", 1);
   } catch (const x11::RunFailure& failure) {
     Fail(failure.what(), failure.ExitStatus());
   }

@@ -408,7 +408,6 @@ bool SaverWindowWayland::Step() {
 void SaverWindowWayland::RunLoop() {
   while (x11::EndingSignal() == 0 && Step()) {
   }
-  if (lost_) std::fputs("zelk-mirv: the connection to the Wayland compositor was lost\n", stderr);
   if ((x11::EndingSignal() != 0 || lost_) && !closed_) screen_->EndFromOutside();
 }
 

@@ -32,6 +32,7 @@ class SaverWindowWayland : public SaverWindow {
   // Runs until the window closes, the connection is lost or a signal ends
   // the run.
   void RunLoop();
+  bool ConnectionLost() const { return lost_; }
 
   int32_t ScreenWidth() const override { return screenWidth_; }
   int32_t ScreenHeight() const override { return screenHeight_; }
