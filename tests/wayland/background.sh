@@ -76,7 +76,7 @@ wait_lit() {
 
 sway_do create_output
 sway_do output HEADLESS-1 mode 640x480
-sway_do output HEADLESS-2 mode 640x480 scale 2
+sway_do output HEADLESS-2 mode 1024x768 scale 2
 
 note "the wallpaper on two outputs"
 "${in_session[@]}" "$ZM" -root -seed 7 >"$WORK/run1.log" 2>&1 &
@@ -91,9 +91,12 @@ differ one-a one-b || fail "the ornament on HEADLESS-1 does not move"
 differ two-a two-b || fail "the ornament on HEADLESS-2 does not move"
 # At scale 2 the buffer has the output's own pixels: a buffer of half as
 # many, scaled up by the compositor, would show 2x2 blocks.
-[ "$(size_of two-b)" = 640x480 ] || fail "HEADLESS-2 shot is $(size_of two-b)"
+[ "$(size_of two-b)" = 1024x768 ] || fail "HEADLESS-2 shot is $(size_of two-b)"
 convert "$WORK/shots/two-b.png" -sample 50% -sample 200% "$WORK/shots/two-blocks.png"
 differ two-b two-blocks || fail "HEADLESS-2 (scale 2) is drawn at half its pixels"
+# The pattern has the larger output's size: no black edge on HEADLESS-2.
+convert "$WORK/shots/two-b.png" -crop 200x200+824+568 "$WORK/shots/two-corner.png"
+lit two-corner || fail "the bottom right corner of the larger output is dark"
 
 note "an output goes, another comes"
 sway_do output HEADLESS-2 disable

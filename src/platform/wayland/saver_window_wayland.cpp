@@ -171,7 +171,7 @@ SaverWindowWayland::SaverWindowWayland(WaylandConnection& wayland, Kind kind,
       if (output->described) AddOutput(*output);
     }
   }
-  WaitForFirstSurface();
+  WaitForSurfaces();
 }
 
 SaverWindowWayland::~SaverWindowWayland() {
@@ -251,13 +251,22 @@ void SaverWindowWayland::TakeInputDevices() {
   }
 }
 
-// The engine's size is the first surface's, so the run waits for it.
-void SaverWindowWayland::WaitForFirstSurface() {
+// The engine draws at the largest width and height of the surfaces there
+// at the start (the smaller ones show its top left part), so the run waits
+// until each has its size.
+void SaverWindowWayland::WaitForSurfaces() {
+  const auto configured = [](const auto& shown) { return shown->configured; };
   const long long until = x11::NowMs() + kFirstSurfaceWaitMs;
-  while (screenWidth_ == 0 && x11::EndingSignal() == 0 && x11::NowMs() < until) {
+  while ((surfaces_.empty() || !std::all_of(surfaces_.begin(), surfaces_.end(), configured)) &&
+         x11::EndingSignal() == 0 && x11::NowMs() < until) {
     if (!wayland_.Dispatch(static_cast<int>(std::max(0LL, until - x11::NowMs())))) {
       throw x11::RunFailure("the Wayland compositor closed the connection", 1);
     }
+  }
+  for (const auto& shown : surfaces_) {
+    if (!shown->configured) continue;
+    screenWidth_ = std::max(screenWidth_, shown->PixelWidth());
+    screenHeight_ = std::max(screenHeight_, shown->PixelHeight());
   }
   if (screenWidth_ != 0 || x11::EndingSignal() != 0) return;
   if (!onlyOutput_.empty()) throw x11::RunFailure("there is no output '" + onlyOutput_ + "'", 1);
@@ -268,10 +277,6 @@ void SaverWindowWayland::Configured(ShownSurface& shown, int32_t width, int32_t 
   shown.width = width;
   shown.height = height;
   shown.configured = width > 0 && height > 0;
-  if (shown.configured && screenWidth_ == 0) {
-    screenWidth_ = width * shown.Scale();
-    screenHeight_ = height * shown.Scale();
-  }
 }
 
 void SaverWindowWayland::SurfaceClosed(ShownSurface& shown) { shown.closed = true; }
@@ -286,8 +291,8 @@ void SaverWindowWayland::SizeFrameBitmap(int32_t width, int32_t height) {
   bitmap_.assign(static_cast<size_t>(bitmapWidth_) * bitmapHeight_, 0);
 }
 
-// The engine draws straight into a free buffer of the first surface that
-// waits for a frame at the frame's size; the other surfaces get copies.
+// The engine draws straight into a free buffer of a surface that waits for
+// a frame at the frame's size; the other surfaces get copies.
 BitmapView SaverWindowWayland::FrameBitmap() {
   direct_ = nullptr;
   for (const auto& shown : surfaces_) {

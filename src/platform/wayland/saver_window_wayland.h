@@ -16,8 +16,9 @@ class ShmBuffer;
 // The surfaces a saver run draws on, as the saver screen's rules see one
 // window: a background layer surface on each output (or on the one output
 // named), or an ordinary toplevel (-window) that ends on input. The engine
-// draws at the first output's pixels; every surface shows that frame from
-// its top left corner (black beyond it). A surface gets a new frame when the
+// draws at the largest size of the outputs there at the start; every surface
+// shows that frame from its top left corner (black beyond it on an output
+// that came later and is larger). A surface gets a new frame when the
 // compositor asks for one, so an output it does not show costs nothing.
 class SaverWindowWayland : public SaverWindow {
  public:
@@ -68,7 +69,7 @@ class SaverWindowWayland : public SaverWindow {
   void RemoveOutput(WaylandOutput& output);
   void AddToplevel();
   void TakeInputDevices();
-  void WaitForFirstSurface();
+  void WaitForSurfaces();
   static bool Due(const ShownSurface& shown);
   ShmBuffer* FreeBuffer(ShownSurface& shown);
   void Commit(ShownSurface& shown, ShmBuffer& buffer);
