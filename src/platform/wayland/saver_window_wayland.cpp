@@ -52,6 +52,8 @@ constexpr uint32_t kAllEdges =
     ZWLR_LAYER_SURFACE_V1_ANCHOR_TOP | ZWLR_LAYER_SURFACE_V1_ANCHOR_BOTTOM |
     ZWLR_LAYER_SURFACE_V1_ANCHOR_LEFT | ZWLR_LAYER_SURFACE_V1_ANCHOR_RIGHT;
 constexpr int kFirstSurfaceWaitMs = 3000;
+// How long the other surfaces wait for the first one's call for a frame.
+constexpr long long kPacerPatienceMs = 100;
 
 // No progress window on Wayland: the first start computes before the first
 // frame shows, and the background stays the compositor's meanwhile.
@@ -398,16 +400,34 @@ bool SaverWindowWayland::Step() {
   }
   if (kind_ == Kind::kToplevel) TakeInputDevices();
   if (!frameRequested_) screen_->IdleFrameRequest();
+  int timeout = -1;
   if (frameRequested_ && AnyFrameDue()) {
-    frameRequested_ = false;
-    screen_->DrawFrame();
-    lost_ = !wayland_.Dispatch(0);
-    return true;
+    const long long waited = x11::NowMs() - lastFrameMs_;
+    if (PacerDue() || waited >= kPacerPatienceMs) {
+      frameRequested_ = false;
+      lastFrameMs_ = x11::NowMs();
+      screen_->DrawFrame();
+      lost_ = !wayland_.Dispatch(0);
+      return true;
+    }
+    timeout = static_cast<int>(kPacerPatienceMs - waited);
   }
-  const int timeout =
-      closeAtMs_ == 0 ? -1 : static_cast<int>(std::max(0LL, closeAtMs_ - x11::NowMs()));
+  if (closeAtMs_ != 0) {
+    const int left = static_cast<int>(std::max(0LL, closeAtMs_ - x11::NowMs()));
+    timeout = timeout < 0 ? left : std::min(timeout, left);
+  }
   lost_ = !wayland_.Dispatch(timeout);
   return true;
+}
+
+// The outputs' refreshes do not come together: the pattern moves on with the
+// first surface's calls only (and with any surface's when that one has not
+// called for a while, as when its output is off), so that more outputs do not
+// make it run faster.
+bool SaverWindowWayland::PacerDue() const {
+  const auto pacer = std::find_if(surfaces_.begin(), surfaces_.end(),
+                                  [](const auto& shown) { return shown->configured; });
+  return pacer != surfaces_.end() && Due(**pacer);
 }
 
 void SaverWindowWayland::RunLoop() {

@@ -75,6 +75,7 @@ class SaverWindowWayland : public SaverWindow {
   void Commit(ShownSurface& shown, ShmBuffer& buffer);
   void DropClosedSurfaces();
   bool AnyFrameDue() const;
+  bool PacerDue() const;
   bool Step();
 
   WaylandConnection& wayland_;
@@ -93,6 +94,7 @@ class SaverWindowWayland : public SaverWindow {
   bool lost_ = false;
   bool frameRequested_ = false;
   long long closeAtMs_ = 0;
+  long long lastFrameMs_ = 0;
   wl_keyboard* keyboard_ = nullptr;
   wl_pointer* pointer_ = nullptr;
 };
