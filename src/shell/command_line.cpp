@@ -123,6 +123,10 @@ class Parser {
     if (name == "window-id") return TakeWindowId(argument);
     if (name == "fps") {
       line_.showFps = true;
+    } else if (name == "wayland") {
+      line_.wayland = true;
+    } else if (name == "output") {
+      TakeOutput(name);
     } else if (name == "help" || name == "h") {
       line_.help = true;
     } else if (name == "all-colors") {
@@ -178,6 +182,13 @@ class Parser {
     }
   }
 
+  void TakeOutput(std::string_view name) {
+    const std::optional<std::string> text = Value(name);
+    if (!text) return;
+    if (text->empty()) return Fail("option -output needs the name of an output");
+    line_.output = *text;
+  }
+
   void TakeSeed(std::string_view name) {
     const std::optional<std::string> text = Value(name);
     if (!text) return;
@@ -223,6 +234,8 @@ std::string CommandLineUsage(const std::string& programName) {
       "  -video-mode     switch the screen into the configured video mode\n"
       "  -no-video-mode  keep the screen's mode\n"
       "  -seed N         start the random source with N (the same pictures every time)\n"
+      "  -wayland        draw on the Wayland compositor (the default without an X display)\n"
+      "  -output NAME    on Wayland, only the output NAME\n"
       "  -help           this text\n"
       "Materials:";
   for (int i = 0; i < MaterialCount; ++i) {

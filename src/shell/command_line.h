@@ -28,6 +28,10 @@ struct CommandLine {
   uint64_t windowId = 0;
   bool showFps = false;
   bool help = false;
+  // -wayland: draw on the Wayland compositor even where an X display is set.
+  bool wayland = false;
+  // -output NAME: only that output (Wayland); empty for every output.
+  std::string output;
   std::optional<uint32_t> seed;
   SettingsOverrides overrides;
   // Empty when the command line is usable; otherwise what is wrong with it.

@@ -25,6 +25,17 @@ class PasswordServices {
   virtual void ShowCursor(bool show) = 0;
 };
 
+// The services of a system whose screen locker owns the passwords: the
+// desktop settings "cannot be opened", so every exit is allowed.
+class NoPasswordServices : public PasswordServices {
+ public:
+  bool OpenDesktopSettings() override { return false; }
+  void CloseDesktopSettings() override {}
+  std::optional<uint32_t> ReadUsePasswordFlag() override { return std::nullopt; }
+  std::optional<bool> VerifyPassword() override { return std::nullopt; }
+  void ShowCursor(bool) override {}
+};
+
 // Whether a saver run may end: yes unless the system asks for a password and
 // the user does not give it. Any service that is missing, and any exception
 // during the check, allows the exit. The cursor is shown while the password

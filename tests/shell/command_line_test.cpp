@@ -40,6 +40,11 @@ TEST(CommandLine, DaemonConventionsWithOneOrTwoDashes) {
   EXPECT_TRUE(Parse({"-window", "-all-colors"}).overrides.allColors);
   EXPECT_EQ(Parse({"-no-video-mode", "/s"}).overrides.videoMode, false);
   EXPECT_EQ(Parse({"-seed", "42", "-s"}).seed, 42u);
+  // -wayland and -output choose the display, not the run mode.
+  const CommandLine wayland = Parse({"-wayland", "-root", "--output", "DP-1"});
+  EXPECT_TRUE(wayland.wayland);
+  EXPECT_EQ(wayland.target, DrawTarget::kRoot);
+  EXPECT_EQ(wayland.output, "DP-1");
   EXPECT_TRUE(Parse({"--help"}).help);
   EXPECT_TRUE(Parse({"/?"}).help);
   EXPECT_TRUE(Parse({"/Help"}).help);
@@ -65,6 +70,8 @@ TEST(CommandLine, BadArgumentsSayWhatIsWrong) {
       // Cut to 32 bits, it would name another window (here the root).
       {"-window-id", "0x100000000"},
       {"-window-id", "0x100000102"},
+      {"-output"},
+      {"-output", ""},
   };
   for (const auto& arguments : bad) {
     EXPECT_FALSE(Parse(arguments).error.empty()) << arguments.front();

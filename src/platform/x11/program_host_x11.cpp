@@ -1,61 +1,20 @@
 #include "platform/x11/program_host_x11.h"
 
-#include <pwd.h>
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstdlib>
 
-#include "base/file_system.h"
+#include "platform/posix/posix_program_files.h"
 #include "platform/x11/configure_host_x11.h"
 #include "platform/x11/display_control_x11.h"
 #include "platform/x11/preview_host_x11.h"
 #include "platform/x11/run_signals.h"
 #include "platform/x11/saver_window_x11.h"
 #include "shell/configure_run.h"
-#include "shell/files_location.h"
 #include "shell/saver_screen.h"
 
 namespace zm::x11 {
 
 namespace {
-
-// No saver password on X11: the screen locker does the locking, so the
-// desktop settings "cannot be opened" and every exit is allowed.
-class NoPasswords : public PasswordServices {
- public:
-  bool OpenDesktopSettings() override { return false; }
-  void CloseDesktopSettings() override {}
-  std::optional<uint32_t> ReadUsePasswordFlag() override { return std::nullopt; }
-  std::optional<bool> VerifyPassword() override { return std::nullopt; }
-  void ShowCursor(bool) override {}
-};
-
-std::string HomeFolder() {
-  const char* home = std::getenv("HOME");
-  if (home != nullptr && home[0] == '/') return home;
-  const passwd* user = getpwuid(getuid());
-  return user != nullptr && user->pw_dir != nullptr ? user->pw_dir : "";
-}
-
-// The settings and state files in the user's configuration folder, which a
-// run that may store them creates when it is missing.
-// Without a home folder there is nowhere to keep them (the working folder
-// is nobody's choice): the run stores nothing.
-ProgramFiles FilesForThisRun(bool create) {
-  const std::string home = HomeFolder();
-  const std::string folder =
-      XdgFilesFolder(std::getenv("XDG_CONFIG_HOME"), home.empty() ? nullptr : home.c_str());
-  if (folder.empty()) {
-    std::fputs(
-        "zelk-mirv: no home folder (HOME is not set and the user has no passwd entry):"
-        " the settings and the pattern are not stored\n",
-        stderr);
-    return {};
-  }
-  if (create) Files().CreateDirectories(folder);
-  return FilesIn(folder);
-}
 
 const char* DisplayName() {
   const char* name = std::getenv("DISPLAY");
@@ -137,8 +96,8 @@ void ProgramHostX11::RunSaver() {
     FpsOverlay fps(line_.showFps);
     DisplayControlX11 display(x, fullScreen, clock, fps);
     SaverWindowX11 window(x, line_.target, ForeignWindow(), display, clock, fps);
-    NoPasswords passwords;
-    SaverScreen screen(window, display, passwords, FilesForThisRun(true));
+    NoPasswordServices passwords;
+    SaverScreen screen(window, display, passwords, UserProgramFiles(true));
     // Video modes are never switched in someone else's window nor for an
     // ordinary one; the file keeps the user's choice for the full screen.
     SettingsOverrides overrides = line_.overrides;
@@ -164,9 +123,9 @@ void ProgramHostX11::RunConfigure() {
     FrameClock clock;
     FpsOverlay fps(line_.showFps);
     DisplayControlX11 display(x, true, clock, fps);
-    NoPasswords passwords;
+    NoPasswordServices passwords;
     ConfigureHostX11 host(x, display, clock, fps);
-    ConfigureRun(host, display, passwords, FilesForThisRun(true));
+    ConfigureRun(host, display, passwords, UserProgramFiles(true));
   } catch (const RunFailure& failure) {
     Fail(failure);
   }

@@ -1,0 +1,94 @@
+#include "platform/wayland/program_host_wayland.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "platform/posix/posix_program_files.h"
+#include "platform/wayland/display_control_wayland.h"
+#include "platform/wayland/saver_window_wayland.h"
+#include "platform/x11/run_signals.h"
+#include "platform/x11/x_connection.h"
+#include "shell/password_check.h"
+#include "shell/run_mode.h"
+#include "shell/saver_screen.h"
+
+namespace zm::wayland {
+
+namespace {
+
+bool Named(const char* variable) {
+  const char* value = std::getenv(variable);
+  return value != nullptr && value[0] != '\0';
+}
+
+}  // namespace
+
+bool ChoosesWayland(const CommandLine& line) {
+  if (ParseRunMode(line.firstArgument) != rmSaver) return false;
+  return line.wayland || (Named("WAYLAND_DISPLAY") && !Named("DISPLAY"));
+}
+
+ProgramHost::InstanceLock ProgramHostWayland::CreateInstanceLock() {
+  const char* compositor = std::getenv("WAYLAND_DISPLAY");
+  std::string key = std::string("wayland-") + (compositor != nullptr ? compositor : "") + "-";
+  key += line_.target == DrawTarget::kWindow ? "window"
+         : line_.output.empty()              ? "background"
+                                             : "output-" + line_.output;
+  switch (lock_.Acquire(key)) {
+    case x11::LockFile::Result::kCreated:
+      return InstanceLock::kCreated;
+    case x11::LockFile::Result::kAlreadyRunning:
+      return InstanceLock::kAlreadyRunning;
+    default:
+      return InstanceLock::kUnavailable;
+  }
+}
+
+void ProgramHostWayland::Fail(const char* message, int status) {
+  std::fprintf(stderr, "zelk-mirv: %s\n", message);
+  if (status_ == 0) status_ = status;
+}
+
+void ProgramHostWayland::RunPreview(int64_t) {
+  Fail("a preview draws into an X11 window; there is none on Wayland", 1);
+}
+
+void ProgramHostWayland::RunConfigure() {
+  Fail("the setup dialog runs on X11 only for now", 1);
+}
+
+void ProgramHostWayland::RunSaver() {
+  try {
+    WaylandConnection wayland;
+    const auto kind = line_.target == DrawTarget::kWindow ? SaverWindowWayland::Kind::kToplevel
+                                                          : SaverWindowWayland::Kind::kBackground;
+    SaverWindowWayland window(wayland, kind, line_.output);
+    DisplayControlWayland display;
+    NoPasswordServices passwords;
+    SaverScreen screen(window, display, passwords, UserProgramFiles(true));
+    screen.SetOverrides(line_.overrides);
+    window.Attach(&screen);
+    screen.FormCreate();
+    screen.FormActivate();
+    window.RunLoop();
+    screen.FormDestroy();
+    window.Attach(nullptr);
+    if (window.ConnectionLost()) Fail("the connection to the Wayland compositor was lost", 1);
+  } catch (const x11::RunFailure& failure) {
+    Fail(failure.what(), failure.ExitStatus());
+  }
+}
+
+void ProgramHostWayland::ShowErrorReport(const std::string& message) {
+  Fail(message.c_str(), 1);
+}
+
+int RunProgramWayland(const CommandLine& line) {
+  x11::CatchEndingSignals();
+  ProgramHostWayland host(line);
+  RunProgram(host, line.firstArgument, line.secondArgument, line.seed.value_or(StartupSeed()));
+  if (x11::EndingSignal() != 0) x11::DieOfSignal(x11::EndingSignal());
+  return host.ExitStatus();
+}
+
+}  // namespace zm::wayland

@@ -1,0 +1,439 @@
+#include "platform/wayland/saver_window_wayland.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+
+#include "platform/wayland/shm_buffer.h"
+#include "platform/x11/run_signals.h"
+#include "platform/x11/x_connection.h"
+#include "platform/wayland/protocols/wlr-layer-shell-unstable-v1-client-protocol.h"
+#include "platform/wayland/protocols/xdg-shell-client-protocol.h"
+
+namespace zm::wayland {
+
+// One surface the ornament is shown on, with its two buffers.
+struct ShownSurface {
+  SaverWindowWayland* window = nullptr;
+  WaylandOutput* output = nullptr;  // none for the toplevel
+  wl_surface* surface = nullptr;
+  zwlr_layer_surface_v1* layer = nullptr;
+  xdg_surface* xdgSurface = nullptr;
+  xdg_toplevel* toplevel = nullptr;
+  wl_callback* frame = nullptr;
+  int32_t width = 0;  // in the surface's own units (pixels / scale)
+  int32_t height = 0;
+  bool configured = false;
+  bool closed = false;
+  std::array<ShmBuffer, 2> buffers;
+
+  int32_t Scale() const { return output != nullptr ? output->scale : 1; }
+  int32_t PixelWidth() const { return width * Scale(); }
+  int32_t PixelHeight() const { return height * Scale(); }
+
+  ~ShownSurface() {
+    for (ShmBuffer& buffer : buffers) buffer.Release();
+    if (frame != nullptr) wl_callback_destroy(frame);
+    if (layer != nullptr) zwlr_layer_surface_v1_destroy(layer);
+    if (toplevel != nullptr) xdg_toplevel_destroy(toplevel);
+    if (xdgSurface != nullptr) xdg_surface_destroy(xdgSurface);
+    if (surface != nullptr) wl_surface_destroy(surface);
+  }
+};
+
+namespace {
+
+// The size of an ordinary window of our own (-window), as on X11.
+constexpr int32_t kWindowWidth = 640;
+constexpr int32_t kWindowHeight = 480;
+constexpr uint32_t kAllEdges =
+    ZWLR_LAYER_SURFACE_V1_ANCHOR_TOP | ZWLR_LAYER_SURFACE_V1_ANCHOR_BOTTOM |
+    ZWLR_LAYER_SURFACE_V1_ANCHOR_LEFT | ZWLR_LAYER_SURFACE_V1_ANCHOR_RIGHT;
+constexpr int kFirstSurfaceWaitMs = 3000;
+// How long the other surfaces wait for the first one's call for a frame.
+constexpr long long kPacerPatienceMs = 100;
+
+// No progress window on Wayland: the first start computes before the first
+// frame shows, and the background stays the compositor's meanwhile.
+class SilentWait : public WaitDialog {
+ public:
+  void Show() override {}
+  void SetProgress(int32_t) override {}
+  void Hide() override {}
+};
+
+ShownSurface& Of(void* data) { return *static_cast<ShownSurface*>(data); }
+
+void OnLayerConfigure(void* data, zwlr_layer_surface_v1* layer, uint32_t serial, uint32_t width,
+                      uint32_t height) {
+  zwlr_layer_surface_v1_ack_configure(layer, serial);
+  Of(data).window->Configured(Of(data), static_cast<int32_t>(width), static_cast<int32_t>(height));
+}
+
+void OnLayerClosed(void* data, zwlr_layer_surface_v1*) { Of(data).window->SurfaceClosed(Of(data)); }
+
+const zwlr_layer_surface_v1_listener kLayerListener = {OnLayerConfigure, OnLayerClosed};
+
+void OnXdgConfigure(void* data, xdg_surface* surface, uint32_t serial) {
+  xdg_surface_ack_configure(surface, serial);
+  ShownSurface& shown = Of(data);
+  shown.window->Configured(shown, shown.width, shown.height);
+}
+
+const xdg_surface_listener kXdgSurfaceListener = {OnXdgConfigure};
+
+void OnToplevelConfigure(void* data, xdg_toplevel*, int32_t width, int32_t height, wl_array*) {
+  Of(data).width = width > 0 ? width : kWindowWidth;
+  Of(data).height = height > 0 ? height : kWindowHeight;
+}
+
+void OnToplevelClose(void* data, xdg_toplevel*) { Of(data).window->CloseRequested(); }
+
+// Bound at version 1: the later events never come.
+const xdg_toplevel_listener kToplevelListener = {OnToplevelConfigure, OnToplevelClose, nullptr,
+                                                 nullptr};
+
+void OnFrameDone(void* data, wl_callback* callback, uint32_t) {
+  wl_callback_destroy(callback);
+  Of(data).frame = nullptr;
+}
+
+const wl_callback_listener kFrameListener = {OnFrameDone};
+
+SaverWindowWayland& WindowOf(void* data) { return *static_cast<SaverWindowWayland*>(data); }
+
+void OnKeymap(void*, wl_keyboard*, uint32_t, int32_t fd, uint32_t) { close(fd); }
+void OnKeyboardEnter(void*, wl_keyboard*, uint32_t, wl_surface*, wl_array*) {}
+void OnKeyboardLeave(void*, wl_keyboard*, uint32_t, wl_surface*) {}
+void OnKey(void* data, wl_keyboard*, uint32_t, uint32_t, uint32_t, uint32_t state) {
+  if (state == WL_KEYBOARD_KEY_STATE_PRESSED) WindowOf(data).KeyPressed();
+}
+void OnModifiers(void*, wl_keyboard*, uint32_t, uint32_t, uint32_t, uint32_t, uint32_t) {}
+void OnRepeatInfo(void*, wl_keyboard*, int32_t, int32_t) {}
+
+const wl_keyboard_listener kKeyboardListener = {OnKeymap, OnKeyboardEnter, OnKeyboardLeave,
+                                                OnKey,    OnModifiers,     OnRepeatInfo};
+
+void OnPointerEnter(void*, wl_pointer* pointer, uint32_t serial, wl_surface*, wl_fixed_t,
+                    wl_fixed_t) {
+  wl_pointer_set_cursor(pointer, serial, nullptr, 0, 0);  // no cursor over the ornament
+}
+void OnPointerLeave(void*, wl_pointer*, uint32_t, wl_surface*) {}
+void OnMotion(void* data, wl_pointer*, uint32_t, wl_fixed_t x, wl_fixed_t y) {
+  WindowOf(data).PointerMoved(wl_fixed_to_int(x), wl_fixed_to_int(y));
+}
+void OnButton(void* data, wl_pointer*, uint32_t, uint32_t, uint32_t, uint32_t state) {
+  if (state == WL_POINTER_BUTTON_STATE_PRESSED) WindowOf(data).ButtonPressed();
+}
+void OnAxis(void*, wl_pointer*, uint32_t, uint32_t, wl_fixed_t) {}
+void OnPointerFrame(void*, wl_pointer*) {}
+void OnAxisSource(void*, wl_pointer*, uint32_t) {}
+void OnAxisStop(void*, wl_pointer*, uint32_t, uint32_t) {}
+void OnAxisDiscrete(void*, wl_pointer*, uint32_t, int32_t) {}
+
+const wl_pointer_listener kPointerListener = {OnPointerEnter, OnPointerLeave, OnMotion,
+                                              OnButton,       OnAxis,         OnPointerFrame,
+                                              OnAxisSource,   OnAxisStop,     OnAxisDiscrete,
+                                              nullptr};
+
+// Pixels of the frame copied to the top left of a buffer, black beyond.
+void CopyClipped(const uint32_t* frame, int32_t frameWidth, int32_t frameHeight,
+                 ShmBuffer& buffer, int32_t width, int32_t height) {
+  const int32_t columns = std::min(frameWidth, width);
+  for (int32_t y = 0; y < height; ++y) {
+    uint32_t* row = buffer.Row(y);
+    int32_t filled = 0;
+    if (y < frameHeight && columns > 0) {
+      std::copy_n(frame + static_cast<size_t>(y) * frameWidth, columns, row);
+      filled = columns;
+    }
+    std::fill(row + filled, row + width, 0u);
+  }
+}
+
+}  // namespace
+
+SaverWindowWayland::SaverWindowWayland(WaylandConnection& wayland, Kind kind,
+                                       std::string onlyOutput)
+    : wayland_(wayland), kind_(kind), onlyOutput_(std::move(onlyOutput)) {
+  if (kind_ == Kind::kToplevel) {
+    AddToplevel();
+  } else {
+    if (wayland_.layerShell() == nullptr) {
+      throw x11::RunFailure(
+          "this Wayland compositor offers no layer shell (zwlr_layer_shell_v1), so there is no "
+          "background to draw on; run it with -window, or on X11",
+          2);
+    }
+    wayland_.OnOutputs([this](WaylandOutput& output) { AddOutput(output); },
+                       [this](WaylandOutput& output) { RemoveOutput(output); });
+    for (const auto& output : wayland_.outputs()) {
+      if (output->described) AddOutput(*output);
+    }
+  }
+  WaitForSurfaces();
+}
+
+SaverWindowWayland::~SaverWindowWayland() {
+  wayland_.OnOutputs(nullptr, nullptr);
+  surfaces_.clear();
+  if (keyboard_ != nullptr) wl_keyboard_release(keyboard_);
+  if (pointer_ != nullptr) wl_pointer_release(pointer_);
+  wl_display_flush(wayland_.display());
+}
+
+void SaverWindowWayland::AddOutput(WaylandOutput& output) {
+  if (closed_ || (!onlyOutput_.empty() && output.name != onlyOutput_)) return;
+  auto shown = std::make_unique<ShownSurface>();
+  shown->window = this;
+  shown->output = &output;
+  shown->surface = wl_compositor_create_surface(wayland_.compositor());
+  shown->layer = zwlr_layer_shell_v1_get_layer_surface(
+      wayland_.layerShell(), shown->surface, output.output, ZWLR_LAYER_SHELL_V1_LAYER_BACKGROUND,
+      "zelk-mirv");
+  zwlr_layer_surface_v1_add_listener(shown->layer, &kLayerListener, shown.get());
+  zwlr_layer_surface_v1_set_anchor(shown->layer, kAllEdges);
+  zwlr_layer_surface_v1_set_exclusive_zone(shown->layer, -1);
+  zwlr_layer_surface_v1_set_keyboard_interactivity(
+      shown->layer, ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_NONE);
+  // No input at all: the pointer passes over the background to the desktop.
+  wl_region* empty = wl_compositor_create_region(wayland_.compositor());
+  wl_surface_set_input_region(shown->surface, empty);
+  wl_region_destroy(empty);
+  wl_surface_commit(shown->surface);
+  surfaces_.push_back(std::move(shown));
+}
+
+void SaverWindowWayland::RemoveOutput(WaylandOutput& output) {
+  std::erase_if(surfaces_, [&output](const auto& shown) { return shown->output == &output; });
+}
+
+void SaverWindowWayland::AddToplevel() {
+  if (wayland_.wmBase() == nullptr) {
+    throw x11::RunFailure("this Wayland compositor offers no xdg shell for a window", 2);
+  }
+  auto shown = std::make_unique<ShownSurface>();
+  shown->window = this;
+  shown->width = kWindowWidth;
+  shown->height = kWindowHeight;
+  shown->surface = wl_compositor_create_surface(wayland_.compositor());
+  shown->xdgSurface = xdg_wm_base_get_xdg_surface(wayland_.wmBase(), shown->surface);
+  xdg_surface_add_listener(shown->xdgSurface, &kXdgSurfaceListener, shown.get());
+  shown->toplevel = xdg_surface_get_toplevel(shown->xdgSurface);
+  xdg_toplevel_add_listener(shown->toplevel, &kToplevelListener, shown.get());
+  xdg_toplevel_set_title(shown->toplevel, "Zelk Mirv");
+  xdg_toplevel_set_app_id(shown->toplevel, "zelk-mirv");
+  wl_surface_commit(shown->surface);
+  surfaces_.push_back(std::move(shown));
+  TakeInputDevices();
+}
+
+// The keyboard and the pointer of the seat, as soon as it has them; let go
+// when they leave, so that the next ones are taken again.
+void SaverWindowWayland::TakeInputDevices() {
+  wl_seat* seat = wayland_.seat();
+  const uint32_t devices = wayland_.seatCapabilities();
+  if (keyboard_ != nullptr && (devices & WL_SEAT_CAPABILITY_KEYBOARD) == 0) {
+    wl_keyboard_release(keyboard_);
+    keyboard_ = nullptr;
+  }
+  if (pointer_ != nullptr && (devices & WL_SEAT_CAPABILITY_POINTER) == 0) {
+    wl_pointer_release(pointer_);
+    pointer_ = nullptr;
+  }
+  if (seat != nullptr && keyboard_ == nullptr && (devices & WL_SEAT_CAPABILITY_KEYBOARD) != 0) {
+    keyboard_ = wl_seat_get_keyboard(seat);
+    wl_keyboard_add_listener(keyboard_, &kKeyboardListener, this);
+  }
+  if (seat != nullptr && pointer_ == nullptr && (devices & WL_SEAT_CAPABILITY_POINTER) != 0) {
+    pointer_ = wl_seat_get_pointer(seat);
+    wl_pointer_add_listener(pointer_, &kPointerListener, this);
+  }
+}
+
+// The engine draws at the largest width and height of the surfaces there
+// at the start (the smaller ones show its top left part), so the run waits
+// until each has its size.
+void SaverWindowWayland::WaitForSurfaces() {
+  const auto configured = [](const auto& shown) { return shown->configured; };
+  const long long until = x11::NowMs() + kFirstSurfaceWaitMs;
+  while ((surfaces_.empty() || !std::all_of(surfaces_.begin(), surfaces_.end(), configured)) &&
+         x11::EndingSignal() == 0 && x11::NowMs() < until) {
+    if (!wayland_.Dispatch(static_cast<int>(std::max(0LL, until - x11::NowMs())))) {
+      throw x11::RunFailure("the Wayland compositor closed the connection", 1);
+    }
+  }
+  for (const auto& shown : surfaces_) {
+    if (!shown->configured) continue;
+    screenWidth_ = std::max(screenWidth_, shown->PixelWidth());
+    screenHeight_ = std::max(screenHeight_, shown->PixelHeight());
+  }
+  if (screenWidth_ != 0 || x11::EndingSignal() != 0) return;
+  if (!onlyOutput_.empty()) throw x11::RunFailure("there is no output '" + onlyOutput_ + "'", 1);
+  throw x11::RunFailure("the Wayland compositor shows no output to draw on", 1);
+}
+
+void SaverWindowWayland::Configured(ShownSurface& shown, int32_t width, int32_t height) {
+  shown.width = width;
+  shown.height = height;
+  shown.configured = width > 0 && height > 0;
+}
+
+void SaverWindowWayland::SurfaceClosed(ShownSurface& shown) { shown.closed = true; }
+
+void SaverWindowWayland::DropClosedSurfaces() {
+  std::erase_if(surfaces_, [](const auto& shown) { return shown->closed; });
+}
+
+void SaverWindowWayland::SizeFrameBitmap(int32_t width, int32_t height) {
+  bitmapWidth_ = std::max(width, 0);
+  bitmapHeight_ = std::max(height, 0);
+  bitmap_.assign(static_cast<size_t>(bitmapWidth_) * bitmapHeight_, 0);
+}
+
+// The engine draws straight into a free buffer of a surface that waits for
+// a frame at the frame's size; the other surfaces get copies.
+BitmapView SaverWindowWayland::FrameBitmap() {
+  direct_ = nullptr;
+  for (const auto& shown : surfaces_) {
+    if (!Due(*shown) || shown->PixelWidth() != bitmapWidth_ ||
+        shown->PixelHeight() != bitmapHeight_) {
+      continue;
+    }
+    if ((direct_ = FreeBuffer(*shown)) == nullptr) continue;
+    directSurface_ = shown.get();
+    return BitmapView{reinterpret_cast<uint8_t*>(direct_->Row(0)), ptrdiff_t{bitmapWidth_} * 4,
+                      bitmapWidth_, bitmapHeight_};
+  }
+  return BitmapView{reinterpret_cast<uint8_t*>(bitmap_.data()), ptrdiff_t{bitmapWidth_} * 4,
+                    bitmapWidth_, bitmapHeight_};
+}
+
+WaitDialog& SaverWindowWayland::Wait() {
+  static SilentWait silent;
+  return silent;
+}
+
+void SaverWindowWayland::PaintFrameBitmap() {
+  if (closed_) return;
+  const uint32_t* frame = direct_ != nullptr ? direct_->Row(0) : bitmap_.data();
+  for (const auto& shown : surfaces_) {
+    if (!Due(*shown)) continue;
+    ShmBuffer* buffer = shown.get() == directSurface_ ? direct_ : FreeBuffer(*shown);
+    if (buffer == nullptr) continue;
+    if (buffer != direct_) {
+      CopyClipped(frame, bitmapWidth_, bitmapHeight_, *buffer, shown->PixelWidth(),
+                  shown->PixelHeight());
+    }
+    Commit(*shown, *buffer);
+  }
+  direct_ = nullptr;
+  directSurface_ = nullptr;
+  wl_display_flush(wayland_.display());
+}
+
+bool SaverWindowWayland::Due(const ShownSurface& shown) {
+  return shown.configured && !shown.closed && shown.frame == nullptr;
+}
+
+// A buffer the compositor does not hold, at the surface's own pixels; none
+// when both are in use or the memory cannot be had.
+ShmBuffer* SaverWindowWayland::FreeBuffer(ShownSurface& shown) {
+  const auto free = std::find_if(shown.buffers.begin(), shown.buffers.end(),
+                                 [](const ShmBuffer& buffer) { return !buffer.busy; });
+  if (free == shown.buffers.end()) return nullptr;
+  const int32_t width = shown.PixelWidth();
+  const int32_t height = shown.PixelHeight();
+  if (!free->Fits(width, height) && !free->Make(wayland_.shm(), width, height)) return nullptr;
+  return &*free;
+}
+
+// Shows the buffer; the next frame for this surface waits for the
+// compositor's call.
+void SaverWindowWayland::Commit(ShownSurface& shown, ShmBuffer& buffer) {
+  wl_surface_set_buffer_scale(shown.surface, shown.Scale());
+  wl_surface_attach(shown.surface, buffer.Buffer(), 0, 0);
+  wl_surface_damage_buffer(shown.surface, 0, 0, shown.PixelWidth(), shown.PixelHeight());
+  shown.frame = wl_surface_frame(shown.surface);
+  wl_callback_add_listener(shown.frame, &kFrameListener, &shown);
+  wl_surface_commit(shown.surface);
+  buffer.busy = true;
+}
+
+bool SaverWindowWayland::IsVisible() const {
+  return !closed_ && std::any_of(surfaces_.begin(), surfaces_.end(),
+                                 [](const auto& shown) { return shown->configured; });
+}
+
+bool SaverWindowWayland::AnyFrameDue() const {
+  return std::any_of(surfaces_.begin(), surfaces_.end(),
+                     [](const auto& shown) { return Due(*shown); });
+}
+
+void SaverWindowWayland::SetCloseTimer(int32_t milliseconds) {
+  closeAtMs_ = milliseconds > 0 ? x11::NowMs() + milliseconds : 0;
+}
+
+void SaverWindowWayland::Close() {
+  if (closed_ || screen_->Closing() == SaverScreen::CloseAction::kStayOpen) return;
+  // There is no configure run on Wayland, so closing always ends the run.
+  surfaces_.clear();
+  wl_display_flush(wayland_.display());
+  closed_ = true;
+}
+
+void SaverWindowWayland::ShowError(const char* message) {
+  std::fprintf(stderr, "zelk-mirv: %s\n", message);
+}
+
+// One pass of the loop: the close timer, then a frame when one is requested
+// and a surface wants one, else a wait for the compositor.
+bool SaverWindowWayland::Step() {
+  DropClosedSurfaces();
+  if (closed_ || lost_) return false;
+  if (closeAtMs_ != 0 && x11::NowMs() >= closeAtMs_) {
+    closeAtMs_ = 0;
+    screen_->CloseTimerFired();
+    return !closed_;
+  }
+  if (kind_ == Kind::kToplevel) TakeInputDevices();
+  if (!frameRequested_) screen_->IdleFrameRequest();
+  int timeout = -1;
+  if (frameRequested_ && AnyFrameDue()) {
+    const long long waited = x11::NowMs() - lastFrameMs_;
+    if (PacerDue() || waited >= kPacerPatienceMs) {
+      frameRequested_ = false;
+      lastFrameMs_ = x11::NowMs();
+      screen_->DrawFrame();
+      lost_ = !wayland_.Dispatch(0);
+      return true;
+    }
+    timeout = static_cast<int>(kPacerPatienceMs - waited);
+  }
+  if (closeAtMs_ != 0) {
+    const int left = static_cast<int>(std::max(0LL, closeAtMs_ - x11::NowMs()));
+    timeout = timeout < 0 ? left : std::min(timeout, left);
+  }
+  lost_ = !wayland_.Dispatch(timeout);
+  return true;
+}
+
+// The outputs' refreshes do not come together: the pattern moves on with the
+// first surface's calls only (and with any surface's when that one has not
+// called for a while, as when its output is off), so that more outputs do not
+// make it run faster.
+bool SaverWindowWayland::PacerDue() const {
+  const auto pacer = std::find_if(surfaces_.begin(), surfaces_.end(),
+                                  [](const auto& shown) { return shown->configured; });
+  return pacer != surfaces_.end() && Due(**pacer);
+}
+
+void SaverWindowWayland::RunLoop() {
+  while (x11::EndingSignal() == 0 && Step()) {
+  }
+  if ((x11::EndingSignal() != 0 || lost_) && !closed_) screen_->EndFromOutside();
+}
+
+}  // namespace zm::wayland

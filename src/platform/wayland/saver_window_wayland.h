@@ -1,0 +1,102 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/wayland/wayland_connection.h"
+#include "shell/saver_screen.h"
+#include "shell/saver_window.h"
+
+namespace zm::wayland {
+
+struct ShownSurface;
+class ShmBuffer;
+
+// The surfaces a saver run draws on, as the saver screen's rules see one
+// window: a background layer surface on each output (or on the one output
+// named), or an ordinary toplevel (-window) that ends on input. The engine
+// draws at the largest size of the outputs there at the start; every surface
+// shows that frame from its top left corner (black beyond it on an output
+// that came later and is larger). A surface gets a new frame when the
+// compositor asks for one, so an output it does not show costs nothing.
+class SaverWindowWayland : public SaverWindow {
+ public:
+  enum class Kind { kBackground, kToplevel };
+
+  // Throws RunFailure: status 2 without the layer shell (or the xdg shell
+  // for a toplevel), 1 when no output (or not the one named) is there.
+  SaverWindowWayland(WaylandConnection& wayland, Kind kind, std::string onlyOutput);
+  ~SaverWindowWayland() override;
+
+  void Attach(SaverScreen* screen) { screen_ = screen; }
+  // Runs until the window closes, the connection is lost or a signal ends
+  // the run.
+  void RunLoop();
+  bool ConnectionLost() const { return lost_; }
+
+  int32_t ScreenWidth() const override { return screenWidth_; }
+  int32_t ScreenHeight() const override { return screenHeight_; }
+  void SizeFrameBitmap(int32_t width, int32_t height) override;
+  BitmapView FrameBitmap() override;
+  void PaintFrameBitmap() override;
+  WaitDialog& Wait() override;
+  void ProcessMessages() override { wayland_.Dispatch(0); }
+  void SetPresentation(WindowPresentation) override {}
+  void BringToTop() override {}
+  void SetScreenSaverRunning(bool) override {}
+  void ShowCursor(bool) override {}
+  void MakeVisible() override {}
+  bool IsVisible() const override;
+  void CaptureMouse() override {}
+  void ReleaseMouse() override {}
+  void PostFrameRequest() override { frameRequested_ = true; }
+  void SetCloseTimer(int32_t milliseconds) override;
+  void ShrinkBeforeClosing() override {}
+  void Close() override;
+  void ShowError(const char* message) override;
+
+  // Protocol callbacks.
+  void Configured(ShownSurface& shown, int32_t width, int32_t height);
+  void SurfaceClosed(ShownSurface& shown);
+  void KeyPressed() { if (screen_ != nullptr) screen_->FormKeyDown(); }
+  void ButtonPressed() { if (screen_ != nullptr) screen_->FormMouseDown(); }
+  void PointerMoved(int32_t x, int32_t y) { if (screen_ != nullptr) screen_->FormMouseMove(x, y); }
+  void CloseRequested() { if (screen_ != nullptr) screen_->RequestExit(); }
+
+ private:
+  void AddOutput(WaylandOutput& output);
+  void RemoveOutput(WaylandOutput& output);
+  void AddToplevel();
+  void TakeInputDevices();
+  void WaitForSurfaces();
+  static bool Due(const ShownSurface& shown);
+  ShmBuffer* FreeBuffer(ShownSurface& shown);
+  void Commit(ShownSurface& shown, ShmBuffer& buffer);
+  void DropClosedSurfaces();
+  bool AnyFrameDue() const;
+  bool PacerDue() const;
+  bool Step();
+
+  WaylandConnection& wayland_;
+  Kind kind_;
+  std::string onlyOutput_;
+  SaverScreen* screen_ = nullptr;
+  std::vector<std::unique_ptr<ShownSurface>> surfaces_;
+  std::vector<uint32_t> bitmap_;  // the frame when no surface takes it directly
+  ShmBuffer* direct_ = nullptr;    // the buffer the engine draws into this frame
+  ShownSurface* directSurface_ = nullptr;
+  int32_t bitmapWidth_ = 0;
+  int32_t bitmapHeight_ = 0;
+  int32_t screenWidth_ = 0;
+  int32_t screenHeight_ = 0;
+  bool closed_ = false;
+  bool lost_ = false;
+  bool frameRequested_ = false;
+  long long closeAtMs_ = 0;
+  long long lastFrameMs_ = 0;
+  wl_keyboard* keyboard_ = nullptr;
+  wl_pointer* pointer_ = nullptr;
+};
+
+}  // namespace zm::wayland

@@ -1,0 +1,184 @@
+#!/usr/bin/env bash
+# zelk-mirv as a live wallpaper on a headless sway: the ornament moves on the
+# background of each output (one of them at scale 2), an output that goes
+# away is let go and one that comes is taken in, SIGTERM ends the run with
+# the state stored, -output picks one output and an unknown one is refused.
+# Usage: background.sh ZELK_MIRV OUTDIR. Exit 77 where sway cannot start.
+set -u
+ZM=$1
+OUT=$2
+rm -rf "$OUT"
+mkdir -p "$OUT"
+command -v sway >/dev/null && command -v grim >/dev/null || { echo "no sway or grim"; exit 77; }
+
+WORK=$(mktemp -d)
+chmod 755 "$WORK"
+# sway refuses to run as root: everything runs as nobody then.
+as_user=()
+if [ "$(id -u)" -eq 0 ]; then
+  as_user=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
+  chown nobody:nogroup "$WORK"
+fi
+mkdir -p "$WORK/run" "$WORK/home" "$WORK/config" "$WORK/shots"
+chmod 700 "$WORK/run"
+[ "$(id -u)" -eq 0 ] && chown -R nobody:nogroup "$WORK"/*
+: >"$WORK/sway.conf"
+chmod 644 "$WORK/sway.conf"
+pids=()
+cleanup() {
+  local pid
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
+  for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null; done
+  cp "$WORK"/shots/*.png "$WORK"/*.log "$OUT"/ 2>/dev/null
+  rm -rf "$WORK"
+}
+trap cleanup EXIT
+
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+note() { echo "-- $*"; }
+
+user_env=(env -i "HOME=$WORK/home" "XDG_RUNTIME_DIR=$WORK/run" "XDG_CONFIG_HOME=$WORK/config"
+          PATH=/usr/bin:/bin)
+"${as_user[@]}" "${user_env[@]}" WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 \
+  WLR_RENDERER=pixman sway -c "$WORK/sway.conf" >"$WORK/sway.log" 2>&1 &
+pids+=($!)
+for _ in $(seq 1 50); do
+  socket=$(ls "$WORK"/run/sway-ipc.*.sock 2>/dev/null | head -1)
+  [ -n "$socket" ] && [ -e "$WORK/run/wayland-1" ] && break
+  sleep 0.1
+done
+if [ -z "${socket:-}" ]; then
+  echo "sway did not start"; cat "$WORK/sway.log"; exit 77
+fi
+in_session=("${as_user[@]}" "${user_env[@]}" WAYLAND_DISPLAY=wayland-1 "SWAYSOCK=$socket")
+sway_do() { "${in_session[@]}" swaymsg "$@" >/dev/null || fail "swaymsg $*"; }
+
+# shot NAME OUTPUT: a screenshot of one output.
+shot() { "${in_session[@]}" grim -o "$2" "$WORK/shots/$1.png"; }
+# lit NAME: the shot shows a picture, not the compositor's flat grey.
+lit() {
+  local spread
+  spread=$(convert "$WORK/shots/$1.png" -format "%[fx:standard_deviation]" info:)
+  awk -v s="$spread" 'BEGIN { exit !(s > 0.02) }'
+}
+differ() { [ "$(compare -metric AE "$WORK/shots/$1.png" "$WORK/shots/$2.png" null: 2>&1)" != 0 ]; }
+size_of() { identify -format "%wx%h" "$WORK/shots/$1.png"; }
+# wait_lit NAME OUTPUT: screenshots until the output shows something (the
+# first start computes its patterns first).
+wait_lit() {
+  for _ in $(seq 1 60); do
+    shot "$1" "$2" && lit "$1" && return 0
+    sleep 0.5
+  done
+  return 1
+}
+
+sway_do create_output
+sway_do output HEADLESS-1 mode 640x480
+sway_do output HEADLESS-2 mode 1024x768 scale 2
+
+note "the wallpaper on two outputs"
+"${in_session[@]}" "$ZM" -root -seed 7 >"$WORK/run1.log" 2>&1 &
+zm=$!
+pids+=($zm)
+wait_lit one-a HEADLESS-1 || fail "HEADLESS-1 stays dark"
+wait_lit two-a HEADLESS-2 || fail "HEADLESS-2 stays dark"
+sleep 1
+shot one-b HEADLESS-1
+shot two-b HEADLESS-2
+differ one-a one-b || fail "the ornament on HEADLESS-1 does not move"
+differ two-a two-b || fail "the ornament on HEADLESS-2 does not move"
+# At scale 2 the buffer has the output's own pixels: a buffer of half as
+# many, scaled up by the compositor, would show 2x2 blocks.
+[ "$(size_of two-b)" = 1024x768 ] || fail "HEADLESS-2 shot is $(size_of two-b)"
+convert "$WORK/shots/two-b.png" -sample 50% -sample 200% "$WORK/shots/two-blocks.png"
+differ two-b two-blocks || fail "HEADLESS-2 (scale 2) is drawn at half its pixels"
+# The pattern has the larger output's size: no black edge on HEADLESS-2.
+convert "$WORK/shots/two-b.png" -crop 200x200+824+568 "$WORK/shots/two-corner.png"
+lit two-corner || fail "the bottom right corner of the larger output is dark"
+
+note "an output goes, another comes"
+sway_do output HEADLESS-2 disable
+sleep 0.5
+kill -0 "$zm" 2>/dev/null || fail "the run ended when an output went away"
+sway_do create_output
+wait_lit three-a HEADLESS-3 || fail "the new output HEADLESS-3 stays dark"
+shot one-c HEADLESS-1
+differ one-b one-c || fail "HEADLESS-1 stopped moving after the change of outputs"
+
+note "SIGTERM ends the run with the state stored"
+kill -TERM "$zm"
+for _ in $(seq 1 50); do kill -0 "$zm" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$zm" 2>/dev/null && fail "the run is still there after SIGTERM"
+wait "$zm" 2>/dev/null
+[ -n "$(find "$WORK/config" -name Zelk_Mirv.par -size +1k)" ] || fail "no state file stored"
+[ -s "$WORK/run1.log" ] && fail "the run wrote: $(cat "$WORK/run1.log")"
+
+note "-output picks one output"
+"${in_session[@]}" "$ZM" -root -output HEADLESS-3 >"$WORK/run2.log" 2>&1 &
+zm=$!
+pids+=($zm)
+wait_lit three-b HEADLESS-3 || fail "HEADLESS-3 stays dark with -output HEADLESS-3"
+shot one-d HEADLESS-1
+lit one-d && fail "HEADLESS-1 shows something with -output HEADLESS-3"
+kill -TERM "$zm"
+wait "$zm" 2>/dev/null
+
+"${in_session[@]}" "$ZM" -root -output NOPE >"$WORK/run3.log" 2>&1
+status=$?
+[ "$status" -eq 1 ] || fail "-output NOPE exits with $status"
+grep -q "no output 'NOPE'" "$WORK/run3.log" || fail "-output NOPE says: $(cat "$WORK/run3.log")"
+
+note "-window: a toplevel that ends on a key"
+"${in_session[@]}" "$ZM" -window >"$WORK/run5.log" 2>&1 &
+zm=$!
+pids+=($zm)
+for _ in $(seq 1 50); do
+  "${in_session[@]}" swaymsg -t get_tree | grep -q '"app_id": "zelk-mirv"' && break
+  sleep 0.1
+done
+wait_lit window HEADLESS-1 || fail "the -window toplevel stays dark"
+# The virtual keyboard comes and goes with wtype; the pause lets the window
+# take it before the key.
+command -v wtype >/dev/null || fail "no wtype"
+"${in_session[@]}" wtype -s 800 a
+for _ in $(seq 1 30); do kill -0 "$zm" 2>/dev/null || break; sleep 0.1; done
+if kill -0 "$zm" 2>/dev/null; then
+  fail "the -window run is still there after a key"
+else
+  wait "$zm"
+  status=$?
+  [ "$status" -eq 0 ] || fail "the -window run ended with status $status"
+fi
+
+note "no compositor"
+"${in_session[@]}" WAYLAND_DISPLAY=nowhere "$ZM" -root -wayland >"$WORK/run4.log" 2>&1
+status=$?
+[ "$status" -eq 2 ] || fail "without a compositor the run exits with $status"
+grep -q "cannot connect to the Wayland compositor" "$WORK/run4.log" ||
+  fail "without a compositor the run says: $(cat "$WORK/run4.log")"
+
+note "the compositor goes away"
+rm -f "$WORK"/config/*/Zelk_Mirv.par
+"${in_session[@]}" "$ZM" -root >"$WORK/run6.log" 2>&1 &
+zm=$!
+pids+=($zm)
+wait_lit last HEADLESS-1 || fail "HEADLESS-1 stays dark"
+kill "${pids[0]}"
+wait "${pids[0]}" 2>/dev/null
+for _ in $(seq 1 30); do kill -0 "$zm" 2>/dev/null || break; sleep 0.1; done
+if kill -0 "$zm" 2>/dev/null; then
+  fail "the run outlived the compositor"
+else
+  wait "$zm"
+  status=$?
+  [ "$status" -eq 1 ] || fail "the run ended with status $status when the compositor went"
+  grep -q "connection to the Wayland compositor was lost" "$WORK/run6.log" ||
+    fail "when the compositor went the run said: $(cat "$WORK/run6.log")"
+  [ -n "$(find "$WORK/config" -name Zelk_Mirv.par -size +1k)" ] ||
+    fail "no state stored when the compositor went"
+fi
+
+[ "$failures" -eq 0 ] && echo "all checks passed" || echo "$failures check(s) failed"
+exit $((failures > 0))
