@@ -1,5 +1,5 @@
 // Every Windows test binary works on the real file system, as the saver does.
-#include "platform/win32/win32_file_system.h"
+#include "platform/win32/file_system_win32.h"
 
 namespace {
 

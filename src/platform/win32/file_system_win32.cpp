@@ -1,4 +1,4 @@
-#include "platform/win32/win32_file_system.h"
+#include "platform/win32/file_system_win32.h"
 
 #include <windows.h>
 
@@ -119,14 +119,14 @@ class Win32NewFile final : public NewFile {
 
 }  // namespace
 
-bool Win32FileSystem::Fail() { return Fail(GetLastError()); }
+bool FileSystemWin32::Fail() { return Fail(GetLastError()); }
 
-bool Win32FileSystem::Fail(unsigned long error) {
+bool FileSystemWin32::Fail(unsigned long error) {
   last_error_ = ErrorText(error);
   return false;
 }
 
-FileKind Win32FileSystem::KindOf(const std::string& path) {
+FileKind FileSystemWin32::KindOf(const std::string& path) {
   const std::wstring wide = Wide(path);
   const DWORD attributes = GetFileAttributesW(wide.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) {
@@ -149,7 +149,7 @@ FileKind Win32FileSystem::KindOf(const std::string& path) {
   return GetFileType(file.handle) == FILE_TYPE_DISK ? FileKind::kRegular : FileKind::kOther;
 }
 
-std::optional<std::string> Win32FileSystem::ResolveLinks(const std::string& path) {
+std::optional<std::string> FileSystemWin32::ResolveLinks(const std::string& path) {
   const std::wstring wide = Wide(path);
   const DWORD attributes = GetFileAttributesW(wide.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT))
@@ -175,7 +175,7 @@ std::optional<std::string> Win32FileSystem::ResolveLinks(const std::string& path
   }
 }
 
-ReadResult Win32FileSystem::ReadFile(const std::string& path, std::size_t limit) {
+ReadResult FileSystemWin32::ReadFile(const std::string& path, std::size_t limit) {
   ReadResult result;
   const std::wstring wide = Wide(path);
   const DWORD attributes = GetFileAttributesW(wide.c_str());
@@ -233,7 +233,7 @@ ReadResult Win32FileSystem::ReadFile(const std::string& path, std::size_t limit)
   return result;
 }
 
-std::vector<FolderEntry> Win32FileSystem::ListFolder(const std::string& folder) {
+std::vector<FolderEntry> FileSystemWin32::ListFolder(const std::string& folder) {
   // 100-nanosecond steps from 1601 to 1970.
   constexpr int64_t kUnixEpoch = 116444736000000000LL;
   std::vector<FolderEntry> entries;
@@ -258,7 +258,7 @@ std::vector<FolderEntry> Win32FileSystem::ListFolder(const std::string& folder) 
   return entries;
 }
 
-std::unique_ptr<NewFile> Win32FileSystem::CreateUniqueFile(const std::string& nearPath) {
+std::unique_ptr<NewFile> FileSystemWin32::CreateUniqueFile(const std::string& nearPath) {
   for (int attempt = 0; attempt < kUniqueNameTries; ++attempt) {
     std::string name = nearPath + "." + RandomSuffix() + ".tmp";
     // CREATE_NEW fails on anything already there, a reparse point included.
@@ -276,17 +276,17 @@ std::unique_ptr<NewFile> Win32FileSystem::CreateUniqueFile(const std::string& ne
   return nullptr;
 }
 
-bool Win32FileSystem::Rename(const std::string& from, const std::string& to) {
+bool FileSystemWin32::Rename(const std::string& from, const std::string& to) {
   return MoveFileExW(Wide(from).c_str(), Wide(to).c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) ||
          Fail();
 }
 
-bool Win32FileSystem::Remove(const std::string& path) {
+bool FileSystemWin32::Remove(const std::string& path) {
   return DeleteFileW(Wide(path).c_str()) || Fail();
 }
 
-std::optional<uint32_t> Win32FileSystem::GetPermissions(const std::string& path) {
+std::optional<uint32_t> FileSystemWin32::GetPermissions(const std::string& path) {
   const DWORD attributes = GetFileAttributesW(Wide(path).c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) {
     Fail();
@@ -295,7 +295,7 @@ std::optional<uint32_t> Win32FileSystem::GetPermissions(const std::string& path)
   return attributes;
 }
 
-bool Win32FileSystem::CanWriteFile(const std::string& path) {
+bool FileSystemWin32::CanWriteFile(const std::string& path) {
   const std::wstring wide = Wide(path);
   const DWORD attributes = GetFileAttributesW(wide.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) return Fail();
@@ -311,7 +311,7 @@ bool Win32FileSystem::CanWriteFile(const std::string& path) {
   return file.handle != INVALID_HANDLE_VALUE || Fail();
 }
 
-bool Win32FileSystem::IsWritableDirectory(const std::string& path) {
+bool FileSystemWin32::IsWritableDirectory(const std::string& path) {
   const std::wstring wide = Wide(path);
   const DWORD attributes = GetFileAttributesW(wide.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) return Fail();
@@ -326,7 +326,7 @@ bool Win32FileSystem::IsWritableDirectory(const std::string& path) {
   return file.handle != INVALID_HANDLE_VALUE || Fail();
 }
 
-bool Win32FileSystem::CreateDirectories(const std::string& path) {
+bool FileSystemWin32::CreateDirectories(const std::string& path) {
   const std::wstring wide = Wide(path);
   for (std::size_t at = wide.find_first_of(L"\\/", 1); at != std::wstring::npos;
        at = wide.find_first_of(L"\\/", at + 1)) {
@@ -340,7 +340,7 @@ bool Win32FileSystem::CreateDirectories(const std::string& path) {
 }
 
 void UseWin32FileSystem() {
-  static Win32FileSystem files;
+  static FileSystemWin32 files;
   SetFileSystem(&files);
 }
 

@@ -1,11 +1,11 @@
-#include "platform/win32/program_host.h"
+#include "platform/win32/program_host_win32.h"
 
 #include "platform/win32/application.h"
-#include "platform/win32/configure_host.h"
+#include "platform/win32/configure_host_win32.h"
 #include "platform/win32/display_control_win32.h"
-#include "platform/win32/main_screen.h"
-#include "platform/win32/password_services.h"
-#include "platform/win32/preview_host.h"
+#include "platform/win32/saver_window_win32.h"
+#include "platform/win32/password_services_win32.h"
+#include "platform/win32/preview_host_win32.h"
 #include "platform/win32/program_folders.h"
 #include "platform/win32/text_encoding.h"
 #include "shell/run_mode.h"
@@ -54,7 +54,7 @@ void ProgramHostWin32::RunPreview(int64_t parentWindow) {
 }
 
 void ProgramHostWin32::RunSaver() {
-  MainScreenWindow window;
+  SaverWindowWin32 window;
   SetDisplayWindow(window.Handle());
   SetDisplayPacer(&window.Pacer());
   PasswordServicesWin32 passwords(window.Handle());

@@ -7,7 +7,7 @@ namespace zm {
 // The core's file system on Windows. Paths arrive as UTF-8 and are handed to
 // the wide-character calls; reparse points (symbolic links, junctions) count
 // as links. Permissions are the file attributes.
-class Win32FileSystem final : public FileSystem {
+class FileSystemWin32 final : public FileSystem {
  public:
   FileKind KindOf(const std::string& path) override;
   std::optional<std::string> ResolveLinks(const std::string& path) override;
@@ -30,7 +30,7 @@ class Win32FileSystem final : public FileSystem {
   std::string last_error_;
 };
 
-// Installs one Win32FileSystem as the program's file system (see Files()).
+// Installs one FileSystemWin32 as the program's file system (see Files()).
 void UseWin32FileSystem();
 
 }  // namespace zm

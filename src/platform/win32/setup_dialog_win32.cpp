@@ -1,4 +1,4 @@
-#include "platform/win32/setup_dialog_window.h"
+#include "platform/win32/setup_dialog_win32.h"
 
 #include <commctrl.h>
 
@@ -40,7 +40,7 @@ bool Checked(HWND box) { return SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHEC
 
 }  // namespace
 
-SetupDialogWindow::SetupDialogWindow() {
+SetupDialogWin32::SetupDialogWin32() {
   INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&controls);
   // Not WS_CLIPCHILDREN: the group boxes draw only their frames and rely on
@@ -59,7 +59,7 @@ SetupDialogWindow::SetupDialogWindow() {
   CreateControls();
 }
 
-SetupDialogWindow::~SetupDialogWindow() {
+SetupDialogWin32::~SetupDialogWin32() {
   dialog_ = nullptr;
   if (window_ != nullptr) DestroyWindow(window_);
   if (font_ != nullptr) DeleteObject(font_);
@@ -67,7 +67,7 @@ SetupDialogWindow::~SetupDialogWindow() {
 
 // Created in tab order: Preview, the speed, the colours, Ok, Cancel, About,
 // the video mode and "Use DirectX".
-void SetupDialogWindow::CreateControls() {
+void SetupDialogWin32::CreateControls() {
   const DWORD tab = WS_TABSTOP;
   CreateControl(window_, L"BUTTON", kPreviewCaption, BS_PUSHBUTTON | tab, layout::kPreviewButton,
                 kPreviewButton, font_);
@@ -99,7 +99,7 @@ void SetupDialogWindow::CreateControls() {
 
 // The group "Colors:" with "All colors" and the nine colour entries, which
 // sit in a frame of their own and share the space evenly.
-void SetupDialogWindow::CreateColorGroup() {
+void SetupDialogWin32::CreateColorGroup() {
   CreateControl(window_, L"BUTTON", kColorsGroupCaption, BS_GROUPBOX, layout::kColorsGroup, 0,
                 font_);
   allColors_ = CreateControl(window_, L"BUTTON", kAllColorsCaption, BS_AUTOCHECKBOX | WS_TABSTOP,
@@ -114,22 +114,22 @@ void SetupDialogWindow::CreateColorGroup() {
   }
 }
 
-void SetupDialogWindow::Show() {
+void SetupDialogWin32::Show() {
   ShowWindow(window_, SW_SHOWNORMAL);
   UpdateWindow(window_);
   App().SetDialog(window_);
 }
 
-LRESULT CALLBACK SetupDialogWindow::Procedure(HWND window, UINT message, WPARAM wParam,
+LRESULT CALLBACK SetupDialogWin32::Procedure(HWND window, UINT message, WPARAM wParam,
                                               LPARAM lParam) {
-  SetupDialogWindow* self = WindowOwner<SetupDialogWindow>(window, message, lParam);
+  SetupDialogWin32* self = WindowOwner<SetupDialogWin32>(window, message, lParam);
   if (self == nullptr) return DefWindowProcW(window, message, wParam, lParam);
   if (message == WM_NCDESTROY) self->window_ = nullptr;
   if (self->dialog_ == nullptr) return DefWindowProcW(window, message, wParam, lParam);
   return Guarded([&] { return self->Handle(message, wParam, lParam); });
 }
 
-LRESULT SetupDialogWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT SetupDialogWin32::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_COMMAND:
       Command(LOWORD(wParam), HIWORD(wParam));
@@ -175,7 +175,7 @@ LRESULT SetupDialogWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
   }
 }
 
-void SetupDialogWindow::Command(int id, int code) {
+void SetupDialogWin32::Command(int id, int code) {
   if (id >= kFirstColor && id < kFirstColor + static_cast<int>(colors_.size())) {
     if (code == BN_CLICKED) dialog_->MaterialsClick();
     return;
@@ -223,80 +223,80 @@ void SetupDialogWindow::Command(int id, int code) {
 
 // The focus goes to the control that had it last, or to the first control
 // in tab order (Preview) when that cannot take it.
-void SetupDialogWindow::RestoreFocus() {
+void SetupDialogWin32::RestoreFocus() {
   if (focus_ == nullptr || !IsWindowEnabled(focus_) || !IsWindowVisible(focus_)) {
     focus_ = GetNextDlgTabItem(window_, nullptr, FALSE);
   }
   if (focus_ != nullptr) SetFocus(focus_);
 }
 
-void SetupDialogWindow::Paint() {
+void SetupDialogWin32::Paint() {
   PAINTSTRUCT paint;
   HDC dc = BeginPaint(window_, &paint);
   DrawBevel(dc, ToRect(layout::kPanel), false);
   EndPaint(window_, &paint);
 }
 
-int32_t SetupDialogWindow::ClientWidth() const {
+int32_t SetupDialogWin32::ClientWidth() const {
   RECT rect{};
   GetClientRect(window_, &rect);
   return rect.right - rect.left;
 }
 
-void SetupDialogWindow::SetSpeedPosition(int32_t position) {
+void SetupDialogWin32::SetSpeedPosition(int32_t position) {
   SendMessageW(speed_, TBM_SETPOS, TRUE, position);
 }
 
-int32_t SetupDialogWindow::SpeedPosition() const {
+int32_t SetupDialogWin32::SpeedPosition() const {
   return static_cast<int32_t>(SendMessageW(speed_, TBM_GETPOS, 0, 0));
 }
 
-void SetupDialogWindow::SelectMaterialEntry(int32_t entry) {
+void SetupDialogWin32::SelectMaterialEntry(int32_t entry) {
   for (size_t i = 0; i < colors_.size(); ++i) Check(colors_[i], static_cast<int32_t>(i) == entry);
 }
 
-int32_t SetupDialogWindow::SelectedMaterialEntry() const {
+int32_t SetupDialogWin32::SelectedMaterialEntry() const {
   for (size_t i = 0; i < colors_.size(); ++i) {
     if (Checked(colors_[i])) return static_cast<int32_t>(i);
   }
   return -1;
 }
 
-void SetupDialogWindow::EnableMaterialEntries(bool enabled) {
+void SetupDialogWin32::EnableMaterialEntries(bool enabled) {
   EnableWindow(colorFrame_, enabled);
   for (HWND entry : colors_) EnableWindow(entry, enabled);
 }
 
-void SetupDialogWindow::CheckAllColors(bool checked) { Check(allColors_, checked); }
-bool SetupDialogWindow::AllColorsChecked() const { return Checked(allColors_); }
+void SetupDialogWin32::CheckAllColors(bool checked) { Check(allColors_, checked); }
+bool SetupDialogWin32::AllColorsChecked() const { return Checked(allColors_); }
 
-void SetupDialogWindow::SetModeEntries(const std::vector<std::string>& texts) {
+void SetupDialogWin32::SetModeEntries(const std::vector<std::string>& texts) {
   SendMessageW(modes_, CB_RESETCONTENT, 0, 0);
   for (const std::string& text : texts) {
     SendMessageW(modes_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(ToWide(text).c_str()));
   }
 }
 
-void SetupDialogWindow::SetModeText(const std::string& text) {
+void SetupDialogWin32::SetModeText(const std::string& text) {
   SetWindowTextW(modes_, ToWide(text).c_str());
 }
 
-std::string SetupDialogWindow::ModeText() const {
+std::string SetupDialogWin32::ModeText() const {
   wchar_t text[256] = {};
   GetWindowTextW(modes_, text, 256);
   return ToUtf8(text);
 }
 
-void SetupDialogWindow::EnableModeBox(bool enabled) { EnableWindow(modes_, enabled); }
-void SetupDialogWindow::CheckUseDirectX(bool checked) { Check(useDirectX_, checked); }
-bool SetupDialogWindow::UseDirectXChecked() const { return Checked(useDirectX_); }
-void SetupDialogWindow::EnableUseDirectX(bool enabled) { EnableWindow(useDirectX_, enabled); }
+void SetupDialogWin32::EnableModeBox(bool enabled) { EnableWindow(modes_, enabled); }
+void SetupDialogWin32::CheckUseDirectX(bool checked) { Check(useDirectX_, checked); }
+bool SetupDialogWin32::UseDirectXChecked() const { return Checked(useDirectX_); }
+void SetupDialogWin32::EnableUseDirectX(bool enabled) { EnableWindow(useDirectX_, enabled); }
 
-void SetupDialogWindow::SetBusyCursor(bool busy) {
+void SetupDialogWin32::SetBusyCursor(bool busy) {
   SetCursor(LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(busy ? IDC_WAIT : IDC_ARROW)));
 }
 
-void SetupDialogWindow::DrawPreview(const BitmapView& frame, const ClientRect& target) {
+void SetupDialogWin32::DrawPreview(const BitmapView& frame, const ClientRect& target) {
   if (frame.firstRow == nullptr || frame.width <= 0 || frame.height <= 0) return;
   BITMAPINFO info{};
   info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
@@ -312,12 +312,12 @@ void SetupDialogWindow::DrawPreview(const BitmapView& frame, const ClientRect& t
   ReleaseDC(window_, dc);
 }
 
-void SetupDialogWindow::Close() {
+void SetupDialogWin32::Close() {
   if (window_ == nullptr || !dialog_->FormCloseQuery()) return;
   DestroyWindow(window_);
 }
 
-void SetupDialogWindow::ShowError(const std::string& message) {
+void SetupDialogWin32::ShowError(const std::string& message) {
   MessageBoxW(window_, ToWide(message).c_str(), ToWide(kApplicationTitle).c_str(),
               MB_ICONERROR | MB_OK);
 }

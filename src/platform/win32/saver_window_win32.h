@@ -8,7 +8,7 @@
 #include "platform/win32/display_pacer.h"
 #include "platform/win32/monitor_covers.h"
 #include "platform/win32/viewer_watch.h"
-#include "platform/win32/wait_window.h"
+#include "platform/win32/wait_dialog_win32.h"
 #include "shell/saver_screen.h"
 #include "shell/saver_window.h"
 
@@ -17,10 +17,10 @@ namespace zm::win32 {
 // The window the saver runs in ("MainScreen"): a borderless black window
 // whose events go to the saver screen's handlers, and which carries out
 // what those handlers ask of a window.
-class MainScreenWindow : public SaverWindow {
+class SaverWindowWin32 : public SaverWindow {
  public:
-  MainScreenWindow();
-  ~MainScreenWindow() override;
+  SaverWindowWin32();
+  ~SaverWindowWin32() override;
 
   HWND Handle() const { return window_; }
   // The display's frame slots, which this window's frames are paced to.
@@ -64,7 +64,7 @@ class MainScreenWindow : public SaverWindow {
   SaverScreen* screen_ = nullptr;
   DibBitmap bitmap_;
   DisplayPacer pacer_;
-  std::unique_ptr<WaitWindow> wait_;
+  std::unique_ptr<WaitDialogWin32> wait_;
   std::unique_ptr<ViewerWatch> viewers_;
   MonitorCovers covers_;
   WindowPresentation presentation_ = WindowPresentation::kMaximisedOnTop;

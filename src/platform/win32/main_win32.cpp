@@ -6,9 +6,9 @@
 
 #include <string>
 
-#include "platform/win32/program_host.h"
+#include "platform/win32/program_host_win32.h"
 #include "platform/win32/text_encoding.h"
-#include "platform/win32/win32_file_system.h"
+#include "platform/win32/file_system_win32.h"
 #include "shell/program_entry.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {

@@ -1,4 +1,4 @@
-#include "platform/win32/about_window.h"
+#include "platform/win32/about_box_win32.h"
 
 #include <shellapi.h>
 
@@ -23,7 +23,7 @@ constexpr COLORREF kNavy = RGB(0, 0, 128);
 
 }  // namespace
 
-AboutWindow::AboutWindow(HWND owner) : owner_(owner) {
+AboutBoxWin32::AboutBoxWin32(HWND owner) : owner_(owner) {
   const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
   RECT frame{0, 0, layout::kAboutWidth, layout::kAboutHeight};
   AdjustWindowRectEx(&frame, style, FALSE, WS_EX_DLGMODALFRAME);
@@ -42,7 +42,7 @@ AboutWindow::AboutWindow(HWND owner) : owner_(owner) {
   CreateControls();
 }
 
-AboutWindow::~AboutWindow() {
+AboutBoxWin32::~AboutBoxWin32() {
   about_ = nullptr;
   if (window_ != nullptr) DestroyWindow(window_);
   for (HGDIOBJ object :
@@ -51,7 +51,7 @@ AboutWindow::~AboutWindow() {
   }
 }
 
-void AboutWindow::CreateControls() {
+void AboutBoxWin32::CreateControls() {
   // Ok is the default button: Enter presses it (identifier IDOK).
   CreateControl(window_, L"BUTTON", kOkCaption, BS_DEFPUSHBUTTON | WS_TABSTOP, layout::kAboutOk,
                 IDOK, font_);
@@ -65,15 +65,15 @@ void AboutWindow::CreateControls() {
                             layout::kHomePageLink, kHomePageLink, font_);
 }
 
-LRESULT CALLBACK AboutWindow::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  AboutWindow* self = WindowOwner<AboutWindow>(window, message, lParam);
+LRESULT CALLBACK AboutBoxWin32::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  AboutBoxWin32* self = WindowOwner<AboutBoxWin32>(window, message, lParam);
   if (self == nullptr) return DefWindowProcW(window, message, wParam, lParam);
   if (message == WM_NCDESTROY) self->window_ = nullptr;
   if (self->about_ == nullptr) return DefWindowProcW(window, message, wParam, lParam);
   return Guarded([&] { return self->Handle(message, wParam, lParam); });
 }
 
-LRESULT AboutWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT AboutBoxWin32::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_COMMAND:
       // Esc reaches a dialog as the system's cancel command.
@@ -107,7 +107,7 @@ LRESULT AboutWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 // The bevel around the logo, the logo, and the line under the notice.
-void AboutWindow::Paint() {
+void AboutBoxWin32::Paint() {
   PAINTSTRUCT paint;
   HDC dc = BeginPaint(window_, &paint);
   DrawBevel(dc, ToRect(layout::kLogoBevel), false);
@@ -124,7 +124,7 @@ void AboutWindow::Paint() {
   EndPaint(window_, &paint);
 }
 
-void AboutWindow::ShowModal() {
+void AboutBoxWin32::ShowModal() {
   const HWND previousDialog = App().Dialog();
   EnableWindow(owner_, FALSE);
   ShowWindow(window_, SW_SHOWNORMAL);
@@ -143,7 +143,7 @@ void AboutWindow::ShowModal() {
   SetForegroundWindow(owner_);
 }
 
-void AboutWindow::Close() {
+void AboutBoxWin32::Close() {
   if (!IsVisible()) return;
   modal_ = false;
   // The owner first, so the focus returns to it and not to another program.
@@ -152,7 +152,7 @@ void AboutWindow::Close() {
   about_->FormHide();
 }
 
-bool AboutWindow::OpenLink(const std::string& uri) {
+bool AboutBoxWin32::OpenLink(const std::string& uri) {
   const auto result = reinterpret_cast<intptr_t>(
       ShellExecuteA(nullptr, "open", uri.c_str(), "", "", SW_SHOWNORMAL));
   return result > 32;

@@ -1,4 +1,4 @@
-#include "platform/win32/password_services.h"
+#include "platform/win32/password_services_win32.h"
 
 #include "platform/win32/system_library.h"
 

@@ -1,4 +1,4 @@
-#include "platform/win32/preview_host.h"
+#include "platform/win32/preview_host_win32.h"
 
 #include "platform/win32/application.h"
 

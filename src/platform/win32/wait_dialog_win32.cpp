@@ -1,4 +1,4 @@
-#include "platform/win32/wait_window.h"
+#include "platform/win32/wait_dialog_win32.h"
 
 #include <commctrl.h>
 
@@ -35,12 +35,12 @@ SIZE LabelSize(HWND window, HFONT font) {
 
 }  // namespace
 
-WaitWindow::~WaitWindow() {
+WaitDialogWin32::~WaitDialogWin32() {
   if (window_ != nullptr) DestroyWindow(window_);
   if (font_ != nullptr) DeleteObject(font_);
 }
 
-LRESULT CALLBACK WaitWindow::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK WaitDialogWin32::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_PAINT) {
     // The panel: a raised bevel of two pixels around the client area.
     PAINTSTRUCT paint;
@@ -58,7 +58,7 @@ LRESULT CALLBACK WaitWindow::Procedure(HWND window, UINT message, WPARAM wParam,
   return DefWindowProcW(window, message, wParam, lParam);
 }
 
-void WaitWindow::Create() {
+void WaitDialogWin32::Create() {
   INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_PROGRESS_CLASS};
   InitCommonControlsEx(&controls);
   const wchar_t* name =
@@ -85,14 +85,14 @@ void WaitWindow::Create() {
   SendMessageW(progress_, PBM_SETPOS, 0, 0);
 }
 
-void WaitWindow::Show() {
+void WaitDialogWin32::Show() {
   if (window_ == nullptr) Create();
   if (window_ == nullptr) return;
   ShowWindow(window_, SW_SHOWNORMAL);
   UpdateWindow(window_);
 }
 
-void WaitWindow::SetProgress(int32_t position) {
+void WaitDialogWin32::SetProgress(int32_t position) {
   if (progress_ == nullptr) return;
   // Under visual styles the bar glides towards a higher position on timers,
   // which never run during the warm-up; a step back is shown at once.
@@ -102,7 +102,7 @@ void WaitWindow::SetProgress(int32_t position) {
   UpdateWindow(progress_);
 }
 
-void WaitWindow::Hide() {
+void WaitDialogWin32::Hide() {
   if (window_ != nullptr) ShowWindow(window_, SW_HIDE);
 }
 

@@ -10,10 +10,10 @@ namespace zm::win32 {
 // The About box "About Zelk Mirv Screen Saver": the logo, the notice, the
 // project's mail address and home page as links, and "Ok". Shown modally
 // over its owner, hidden (not destroyed) when closed.
-class AboutWindow : public AboutBoxView {
+class AboutBoxWin32 : public AboutBoxView {
  public:
-  explicit AboutWindow(HWND owner);
-  ~AboutWindow() override;
+  explicit AboutBoxWin32(HWND owner);
+  ~AboutBoxWin32() override;
 
   void Attach(AboutBox* about) { about_ = about; }
 

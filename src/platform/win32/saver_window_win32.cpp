@@ -1,4 +1,4 @@
-#include "platform/win32/main_screen.h"
+#include "platform/win32/saver_window_win32.h"
 
 #include <windowsx.h>
 
@@ -16,7 +16,7 @@ constexpr const char* kMessageCaption = "Zelk Mirv";
 
 }  // namespace
 
-MainScreenWindow::MainScreenWindow() {
+SaverWindowWin32::SaverWindowWin32() {
   const wchar_t* name = RegisterWindowClass(L"ZelkMirvScreen", &Procedure,
                                             static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
   // The size at design; the presentation replaces it before the window shows.
@@ -25,15 +25,15 @@ MainScreenWindow::MainScreenWindow() {
   viewers_ = std::make_unique<ViewerWatch>(window_);
 }
 
-MainScreenWindow::~MainScreenWindow() {
+SaverWindowWin32::~SaverWindowWin32() {
   screen_ = nullptr;
   viewers_.reset();
   if (window_ != nullptr) DestroyWindow(window_);
 }
 
-LRESULT CALLBACK MainScreenWindow::Procedure(HWND window, UINT message, WPARAM wParam,
+LRESULT CALLBACK SaverWindowWin32::Procedure(HWND window, UINT message, WPARAM wParam,
                                              LPARAM lParam) {
-  MainScreenWindow* self = WindowOwner<MainScreenWindow>(window, message, lParam);
+  SaverWindowWin32* self = WindowOwner<SaverWindowWin32>(window, message, lParam);
   if (self == nullptr || self->screen_ == nullptr) {
     if (message == WM_DESTROY && self != nullptr) self->window_ = nullptr;
     return DefWindowProcW(window, message, wParam, lParam);
@@ -41,7 +41,7 @@ LRESULT CALLBACK MainScreenWindow::Procedure(HWND window, UINT message, WPARAM w
   return Guarded([&] { return self->Handle(message, wParam, lParam); });
 }
 
-bool MainScreenWindow::HandleInput(UINT message, LPARAM lParam) {
+bool SaverWindowWin32::HandleInput(UINT message, LPARAM lParam) {
   switch (message) {
     case WM_MOUSEMOVE:
       screen_->FormMouseMove(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
@@ -63,7 +63,7 @@ bool MainScreenWindow::HandleInput(UINT message, LPARAM lParam) {
 
 // The display turned off or on, the session locked or unlocked: whether
 // anyone can see the frames.
-bool MainScreenWindow::HandleViewerChange(UINT message, WPARAM wParam, LPARAM lParam) {
+bool SaverWindowWin32::HandleViewerChange(UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_POWERBROADCAST) {
     if (const std::optional<bool> on = ViewerWatch::DisplayOn(wParam, lParam)) {
       screen_->DisplayPowerChanged(*on);
@@ -79,7 +79,7 @@ bool MainScreenWindow::HandleViewerChange(UINT message, WPARAM wParam, LPARAM lP
   return false;
 }
 
-LRESULT MainScreenWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT SaverWindowWin32::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
   if (HandleInput(message, lParam)) return 0;
   if (HandleViewerChange(message, wParam, lParam)) return TRUE;
   switch (message) {
@@ -118,7 +118,7 @@ LRESULT MainScreenWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
   return DefWindowProcW(window_, message, wParam, lParam);
 }
 
-void MainScreenWindow::Paint() {
+void SaverWindowWin32::Paint() {
   PAINTSTRUCT paint;
   HDC dc = BeginPaint(window_, &paint);
   if (!SaverSettings.use_DirectX) {
@@ -129,27 +129,27 @@ void MainScreenWindow::Paint() {
   EndPaint(window_, &paint);
 }
 
-int32_t MainScreenWindow::ScreenWidth() const { return GetSystemMetrics(SM_CXSCREEN); }
-int32_t MainScreenWindow::ScreenHeight() const { return GetSystemMetrics(SM_CYSCREEN); }
+int32_t SaverWindowWin32::ScreenWidth() const { return GetSystemMetrics(SM_CXSCREEN); }
+int32_t SaverWindowWin32::ScreenHeight() const { return GetSystemMetrics(SM_CYSCREEN); }
 
-void MainScreenWindow::SizeFrameBitmap(int32_t width, int32_t height) {
+void SaverWindowWin32::SizeFrameBitmap(int32_t width, int32_t height) {
   bitmap_.Resize(width, height);
 }
 
-void MainScreenWindow::PaintFrameBitmap() {
+void SaverWindowWin32::PaintFrameBitmap() {
   HDC dc = GetDC(window_);
   bitmap_.Draw(dc);
   ReleaseDC(window_, dc);
 }
 
-WaitDialog& MainScreenWindow::Wait() {
-  if (!wait_) wait_ = std::make_unique<WaitWindow>(window_);
+WaitDialog& SaverWindowWin32::Wait() {
+  if (!wait_) wait_ = std::make_unique<WaitDialogWin32>(window_);
   return *wait_;
 }
 
-void MainScreenWindow::ProcessMessages() { App().ProcessMessages(); }
+void SaverWindowWin32::ProcessMessages() { App().ProcessMessages(); }
 
-void MainScreenWindow::SetPresentation(WindowPresentation presentation) {
+void SaverWindowWin32::SetPresentation(WindowPresentation presentation) {
   presentation_ = presentation;
   if (IsVisible()) ApplyPresentation();
 }
@@ -157,17 +157,17 @@ void MainScreenWindow::SetPresentation(WindowPresentation presentation) {
 // Maximised and topmost over the primary screen, or (in a switched video
 // mode) an ordinary window over the whole of that mode's screen. The
 // ordinary window keeps its place in the order: activation made it topmost.
-void MainScreenWindow::ApplyPresentation() {
+void SaverWindowWin32::ApplyPresentation() {
   const bool onTop = presentation_ == WindowPresentation::kMaximisedOnTop;
   SetWindowPos(window_, HWND_TOPMOST, 0, 0, ScreenWidth(), ScreenHeight(),
                SWP_NOACTIVATE | (onTop ? 0 : SWP_NOZORDER));
 }
 
-void MainScreenWindow::BringToTop() {
+void SaverWindowWin32::BringToTop() {
   SetWindowPos(window_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
 }
 
-void MainScreenWindow::SetScreenSaverRunning(bool running) {
+void SaverWindowWin32::SetScreenSaverRunning(bool running) {
   BOOL scratch = FALSE;
   SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, running ? TRUE : FALSE, &scratch, 0);
   if (running) {
@@ -177,15 +177,15 @@ void MainScreenWindow::SetScreenSaverRunning(bool running) {
   }
 }
 
-void MainScreenWindow::MakeVisible() {
+void SaverWindowWin32::MakeVisible() {
   ApplyPresentation();
   ShowWindow(window_, SW_SHOW);
   SetForegroundWindow(window_);
 }
 
-void MainScreenWindow::PostFrameRequest() { PostMessageA(window_, kFrameRequest, 0, 0); }
+void SaverWindowWin32::PostFrameRequest() { PostMessageA(window_, kFrameRequest, 0, 0); }
 
-void MainScreenWindow::SetCloseTimer(int32_t milliseconds) {
+void SaverWindowWin32::SetCloseTimer(int32_t milliseconds) {
   if (milliseconds > 0) {
     SetTimer(window_, kCloseTimer, static_cast<UINT>(milliseconds), nullptr);
   } else {
@@ -193,11 +193,11 @@ void MainScreenWindow::SetCloseTimer(int32_t milliseconds) {
   }
 }
 
-void MainScreenWindow::ShrinkBeforeClosing() {
+void SaverWindowWin32::ShrinkBeforeClosing() {
   SetWindowPos(window_, HWND_NOTOPMOST, 0, 0, 10, 10, SWP_NOMOVE | SWP_NOACTIVATE);
 }
 
-void MainScreenWindow::Close() {
+void SaverWindowWin32::Close() {
   if (window_ == nullptr) return;
   switch (screen_->Closing()) {
     case SaverScreen::CloseAction::kStayOpen:
@@ -211,7 +211,7 @@ void MainScreenWindow::Close() {
   }
 }
 
-void MainScreenWindow::ShowError(const char* message) {
+void SaverWindowWin32::ShowError(const char* message) {
   MessageBoxA(window_, message, kMessageCaption, MB_ICONERROR | MB_OK);
 }
 

@@ -2,9 +2,9 @@
 
 #include <memory>
 
-#include "platform/win32/about_window.h"
-#include "platform/win32/main_screen.h"
-#include "platform/win32/setup_dialog_window.h"
+#include "platform/win32/about_box_win32.h"
+#include "platform/win32/saver_window_win32.h"
+#include "platform/win32/setup_dialog_win32.h"
 #include "shell/configure_run.h"
 
 namespace zm::win32 {
@@ -22,9 +22,9 @@ class ConfigureHostWin32 : public ConfigureHost {
   HWND SaverHandle() const { return saver_ ? saver_->Handle() : nullptr; }
 
  private:
-  std::unique_ptr<SetupDialogWindow> dialog_;
-  std::unique_ptr<AboutWindow> about_;
-  std::unique_ptr<MainScreenWindow> saver_;
+  std::unique_ptr<SetupDialogWin32> dialog_;
+  std::unique_ptr<AboutBoxWin32> about_;
+  std::unique_ptr<SaverWindowWin32> saver_;
 };
 
 }  // namespace zm::win32

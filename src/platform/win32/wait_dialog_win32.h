@@ -9,10 +9,10 @@ namespace zm::win32 {
 // The first-start progress window "ZELK MIRV": no border, 380 x 70,
 // centred, a raised panel with the text "Initializing...   Please wait."
 // and a progress bar of 0..100. Created when first shown.
-class WaitWindow : public WaitDialog {
+class WaitDialogWin32 : public WaitDialog {
  public:
-  explicit WaitWindow(HWND owner) : owner_(owner) {}
-  ~WaitWindow() override;
+  explicit WaitDialogWin32(HWND owner) : owner_(owner) {}
+  ~WaitDialogWin32() override;
 
   void Show() override;
   void SetProgress(int32_t position) override;

@@ -12,10 +12,10 @@ namespace zm::win32 {
 // The setup dialog "Zelk Mirv Screen Saver 1.1": its controls, laid out and
 // ordered as the dialog's design says, with every event forwarded to the
 // dialog's rules.
-class SetupDialogWindow : public SetupDialogView {
+class SetupDialogWin32 : public SetupDialogView {
  public:
-  SetupDialogWindow();
-  ~SetupDialogWindow() override;
+  SetupDialogWin32();
+  ~SetupDialogWin32() override;
 
   HWND Handle() const { return window_; }
   void Attach(SetupDialog* dialog) { dialog_ = dialog; }

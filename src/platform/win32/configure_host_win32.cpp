@@ -1,4 +1,4 @@
-#include "platform/win32/configure_host.h"
+#include "platform/win32/configure_host_win32.h"
 
 #include "platform/win32/application.h"
 #include "platform/win32/display_control_win32.h"
@@ -8,17 +8,17 @@ namespace zm::win32 {
 ConfigureHostWin32::~ConfigureHostWin32() { SetDisplayPacer(nullptr); }
 
 SetupDialogView& ConfigureHostWin32::CreateSetupDialog() {
-  dialog_ = std::make_unique<SetupDialogWindow>();
+  dialog_ = std::make_unique<SetupDialogWin32>();
   return *dialog_;
 }
 
 AboutBoxView& ConfigureHostWin32::CreateAboutBox() {
-  about_ = std::make_unique<AboutWindow>(dialog_->Handle());
+  about_ = std::make_unique<AboutBoxWin32>(dialog_->Handle());
   return *about_;
 }
 
 SaverWindow& ConfigureHostWin32::CreateSaverWindow() {
-  saver_ = std::make_unique<MainScreenWindow>();
+  saver_ = std::make_unique<SaverWindowWin32>();
   SetDisplayWindow(saver_->Handle());
   SetDisplayPacer(&saver_->Pacer());
   return *saver_;
