@@ -10,7 +10,7 @@
 
 #include "base/random_source.h"
 #include "materials/material_curves.h"
-#include "platform/posix/posix_file_system.h"
+#include "platform/posix/file_system_posix.h"
 #include "render/bitmap32.h"
 #include "render/shape.h"
 #include "render/trig_tables.h"

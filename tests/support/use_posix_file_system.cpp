@@ -1,5 +1,5 @@
 // Every test binary works on the real file system, as the Linux program does.
-#include "platform/posix/posix_file_system.h"
+#include "platform/posix/file_system_posix.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include "arguments.h"
 #include "commands.h"
-#include "platform/posix/posix_file_system.h"
+#include "platform/posix/file_system_posix.h"
 
 int main(int argc, char** argv) {
   using namespace zm::tool;

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "platform/posix/posix_program_files.h"
+#include "platform/posix/program_files_posix.h"
 #include "platform/wayland/display_control_wayland.h"
 #include "platform/wayland/saver_window_wayland.h"
 #include "platform/x11/run_signals.h"

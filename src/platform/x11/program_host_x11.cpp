@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "platform/posix/posix_program_files.h"
+#include "platform/posix/program_files_posix.h"
 #include "platform/x11/configure_host_x11.h"
 #include "platform/x11/display_control_x11.h"
 #include "platform/x11/preview_host_x11.h"

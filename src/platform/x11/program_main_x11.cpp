@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "base/notice.h"
-#include "platform/posix/posix_file_system.h"
+#include "platform/posix/file_system_posix.h"
 #include "platform/x11/program_host_x11.h"
 #include "platform/x11/run_signals.h"
 #include "shell/program_entry.h"

@@ -1,4 +1,4 @@
-#include "platform/posix/posix_program_files.h"
+#include "platform/posix/program_files_posix.h"
 
 #include <pwd.h>
 #include <unistd.h>

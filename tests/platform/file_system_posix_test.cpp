@@ -1,4 +1,4 @@
-#include "platform/posix/posix_file_system.h"
+#include "platform/posix/file_system_posix.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -27,7 +27,7 @@ class PosixFileSystemTest : public ::testing::Test {
 
   std::string File(const std::string& name) const { return (dir_ / name).string(); }
 
-  PosixFileSystem files_;
+  FileSystemPosix files_;
   fs::path dir_;
 };
 
@@ -63,7 +63,7 @@ TEST_F(PosixFileSystemTest, UniqueFilesAreNewEachTime) {
 TEST_F(PosixFileSystemTest, FindsAndMakesWritableDirectories) {
   const std::string failures = testing::RunUnprivileged([](const std::string& dir) {
     testing::CheckList checks;
-    PosixFileSystem files;
+    FileSystemPosix files;
     checks.Check(files.IsWritableDirectory(dir), "own directory not writable");
     checks.Check(files.CreateDirectories(dir + "a/b/c"), "cannot create a/b/c");
     checks.Check(files.IsWritableDirectory(dir + "a/b/c"), "a/b/c not writable");

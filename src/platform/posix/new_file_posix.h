@@ -6,14 +6,14 @@
 
 namespace zm {
 
-// A file descriptor opened by PosixFileSystem::CreateUniqueFile. Failures
+// A file descriptor opened by FileSystemPosix::CreateUniqueFile. Failures
 // leave the system's reason in `last_error`, the file system's last error.
-class PosixNewFile final : public NewFile {
+class NewFilePosix final : public NewFile {
  public:
-  PosixNewFile(int descriptor, std::string path, std::string& last_error);
-  ~PosixNewFile() override;
-  PosixNewFile(const PosixNewFile&) = delete;
-  PosixNewFile& operator=(const PosixNewFile&) = delete;
+  NewFilePosix(int descriptor, std::string path, std::string& last_error);
+  ~NewFilePosix() override;
+  NewFilePosix(const NewFilePosix&) = delete;
+  NewFilePosix& operator=(const NewFilePosix&) = delete;
 
   const std::string& Path() const override { return path_; }
   bool Write(std::string_view bytes) override;

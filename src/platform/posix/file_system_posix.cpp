@@ -1,4 +1,4 @@
-#include "platform/posix/posix_file_system.h"
+#include "platform/posix/file_system_posix.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -10,7 +10,7 @@
 #include <cstring>
 #include <random>
 
-#include "platform/posix/posix_new_file.h"
+#include "platform/posix/new_file_posix.h"
 
 namespace zm {
 namespace {
@@ -52,14 +52,14 @@ struct DescriptorCloser {
 
 }  // namespace
 
-bool PosixFileSystem::Fail() { return Fail(errno); }
+bool FileSystemPosix::Fail() { return Fail(errno); }
 
-bool PosixFileSystem::Fail(int error) {
+bool FileSystemPosix::Fail(int error) {
   last_error_ = std::strerror(error);
   return false;
 }
 
-FileKind PosixFileSystem::KindOf(const std::string& path) {
+FileKind FileSystemPosix::KindOf(const std::string& path) {
   struct stat status;
   if (::lstat(path.c_str(), &status) == 0) return KindOfMode(status.st_mode);
   const int error = errno;
@@ -67,7 +67,7 @@ FileKind PosixFileSystem::KindOf(const std::string& path) {
   return error == ENOENT || error == ENOTDIR ? FileKind::kMissing : FileKind::kUnknown;
 }
 
-std::optional<std::string> PosixFileSystem::ResolveLinks(const std::string& path) {
+std::optional<std::string> FileSystemPosix::ResolveLinks(const std::string& path) {
   std::string current = path;
   for (int hop = 0; hop <= kMaxLinks; ++hop) {
     struct stat status;
@@ -85,7 +85,7 @@ std::optional<std::string> PosixFileSystem::ResolveLinks(const std::string& path
   return std::nullopt;
 }
 
-ReadResult PosixFileSystem::ReadFile(const std::string& path, std::size_t limit) {
+ReadResult FileSystemPosix::ReadFile(const std::string& path, std::size_t limit) {
   struct stat status;
   // Look before opening: opening some devices has effects of its own.
   if (::stat(path.c_str(), &status) != 0) return OpenFailure();
@@ -101,7 +101,7 @@ ReadResult PosixFileSystem::ReadFile(const std::string& path, std::size_t limit)
   return ReadOpenFile(descriptor, static_cast<std::size_t>(status.st_size), limit);
 }
 
-ReadResult PosixFileSystem::ReadOpenFile(int descriptor, std::size_t size, std::size_t limit) {
+ReadResult FileSystemPosix::ReadOpenFile(int descriptor, std::size_t size, std::size_t limit) {
   ReadResult result;
   std::string& bytes = result.bytes;
   bytes.resize(size);
@@ -128,18 +128,18 @@ ReadResult PosixFileSystem::ReadOpenFile(int descriptor, std::size_t size, std::
   return result;
 }
 
-ReadResult PosixFileSystem::OpenFailure() {
+ReadResult FileSystemPosix::OpenFailure() {
   const int error = errno;
   Fail(error);
   return {error == ENOENT ? ReadStatus::kMissing : ReadStatus::kFailed, {}};
 }
 
-ReadResult PosixFileSystem::Refusal(ReadStatus status, const char* reason) {
+ReadResult FileSystemPosix::Refusal(ReadStatus status, const char* reason) {
   last_error_ = reason;
   return {status, {}};
 }
 
-std::vector<FolderEntry> PosixFileSystem::ListFolder(const std::string& folder) {
+std::vector<FolderEntry> FileSystemPosix::ListFolder(const std::string& folder) {
   std::vector<FolderEntry> entries;
   DIR* directory = ::opendir(folder.empty() ? "." : folder.c_str());
   if (directory == nullptr) {
@@ -157,20 +157,20 @@ std::vector<FolderEntry> PosixFileSystem::ListFolder(const std::string& folder) 
   return entries;
 }
 
-std::unique_ptr<NewFile> PosixFileSystem::CreateUniqueFile(const std::string& nearPath) {
+std::unique_ptr<NewFile> FileSystemPosix::CreateUniqueFile(const std::string& nearPath) {
   for (int attempt = 0; attempt < kUniqueNameTries; ++attempt) {
     std::string name = nearPath + "." + RandomSuffix() + ".tmp";
     // O_EXCL never follows a link and fails on anything already there.
     const int descriptor =
         ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-    if (descriptor >= 0) return std::make_unique<PosixNewFile>(descriptor, name, last_error_);
+    if (descriptor >= 0) return std::make_unique<NewFilePosix>(descriptor, name, last_error_);
     if (errno != EEXIST) break;
   }
   Fail();
   return nullptr;
 }
 
-bool PosixFileSystem::Rename(const std::string& from, const std::string& to) {
+bool FileSystemPosix::Rename(const std::string& from, const std::string& to) {
   if (::rename(from.c_str(), to.c_str()) != 0) return Fail();
   // Make the new directory entry itself durable; a failure here loses nothing
   // that the rename did not already promise.
@@ -184,11 +184,11 @@ bool PosixFileSystem::Rename(const std::string& from, const std::string& to) {
   return true;
 }
 
-bool PosixFileSystem::Remove(const std::string& path) {
+bool FileSystemPosix::Remove(const std::string& path) {
   return ::unlink(path.c_str()) == 0 || Fail();
 }
 
-std::optional<uint32_t> PosixFileSystem::GetPermissions(const std::string& path) {
+std::optional<uint32_t> FileSystemPosix::GetPermissions(const std::string& path) {
   struct stat status;
   if (::stat(path.c_str(), &status) != 0) {
     Fail();
@@ -197,7 +197,7 @@ std::optional<uint32_t> PosixFileSystem::GetPermissions(const std::string& path)
   return static_cast<uint32_t>(status.st_mode & 07777);
 }
 
-bool PosixFileSystem::CanWriteFile(const std::string& path) {
+bool FileSystemPosix::CanWriteFile(const std::string& path) {
   struct stat status;
   if (::stat(path.c_str(), &status) != 0) return Fail();
   if (!S_ISREG(status.st_mode)) {
@@ -209,14 +209,14 @@ bool PosixFileSystem::CanWriteFile(const std::string& path) {
   return ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) == 0 || Fail();
 }
 
-bool PosixFileSystem::IsWritableDirectory(const std::string& path) {
+bool FileSystemPosix::IsWritableDirectory(const std::string& path) {
   struct stat status;
   if (::stat(path.c_str(), &status) != 0) return Fail();
   if (!S_ISDIR(status.st_mode)) return Fail(ENOTDIR);
   return ::faccessat(AT_FDCWD, path.c_str(), W_OK | X_OK, AT_EACCESS) == 0 || Fail();
 }
 
-bool PosixFileSystem::CreateDirectories(const std::string& path) {
+bool FileSystemPosix::CreateDirectories(const std::string& path) {
   for (std::size_t slash = path.find('/', 1); slash != std::string::npos;
        slash = path.find('/', slash + 1)) {
     ::mkdir(path.substr(0, slash).c_str(), 0777);  // a failure shows at the end
@@ -228,7 +228,7 @@ bool PosixFileSystem::CreateDirectories(const std::string& path) {
 }
 
 void UsePosixFileSystem() {
-  static PosixFileSystem files;
+  static FileSystemPosix files;
   SetFileSystem(&files);
 }
 

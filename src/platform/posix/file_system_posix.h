@@ -5,7 +5,7 @@
 namespace zm {
 
 // The core's file system on POSIX systems (Linux).
-class PosixFileSystem final : public FileSystem {
+class FileSystemPosix final : public FileSystem {
  public:
   FileKind KindOf(const std::string& path) override;
   std::optional<std::string> ResolveLinks(const std::string& path) override;
@@ -32,7 +32,7 @@ class PosixFileSystem final : public FileSystem {
   std::string last_error_;
 };
 
-// Installs one PosixFileSystem as the program's file system (see Files()).
+// Installs one FileSystemPosix as the program's file system (see Files()).
 void UsePosixFileSystem();
 
 }  // namespace zm

@@ -1,4 +1,4 @@
-#include "platform/posix/posix_new_file.h"
+#include "platform/posix/new_file_posix.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -9,19 +9,19 @@
 
 namespace zm {
 
-PosixNewFile::PosixNewFile(int descriptor, std::string path, std::string& last_error)
+NewFilePosix::NewFilePosix(int descriptor, std::string path, std::string& last_error)
     : descriptor_(descriptor), path_(std::move(path)), last_error_(last_error) {}
 
-PosixNewFile::~PosixNewFile() {
+NewFilePosix::~NewFilePosix() {
   if (descriptor_ >= 0) ::close(descriptor_);
 }
 
-bool PosixNewFile::Fail() {
+bool NewFilePosix::Fail() {
   last_error_ = std::strerror(errno);
   return false;
 }
 
-bool PosixNewFile::Write(std::string_view bytes) {
+bool NewFilePosix::Write(std::string_view bytes) {
   while (!bytes.empty()) {
     const ssize_t written = ::write(descriptor_, bytes.data(), bytes.size());
     if (written < 0) {
@@ -33,11 +33,11 @@ bool PosixNewFile::Write(std::string_view bytes) {
   return true;
 }
 
-bool PosixNewFile::SetPermissions(uint32_t permissions) {
+bool NewFilePosix::SetPermissions(uint32_t permissions) {
   return ::fchmod(descriptor_, static_cast<mode_t>(permissions & 07777)) == 0 || Fail();
 }
 
-bool PosixNewFile::SyncAndClose() {
+bool NewFilePosix::SyncAndClose() {
   const bool synced = ::fsync(descriptor_) == 0 || Fail();
   const int descriptor = std::exchange(descriptor_, -1);
   const bool closed = ::close(descriptor) == 0 || Fail();
