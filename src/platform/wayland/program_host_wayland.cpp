@@ -74,7 +74,7 @@ void ProgramHostWayland::RunSaver() {
     screen.FormDestroy();
     window.Attach(nullptr);
     if (window.ConnectionLost()) Fail("the connection to the Wayland compositor was lost", 1);
-  } catch (const x11::RunFailure& failure) {
+  } catch (const ProgramError& failure) {
     Fail(failure.what(), failure.ExitStatus());
   }
 }

@@ -162,7 +162,7 @@ SaverWindowWayland::SaverWindowWayland(WaylandConnection& wayland, Kind kind,
     AddToplevel();
   } else {
     if (wayland_.layerShell() == nullptr) {
-      throw x11::RunFailure(
+      throw ProgramError(
           "this Wayland compositor offers no layer shell (zwlr_layer_shell_v1), so there is no "
           "background to draw on; run it with -window, or on X11",
           2);
@@ -212,7 +212,7 @@ void SaverWindowWayland::RemoveOutput(WaylandOutput& output) {
 
 void SaverWindowWayland::AddToplevel() {
   if (wayland_.wmBase() == nullptr) {
-    throw x11::RunFailure("this Wayland compositor offers no xdg shell for a window", 2);
+    throw ProgramError("this Wayland compositor offers no xdg shell for a window", 2);
   }
   auto shown = std::make_unique<ShownSurface>();
   shown->window = this;
@@ -262,7 +262,7 @@ void SaverWindowWayland::WaitForSurfaces() {
   while ((surfaces_.empty() || !std::all_of(surfaces_.begin(), surfaces_.end(), configured)) &&
          x11::EndingSignal() == 0 && x11::NowMs() < until) {
     if (!wayland_.Dispatch(static_cast<int>(std::max(0LL, until - x11::NowMs())))) {
-      throw x11::RunFailure("the Wayland compositor closed the connection", 1);
+      throw ProgramError("the Wayland compositor closed the connection", 1);
     }
   }
   for (const auto& shown : surfaces_) {
@@ -271,8 +271,8 @@ void SaverWindowWayland::WaitForSurfaces() {
     screenHeight_ = std::max(screenHeight_, shown->PixelHeight());
   }
   if (screenWidth_ != 0 || x11::EndingSignal() != 0) return;
-  if (!onlyOutput_.empty()) throw x11::RunFailure("there is no output '" + onlyOutput_ + "'", 1);
-  throw x11::RunFailure("the Wayland compositor shows no output to draw on", 1);
+  if (!onlyOutput_.empty()) throw ProgramError("there is no output '" + onlyOutput_ + "'", 1);
+  throw ProgramError("the Wayland compositor shows no output to draw on", 1);
 }
 
 void SaverWindowWayland::Configured(ShownSurface& shown, int32_t width, int32_t height) {

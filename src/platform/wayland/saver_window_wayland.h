@@ -24,7 +24,7 @@ class SaverWindowWayland : public SaverWindow {
  public:
   enum class Kind { kBackground, kToplevel };
 
-  // Throws RunFailure: status 2 without the layer shell (or the xdg shell
+  // Throws ProgramError: status 2 without the layer shell (or the xdg shell
   // for a toplevel), 1 when no output (or not the one named) is there.
   SaverWindowWayland(WaylandConnection& wayland, Kind kind, std::string onlyOutput);
   ~SaverWindowWayland() override;

@@ -66,7 +66,7 @@ T* Bind(wl_registry* registry, uint32_t name, const wl_interface* interface, uin
 
 WaylandConnection::WaylandConnection() {
   display_ = wl_display_connect(nullptr);
-  if (display_ == nullptr) throw x11::RunFailure("cannot connect to the Wayland compositor", 2);
+  if (display_ == nullptr) throw ProgramError("cannot connect to the Wayland compositor", 2);
   registry_ = wl_display_get_registry(display_);
   wl_registry_add_listener(registry_, &kRegistryListener, this);
   // The globals, then the outputs' descriptions.

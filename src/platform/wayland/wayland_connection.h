@@ -30,7 +30,7 @@ struct WaylandOutput {
 // the seat and the outputs (which may come and go while it runs).
 class WaylandConnection {
  public:
-  // Throws RunFailure (status 2) when no compositor answers.
+  // Throws ProgramError (status 2) when no compositor answers.
   WaylandConnection();
   ~WaylandConnection();
   WaylandConnection(const WaylandConnection&) = delete;

@@ -19,7 +19,7 @@ struct ConfigureHostX11::XEventSource {
 ConfigureHostX11::ConfigureHostX11(XConnection& x, DisplayControlX11& display, FrameClock& clock,
                                    FpsOverlay& fps)
     : x_(x), display_(display), clock_(clock), fps_(fps) {
-  if (!StartGtk()) throw RunFailure("GTK cannot open the display for the setup dialog", 2);
+  if (!StartGtk()) throw ProgramError("GTK cannot open the display for the setup dialog", 2);
 }
 
 ConfigureHostX11::~ConfigureHostX11() {

@@ -25,7 +25,7 @@ namespace zm::x11 {
 // stopped (a paused preview costs no time).
 class ConfigureHostX11 : public ConfigureHost {
  public:
-  // Throws RunFailure (status 2) when GTK cannot open the display.
+  // Throws ProgramError (status 2) when GTK cannot open the display.
   ConfigureHostX11(XConnection& x, DisplayControlX11& display, FrameClock& clock, FpsOverlay& fps);
   ~ConfigureHostX11() override;
   ConfigureHostX11(const ConfigureHostX11&) = delete;

@@ -17,7 +17,7 @@ namespace zm::x11 {
 // DestroyNotify, or a BadWindow from a request that found it vanished).
 class PreviewHostX11 : public PreviewHost {
  public:
-  // Throws RunFailure (status 1) when the window does not exist.
+  // Throws ProgramError (status 1) when the window does not exist.
   PreviewHostX11(XConnection& x, Window parent, FpsOverlay& fps);
   ~PreviewHostX11() override;
 

@@ -38,7 +38,7 @@ unsigned long ProgramHostX11::ForeignWindow() {
     const unsigned long id = std::strtoul(named, &end, 0);
     // Window ids have 32 bits: a larger one would be cut to another window's.
     if (end != named && *end == '\0' && id != 0 && id <= 0xFFFFFFFF) return id;
-    throw RunFailure(std::string("XSCREENSAVER_WINDOW='") + named + "' is not a window id", 2);
+    throw ProgramError(std::string("XSCREENSAVER_WINDOW='") + named + "' is not a window id", 2);
   }
   return Connection().root();
 }
@@ -66,7 +66,7 @@ ProgramHost::InstanceLock ProgramHostX11::CreateInstanceLock() {
   }
 }
 
-void ProgramHostX11::Fail(const RunFailure& failure) {
+void ProgramHostX11::Fail(const ProgramError& failure) {
   std::fprintf(stderr, "zelk-mirv: %s\n", failure.what());
   if (status_ == 0) status_ = failure.ExitStatus();
 }
@@ -78,12 +78,12 @@ void ProgramHostX11::RunPreview(int64_t parentWindow) {
     PreviewHostX11 host(x, static_cast<Window>(parentWindow), fps);
     const PreviewEnd end = RunPreviewLoop(host, line_.overrides);
     if (end == PreviewEnd::kNeverVisible) {
-      throw RunFailure("the window to draw into never became visible", 1);
+      throw ProgramError("the window to draw into never became visible", 1);
     }
     if (end == PreviewEnd::kGoneUnseen && EndingSignal() == 0) {
-      throw RunFailure("the window to draw into was destroyed before it became visible", 1);
+      throw ProgramError("the window to draw into was destroyed before it became visible", 1);
     }
-  } catch (const RunFailure& failure) {
+  } catch (const ProgramError& failure) {
     Fail(failure);
   }
 }
@@ -110,7 +110,7 @@ void ProgramHostX11::RunSaver() {
     window.RunLoop();
     screen.FormDestroy();
     window.Attach(nullptr);
-  } catch (const RunFailure& failure) {
+  } catch (const ProgramError& failure) {
     Fail(failure);
   }
 }
@@ -126,7 +126,7 @@ void ProgramHostX11::RunConfigure() {
     NoPasswordServices passwords;
     ConfigureHostX11 host(x, display, clock, fps);
     ConfigureRun(host, display, passwords, UserProgramFiles(true));
-  } catch (const RunFailure& failure) {
+  } catch (const ProgramError& failure) {
     Fail(failure);
   }
 }

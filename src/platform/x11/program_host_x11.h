@@ -34,7 +34,7 @@ class ProgramHostX11 : public ProgramHost {
  private:
   XConnection& Connection();
   unsigned long ForeignWindow();
-  void Fail(const RunFailure& failure);
+  void Fail(const ProgramError& failure);
 
   CommandLine line_;
   std::unique_ptr<XConnection> connection_;

@@ -26,7 +26,7 @@ namespace zm::x11 {
 // window's events to the saver screen's handlers.
 class SaverWindowX11 : public SaverWindow {
  public:
-  // Throws RunFailure (status 1) for a foreign window that does not exist.
+  // Throws ProgramError (status 1) for a foreign window that does not exist.
   SaverWindowX11(XConnection& x, DrawTarget target, Window foreign, DisplayControlX11& display,
                  FrameClock& clock, FpsOverlay& fps);
   ~SaverWindowX11() override;

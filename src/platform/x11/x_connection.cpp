@@ -35,11 +35,11 @@ int ConnectionLost(Display*) {
 XConnection::XConnection() {
   const char* name = std::getenv("DISPLAY");
   if (name == nullptr || name[0] == '\0') {
-    throw RunFailure("no X display: DISPLAY is not set", 2);
+    throw ProgramError("no X display: DISPLAY is not set", 2);
   }
   display_ = XOpenDisplay(nullptr);
   if (display_ == nullptr) {
-    throw RunFailure(std::string("cannot open the X display '") + name + "'", 2);
+    throw ProgramError(std::string("cannot open the X display '") + name + "'", 2);
   }
   screen_ = DefaultScreen(display_);
   ourDisplay = display_;
@@ -64,7 +64,7 @@ int XConnection::BitsPerPixel(int depth) const {
 
 PixelFormat XConnection::FormatOf(const Visual* visual, int depth) const {
   if (visual->c_class != TrueColor && visual->c_class != DirectColor) {
-    throw RunFailure("the X screen has " + std::to_string(depth) +
+    throw ProgramError("the X screen has " + std::to_string(depth) +
                          "-bit colours through a colour map, which is not supported: "
                          "a TrueColor or DirectColor visual (15 bits or more) is needed",
                      2);
@@ -85,12 +85,12 @@ XWindowAttributes ForeignWindowAttributes(Display* display, Window window) {
   char text[120];
   if (SyncAndTakeError(display) != 0 || found == 0) {
     std::snprintf(text, sizeof(text), "there is no window 0x%lx to draw into", window);
-    throw RunFailure(text, 1);
+    throw ProgramError(text, 1);
   }
   if (attributes.c_class == InputOnly) {
     std::snprintf(text, sizeof(text),
                   "the window 0x%lx is an input-only window: nothing can be drawn into it", window);
-    throw RunFailure(text, 1);
+    throw ProgramError(text, 1);
   }
   return attributes;
 }
@@ -102,7 +102,7 @@ void ThrowIfWindowRefused(Display* display, Window window) {
   XGetErrorText(display, error, name, sizeof(name));
   char text[160];
   std::snprintf(text, sizeof(text), "cannot draw into the window 0x%lx: %s", window, name);
-  throw RunFailure(text, 1);
+  throw ProgramError(text, 1);
 }
 
 void ReclaimErrorHandler() {

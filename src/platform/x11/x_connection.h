@@ -6,27 +6,16 @@
 #include <string>
 
 #include "display/display_surface.h"
+#include "shell/program_error.h"
 
 namespace zm::x11 {
-
-// An error of the X11 program that ends the run with a message and the
-// given exit status (2: no usable display, 1: a window that is not there).
-class RunFailure : public std::runtime_error {
- public:
-  RunFailure(const std::string& message, int status)
-      : std::runtime_error(message), status_(status) {}
-  int ExitStatus() const { return status_; }
-
- private:
-  int status_;
-};
 
 // The connection to the X display of this run, with error handlers that
 // record protocol errors (a window that vanishes is an ordinary event for a
 // saver drawing into someone else's window) instead of ending the process.
 class XConnection {
  public:
-  // Opens $DISPLAY; throws RunFailure (status 2) when there is none.
+  // Opens $DISPLAY; throws ProgramError (status 2) when there is none.
   XConnection();
   ~XConnection();
   XConnection(const XConnection&) = delete;
@@ -40,7 +29,7 @@ class XConnection {
 
   // The server's bits per pixel for images of this depth (0 if unknown).
   int BitsPerPixel(int depth) const;
-  // The pixel format of images for a visual of this depth; throws RunFailure
+  // The pixel format of images for a visual of this depth; throws ProgramError
   // (status 2) for a visual without colour masks (PseudoColor, grey scale).
   PixelFormat FormatOf(const Visual* visual, int depth) const;
 
@@ -49,10 +38,10 @@ class XConnection {
   int screen_ = 0;
 };
 
-// The attributes of someone else's window to draw into; throws RunFailure
+// The attributes of someone else's window to draw into; throws ProgramError
 // (status 1) when there is no such window or it is input-only.
 XWindowAttributes ForeignWindowAttributes(Display* display, Window window);
-// Throws RunFailure (status 1), naming the X error, when the requests made
+// Throws ProgramError (status 1), naming the X error, when the requests made
 // for drawing into the window (its graphics context) were refused.
 void ThrowIfWindowRefused(Display* display, Window window);
 
