@@ -17,15 +17,15 @@ pattern::pattern() {
   Red.AddPoint(0.0, 0.0);
   Green.AddPoint(0.0, 0.0);
   Blue.AddPoint(0.0, 0.0);
-  Red.AddPoint(PositionSpan, 255.0);
-  Green.AddPoint(PositionSpan, 255.0);
-  Blue.AddPoint(PositionSpan, 255.0);
+  Red.AddPoint(kPositionSpan, 255.0);
+  Green.AddPoint(kPositionSpan, 255.0);
+  Blue.AddPoint(kPositionSpan, 255.0);
 }
 
 Colour pattern::ColorAt(float x) const {
   // Clamped to 99, not 100: the last stretch blends the colour at 99 into
   // the white end point only for positions strictly between 99 and 100.
-  if (x >= PositionSpan) x = PositionSpan - 1.0f;
+  if (x >= kPositionSpan) x = kPositionSpan - 1.0f;
   if (x < 0.0f) x = 0.0f;
   const double at = x;
   return Channel(Red.ValueAt(at)) << 16 | Channel(Green.ValueAt(at)) << 8 |

@@ -5,8 +5,8 @@
 
 namespace zm {
 
-// Curves are defined on palette positions 0 to PositionSpan.
-constexpr float PositionSpan = 100.0f;
+// Curves are defined on palette positions 0 to kPositionSpan.
+constexpr float kPositionSpan = 100.0f;
 
 namespace colset {
 

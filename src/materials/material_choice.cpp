@@ -17,7 +17,7 @@ void SelectMaterial(int8_t index) {
 bool AllColorsSelected() { return Show_All; }
 
 int MaterialIndexFor(int8_t pattern) {
-  return pattern >= 0 && pattern < MaterialCount ? pattern : 0;
+  return pattern >= 0 && pattern < kMaterialCount ? pattern : 0;
 }
 
 }  // namespace zm

@@ -177,7 +177,7 @@ Rgb GoldAndBlueSilk(float i, const ShapingCurves& c) {
 using MaterialRule = Rgb (*)(float i, const ShapingCurves& c);
 
 // By material index.
-constexpr MaterialRule kRules[MaterialCount] = {
+constexpr MaterialRule kRules[kMaterialCount] = {
     GoldAndWhiteSilk, Silver,          Ice, RedGlass, YellowAndGreen, Gold, WhiteAndRed,
     GoldAndRedSilk,   GoldAndBlueSilk,
 };
@@ -186,7 +186,7 @@ constexpr MaterialRule kRules[MaterialCount] = {
 
 void BuildMaterialCurves() {
   const ShapingCurves curves = MakeShapingCurves();
-  for (int m = 0; m < MaterialCount; ++m) {
+  for (int m = 0; m < kMaterialCount; ++m) {
     colset::pattern& material = MaterialSet[m];
     for (float i = 0.0f; i < 100.0f; i += 1.0f) {
       const Rgb rgb = kRules[m](i, curves);

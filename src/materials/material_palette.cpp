@@ -5,12 +5,12 @@ namespace zm {
 float PalettePosition(int entry) {
   // Formed in extended precision from the double constant 1/2016, then
   // stored in single precision.
-  return static_cast<float>(static_cast<long double>(entry * 100) * (1.0 / PaletteSize));
+  return static_cast<float>(static_cast<long double>(entry * 100) * (1.0 / kPaletteSize));
 }
 
-std::array<Colour, PaletteSize> PaletteOf(const colset::pattern& material) {
-  std::array<Colour, PaletteSize> entries;
-  for (int e = 0; e < PaletteSize; ++e) entries[e] = material.ColorAt(PalettePosition(e));
+std::array<Colour, kPaletteSize> PaletteOf(const colset::pattern& material) {
+  std::array<Colour, kPaletteSize> entries;
+  for (int e = 0; e < kPaletteSize; ++e) entries[e] = material.ColorAt(PalettePosition(e));
   return entries;
 }
 

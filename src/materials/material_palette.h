@@ -14,6 +14,6 @@ float PalettePosition(int entry);
 // The 2016 colours of one material, sampled at the palette positions. Reads
 // neither the material choice nor the random source, so a tool can show the
 // palette of any material, or of a fresh grey ramp.
-std::array<Colour, PaletteSize> PaletteOf(const colset::pattern& material);
+std::array<Colour, kPaletteSize> PaletteOf(const colset::pattern& material);
 
 }  // namespace zm

@@ -2,6 +2,6 @@
 
 namespace zm {
 
-colset::pattern MaterialSet[MaterialCount];
+colset::pattern MaterialSet[kMaterialCount];
 
 }  // namespace zm

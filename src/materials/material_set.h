@@ -8,6 +8,6 @@ namespace zm {
 // The nine materials, program-wide: grey ramps until BuildMaterialCurves
 // gives them their looks. The index is the material number stored in the
 // settings.
-extern colset::pattern MaterialSet[MaterialCount];
+extern colset::pattern MaterialSet[kMaterialCount];
 
 }  // namespace zm

@@ -11,7 +11,7 @@ colorset::colorset() {
   int material = MaterialIndexFor(Pattern);
   // "All colors": a fresh random material for every palette; the stored
   // choice stays as it is.
-  if (Show_All) material = static_cast<int>(Random31() % MaterialCount);
+  if (Show_All) material = static_cast<int>(Random31() % kMaterialCount);
   entries_ = PaletteOf(MaterialSet[material]);
 }
 

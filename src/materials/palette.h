@@ -5,7 +5,7 @@
 
 namespace zm {
 
-constexpr int PaletteSize = 2016;
+constexpr int kPaletteSize = 2016;
 
 // One colour: 0x00RRGGBB (bytes blue, green, red, 0 in memory).
 using Colour = uint32_t;
@@ -16,10 +16,10 @@ class colorset {
  public:
   colorset();
   Colour operator[](int e) const { return entries_[e]; }
-  const std::array<Colour, PaletteSize>& Entries() const { return entries_; }
+  const std::array<Colour, kPaletteSize>& Entries() const { return entries_; }
 
  private:
-  std::array<Colour, PaletteSize> entries_;
+  std::array<Colour, kPaletteSize> entries_;
 };
 
 }  // namespace zm

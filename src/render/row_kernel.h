@@ -9,10 +9,10 @@ namespace zm {
 
 // The colour tables hold two banks of one palette each: bank A (the running
 // step's palette) at 0..2015 and bank B (the previous step's) at 2016..4031.
-constexpr int32_t kColorTableSize = 2 * PaletteSize;
+constexpr int32_t kColorTableSize = 2 * kPaletteSize;
 
 // A pixel the front has not reached reads bank B at t + 1000 - vp.
-constexpr int32_t kBankBOffset = PaletteSize + kMapMax;
+constexpr int32_t kBankBOffset = kPaletteSize + kMapMax;
 
 // The colour index of one pixel at time t (0..1000) with current and previous
 // front times vc and vp (0..1000): the time since the front passed, in bank A,

@@ -29,7 +29,7 @@ uint32_t SwapRedBlue(uint32_t colour) {
 void Shape::TakePalette(Bank bank) {
   const colorset palette;
   std::copy(palette.Entries().begin(), palette.Entries().end(),
-            colors32_.begin() + bank * PaletteSize);
+            colors32_.begin() + bank * kPaletteSize);
   bankInPaletteLayout_[bank] = true;
 }
 
@@ -49,12 +49,12 @@ void Shape::InitPalettes() {
 // A. With one fixed material both banks get the fresh palette.
 void Shape::NextPalette() {
   if (AllColorsSelected()) {
-    std::copy(colors32_.begin(), colors32_.begin() + PaletteSize, colors32_.begin() + PaletteSize);
+    std::copy(colors32_.begin(), colors32_.begin() + kPaletteSize, colors32_.begin() + kPaletteSize);
     bankInPaletteLayout_[kBankB] = bankInPaletteLayout_[kBankA];
     TakePalette(kBankA);
   } else {
     TakePalette(kBankA);
-    std::copy(colors32_.begin(), colors32_.begin() + PaletteSize, colors32_.begin() + PaletteSize);
+    std::copy(colors32_.begin(), colors32_.begin() + kPaletteSize, colors32_.begin() + kPaletteSize);
     bankInPaletteLayout_[kBankB] = true;
   }
   ConvertPalettes();
@@ -121,8 +121,8 @@ bool Shape::ConvertTo32() {
   if (!redHigh && !HasMasks(format, kBlueHigh)) return false;
   for (int bank = kBankA; bank <= kBankB; ++bank) {
     if (!bankInPaletteLayout_[bank]) continue;
-    auto begin = colors32_.begin() + bank * PaletteSize;
-    if (!redHigh) std::transform(begin, begin + PaletteSize, begin, SwapRedBlue);
+    auto begin = colors32_.begin() + bank * kPaletteSize;
+    if (!redHigh) std::transform(begin, begin + kPaletteSize, begin, SwapRedBlue);
     bankInPaletteLayout_[bank] = false;
   }
   return true;

@@ -63,12 +63,12 @@ std::optional<int> ParseMaterial(std::string_view text) {
   const char* end = text.data() + text.size();
   const auto [stop, error] = std::from_chars(text.data(), end, index);
   if (!text.empty() && error == std::errc() && stop == end) {
-    if (index >= 0 && index < MaterialCount) return index;
+    if (index >= 0 && index < kMaterialCount) return index;
     return std::nullopt;
   }
   const std::string wanted = UpperCased(text);
-  for (int i = 0; i < MaterialCount; ++i) {
-    if (UpperCased(MaterialNames[i]) == wanted) return i;
+  for (int i = 0; i < kMaterialCount; ++i) {
+    if (UpperCased(kMaterialNames[i]) == wanted) return i;
   }
   return std::nullopt;
 }
@@ -238,8 +238,8 @@ std::string CommandLineUsage(const std::string& programName) {
       "  -output NAME    on Wayland, only the output NAME\n"
       "  -help           this text\n"
       "Materials:";
-  for (int i = 0; i < MaterialCount; ++i) {
-    text += (i == 0 ? " " : ", ") + std::to_string(i) + " " + std::string(MaterialNames[i]);
+  for (int i = 0; i < kMaterialCount; ++i) {
+    text += (i == 0 ? " " : ", ") + std::to_string(i) + " " + std::string(kMaterialNames[i]);
   }
   return text + "\n";
 }

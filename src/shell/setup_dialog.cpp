@@ -45,7 +45,7 @@ class BusyCursor {
 }  // namespace
 
 std::string_view MaterialEntryCaption(int32_t entry) {
-  return MaterialNames[MaterialListOrder[entry]];
+  return kMaterialNames[kMaterialListOrder[entry]];
 }
 
 ClientRect PreviewRect(int32_t clientWidth) {

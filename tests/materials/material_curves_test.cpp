@@ -70,7 +70,7 @@ TEST_F(MaterialCurves, TwoRedPointsExceed255ButNoPaletteSampleReaches256) {
   EXPECT_NEAR(static_cast<double>(MaterialSet[5].Red.ValueAt(PalettePosition(80))), 255.97, 0.005);
   EXPECT_NEAR(static_cast<double>(MaterialSet[4].Red.ValueAt(PalettePosition(161))), 255.70, 0.005);
   for (const colset::pattern& material : MaterialSet) {
-    for (int e = 0; e < PaletteSize; ++e) {
+    for (int e = 0; e < kPaletteSize; ++e) {
       const double x = PalettePosition(e);
       for (const FunTab* curve : {&material.Red, &material.Green, &material.Blue}) {
         const long double value = curve->ValueAt(x);
@@ -88,7 +88,7 @@ TEST_F(MaterialCurves, FirstAndLastPaletteEntries) {
   const Colour last[] = {Rgb(242, 242, 242), Rgb(242, 242, 242), Rgb(242, 243, 245),
                          Rgb(242, 242, 242), Rgb(242, 242, 242), Rgb(242, 242, 242),
                          Rgb(243, 242, 242), Rgb(242, 242, 242), Rgb(242, 242, 242)};
-  for (int m = 0; m < MaterialCount; ++m) {
+  for (int m = 0; m < kMaterialCount; ++m) {
     const auto palette = PaletteOf(MaterialSet[m]);
     EXPECT_EQ(palette[0], first[m]) << "material " << m;
     EXPECT_EQ(palette[2015], last[m]) << "material " << m;

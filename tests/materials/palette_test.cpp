@@ -58,7 +58,7 @@ TEST_F(Palette, AllColorsDrawsEachMaterialFromTheRandomSource) {
   expected.Seed(20240611);
   bool differed = false;
   for (int n = 0; n < 12; ++n) {
-    const int material = static_cast<int>(expected.Draw31() % MaterialCount);
+    const int material = static_cast<int>(expected.Draw31() % kMaterialCount);
     const colorset palette;
     ASSERT_TRUE(SameAs(palette, material)) << "palette " << n;
     if (n > 0 && material != 0) differed = differed || !SameAs(palette, 0);
@@ -94,7 +94,7 @@ TEST(MaterialChoice, SelectingKeepsOrClearsAllColors) {
 }
 
 TEST(MaterialChoice, IndexForStoredValue) {
-  for (int index = 0; index < MaterialCount; ++index) {
+  for (int index = 0; index < kMaterialCount; ++index) {
     EXPECT_EQ(MaterialIndexFor(static_cast<int8_t>(index)), index);
   }
   EXPECT_EQ(MaterialIndexFor(9), 0);
@@ -102,7 +102,7 @@ TEST(MaterialChoice, IndexForStoredValue) {
   EXPECT_EQ(MaterialIndexFor(-1), 0);
 }
 
-TEST(MaterialNames, CaptionsFindTheirIndexNotTheirPlaceInTheList) {
+TEST(kMaterialNames, CaptionsFindTheirIndexNotTheirPlaceInTheList) {
   EXPECT_EQ(MaterialIndexByCaption("Gold"), 5);
   EXPECT_EQ(MaterialIndexByCaption("Gold and red silk"), 7);
   EXPECT_EQ(MaterialIndexByCaption("gold"), -1);
@@ -110,12 +110,12 @@ TEST(MaterialNames, CaptionsFindTheirIndexNotTheirPlaceInTheList) {
   const char* const dialog_order[] = {
       "Gold and white silk", "Gold and red silk", "Gold and blue silk", "Gold", "Silver", "Ice",
       "Red glass",           "Yellow and Green",  "White and Red"};
-  for (int place = 0; place < MaterialCount; ++place) {
-    EXPECT_EQ(MaterialNames[MaterialListOrder[place]], dialog_order[place]);
+  for (int place = 0; place < kMaterialCount; ++place) {
+    EXPECT_EQ(kMaterialNames[kMaterialListOrder[place]], dialog_order[place]);
   }
-  auto order = MaterialListOrder;
+  auto order = kMaterialListOrder;
   std::sort(order.begin(), order.end());
-  for (int index = 0; index < MaterialCount; ++index) EXPECT_EQ(order[index], index);
+  for (int index = 0; index < kMaterialCount; ++index) EXPECT_EQ(order[index], index);
 }
 
 }  // namespace

@@ -144,13 +144,13 @@ TEST_F(ShapeSurfaceTest, BlueHighBanksAreConvertedExactlyOnce) {
     const colorset fresh;  // the palette that NextPalette draws after the same seed
     SeedRandom(1234);
     shape.NextPalette();
-    for (int32_t i = 0; i < PaletteSize; ++i) {
+    for (int32_t i = 0; i < kPaletteSize; ++i) {
       ASSERT_EQ(shape.colors32()[i], SwapRedBlue(fresh[i])) << i;
       // With a random material per palette bank B is the previous bank A,
       // already in the display's order; with one material it is the fresh
       // palette again.
       const uint32_t bankB = allColours ? before[i] : SwapRedBlue(fresh[i]);
-      ASSERT_EQ(shape.colors32()[PaletteSize + i], bankB) << i;
+      ASSERT_EQ(shape.colors32()[kPaletteSize + i], bankB) << i;
     }
   }
 }

@@ -147,9 +147,9 @@ TEST_F(SetupDialogTest, UncheckingAllColorsAppliesTheEntryAtOnceCheckingWaitsFor
   WriteSettings("[SETUP_DIALOG]\nItem=3\n[BASIC_PARAMETERS]\nuse_DirectX=0\n");
   Run([&](SetupDialog& dialog, AboutBox&, SaverScreen& screen) {
     const uint32_t* colors = screen.Engine.colors32().data();
-    const auto bankA = [&] { return std::vector<uint32_t>(colors, colors + PaletteSize); };
+    const auto bankA = [&] { return std::vector<uint32_t>(colors, colors + kPaletteSize); };
     const auto bankB = [&] {
-      return std::vector<uint32_t>(colors + PaletteSize, colors + 2 * PaletteSize);
+      return std::vector<uint32_t>(colors + kPaletteSize, colors + 2 * kPaletteSize);
     };
     const std::vector<uint32_t> shown = bankA();
     View().allColors = false;

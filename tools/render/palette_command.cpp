@@ -13,7 +13,7 @@ constexpr int kStripHeight = 16;
 }
 
 int RunPalette(const PaletteOptions& options) {
-  std::array<Colour, PaletteSize> strip;
+  std::array<Colour, kPaletteSize> strip;
   if (options.material == kGreyRamp) {
     strip = PaletteOf(colset::pattern());
   } else {
