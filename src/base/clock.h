@@ -2,15 +2,9 @@
 
 #include <cstdint>
 
-namespace zm {
+#include "base/message_pump.h"
 
-// Something that can process its pending messages; Delay calls it while it
-// waits, so that a window stays responsive.
-class MessagePump {
- public:
-  virtual ~MessagePump() = default;
-  virtual void ProcessMessages() = 0;
-};
+namespace zm {
 
 // The processor's time-stamp counter. On processors without one (ARM) a
 // monotonic nanosecond counter stands in for it.

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "materials/material_names.h"
+#include "settings/ascii_names.h"
 #include "shell/run_mode.h"
 
 namespace zm {

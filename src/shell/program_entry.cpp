@@ -6,6 +6,7 @@
 #include <string>
 
 #include "settings/saver_settings.h"
+#include "settings/ascii_names.h"
 #include "shell/run_mode.h"
 #include "shell/startup.h"
 #include "shell/window_handle.h"

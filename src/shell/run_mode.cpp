@@ -1,19 +1,11 @@
 #include "shell/run_mode.h"
 
-#include <algorithm>
+#include "settings/ascii_names.h"
 
 namespace zm {
 
 uint8_t RunMode = rmSaver;
 uint8_t PreviewFromSetup = 0;
-
-std::string UpperCased(std::string_view text) {
-  std::string upper(text);
-  std::transform(upper.begin(), upper.end(), upper.begin(), [](char c) {
-    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-  });
-  return upper;
-}
 
 uint8_t ParseRunMode(std::string_view firstArgument) {
   const std::string upper = UpperCased(firstArgument);

@@ -20,9 +20,6 @@ extern uint8_t RunMode;
 // ornament without asking for a password when it ends.
 extern uint8_t PreviewFromSetup;
 
-// ASCII upper case; other bytes stay as they are.
-std::string UpperCased(std::string_view text);
-
 // The run mode that a first argument selects. Only the letters decide: the
 // last of A, P and C (tested in that order) that occurs anywhere wins, an
 // empty argument means configure, and anything else (the usual /s) runs the
