@@ -2,8 +2,8 @@
 
 namespace zm {
 
-// Something that can process its pending messages: waits call it while they
-// wait (Delay, the first start's warm-up), so that a window stays responsive.
+// Something that can process its pending messages: Delay calls it while it
+// waits, so that a window stays responsive.
 class MessagePump {
  public:
   virtual ~MessagePump() = default;
