@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# The setup dialog of zelk-mirv -c on GTK's Wayland backend, on a headless
+# sway with no X display: it opens with its preview moving, the Preview
+# button shows the ornament full screen until a key brings the dialog back,
+# and Ok stores the settings and the pattern state.
+# Usage: setup_dialog.sh ZELK_MIRV OUTDIR. Exit 77 where sway cannot start.
+set -u
+ZM=$1
+OUT=$2
+rm -rf "$OUT"
+mkdir -p "$OUT"
+. "$(dirname "$0")/sway_session.sh"
+
+title="Zelk Mirv Screen Saver 1.1"
+settings=$WORK/config/zelk-mirv/zelk_mirv.ini
+state=$WORK/config/zelk-mirv/Zelk_Mirv.par
+sway_do output HEADLESS-1 mode 800x600
+# The keyboard: wtype's virtual one, held for a moment so that the focused
+# window has it when the keys come.
+keys() { "${in_session[@]}" wtype -s 600 "$@"; }
+# area NAME: a screenshot of the dialog's rectangle.
+area() { "${in_session[@]}" grim -g "$geometry" "$WORK/shots/$1.png"; }
+
+note "the dialog opens on Wayland with its preview moving"
+"${in_session[@]}" GDK_BACKEND=wayland "$ZM" -c >"$WORK/dialog.log" 2>&1 &
+zm=$!
+pids+=($zm)
+geometry=""
+for _ in $(seq 1 600); do
+  geometry=$("${in_session[@]}" swaymsg -t get_tree | jq -r --arg t "$title" \
+    '.. | objects | select(.name? == $t) | .rect | "\(.x),\(.y) \(.width)x\(.height)"' | head -1)
+  [ -n "$geometry" ] && break
+  sleep 0.1
+done
+[ -n "$geometry" ] || { fail "no setup dialog"; exit 1; }
+sleep 1
+area dialog-a
+sleep 1
+area dialog-b
+differ dialog-a dialog-b || fail "the preview does not move"
