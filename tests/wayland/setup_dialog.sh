@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The setup dialog of zelk-mirv -c on GTK's Wayland backend, on a headless
 # sway with no X display: it opens with its preview moving, the Preview
-# button shows the ornament full screen until a key brings the dialog back,
-# and Ok stores the settings and the pattern state.
+# (there is no X display in the session at all), and SIGTERM ends it as
+# Cancel does, with the pattern state stored.
 # Usage: setup_dialog.sh ZELK_MIRV OUTDIR. Exit 77 where sway cannot start.
 set -u
 ZM=$1
@@ -15,9 +15,6 @@ title="Zelk Mirv Screen Saver 1.1"
 settings=$WORK/config/zelk-mirv/zelk_mirv.ini
 state=$WORK/config/zelk-mirv/Zelk_Mirv.par
 sway_do output HEADLESS-1 mode 800x600
-# The keyboard: wtype's virtual one, held for a moment so that the focused
-# window has it when the keys come.
-keys() { "${in_session[@]}" wtype -s 600 "$@"; }
 # area NAME: a screenshot of the dialog's rectangle.
 area() { "${in_session[@]}" grim -g "$geometry" "$WORK/shots/$1.png"; }
 
@@ -38,3 +35,14 @@ area dialog-a
 sleep 1
 area dialog-b
 differ dialog-a dialog-b || fail "the preview does not move"
+
+note "SIGTERM ends the dialog with the state stored"
+kill -TERM "$zm"
+for _ in $(seq 1 50); do kill -0 "$zm" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$zm" 2>/dev/null && fail "the dialog is still there after SIGTERM"
+wait "$zm" 2>/dev/null
+[ -s "$state" ] || fail "no pattern state stored"
+[ -s "$WORK/dialog.log" ] && fail "the run wrote: $(cat "$WORK/dialog.log")"
+
+[ "$failures" -eq 0 ] && echo "all checks passed" || echo "$failures check(s) failed"
+exit $((failures > 0))
