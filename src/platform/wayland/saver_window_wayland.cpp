@@ -239,11 +239,12 @@ void SaverWindowWayland::AddToplevel() {
 }
 
 // The preview's pattern is computed before its window shows, at the size of
-// the largest output (a fullscreen toplevel covers one).
+// the largest output (a fullscreen toplevel covers one) in the toplevel's
+// units: it draws at scale 1.
 void SaverWindowWayland::MeasureOutputs() {
   for (const auto& output : wayland_.outputs()) {
-    screenWidth_ = std::max(screenWidth_, output->width);
-    screenHeight_ = std::max(screenHeight_, output->height);
+    screenWidth_ = std::max(screenWidth_, output->width / output->scale);
+    screenHeight_ = std::max(screenHeight_, output->height / output->scale);
   }
   if (screenWidth_ > 0 && screenHeight_ > 0) return;
   screenWidth_ = kWindowWidth;
