@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "platform/posix/program_files_posix.h"
+#include "platform/wayland/configure_host_wayland.h"
 #include "platform/wayland/display_control_wayland.h"
 #include "platform/wayland/saver_window_wayland.h"
 #include "platform/x11/run_signals.h"
@@ -24,7 +25,8 @@ bool Named(const char* variable) {
 }  // namespace
 
 bool ChoosesWayland(const CommandLine& line) {
-  if (ParseRunMode(line.firstArgument) != rmSaver) return false;
+  const uint8_t mode = ParseRunMode(line.firstArgument);
+  if (mode != rmSaver && mode != rmConfigure) return false;
   return line.wayland || (Named("WAYLAND_DISPLAY") && !Named("DISPLAY"));
 }
 
@@ -54,7 +56,16 @@ void ProgramHostWayland::RunPreview(int64_t) {
 }
 
 void ProgramHostWayland::RunConfigure() {
-  Fail("the setup dialog runs on X11 only for now", 1);
+  try {
+    WaylandConnection wayland;
+    x11::FrameClock clock;
+    DisplayControlWayland display;
+    NoPasswordServices passwords;
+    ConfigureHostWayland host(wayland, clock);
+    ConfigureRun(host, display, passwords, UserProgramFiles(true));
+  } catch (const ProgramError& failure) {
+    Fail(failure.what(), failure.ExitStatus());
+  }
 }
 
 void ProgramHostWayland::RunSaver() {

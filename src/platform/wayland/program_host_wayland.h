@@ -6,11 +6,11 @@
 
 namespace zm::wayland {
 
-// The Wayland side of the main entry for saver runs: the ornament on the
-// background layer of each output (or one output), or in a toplevel
-// (-window); a lock file per compositor and target; errors on standard
-// error with an exit status (2: no compositor or no layer shell, 1: no
-// such output).
+// The Wayland side of the main entry for saver and configure runs: the
+// ornament on the background layer of each output (or one output), or in a
+// toplevel (-window); the setup dialog on GTK's Wayland backend; a lock
+// file per compositor and target; errors on standard error with an exit
+// status (2: no compositor or no layer shell, 1: no such output).
 class ProgramHostWayland : public ProgramHost {
  public:
   explicit ProgramHostWayland(const CommandLine& line) : line_(line) {}
@@ -36,11 +36,11 @@ class ProgramHostWayland : public ProgramHost {
   int status_ = 0;
 };
 
-// Whether this command line runs on the Wayland compositor: a saver run
-// with -wayland, or where a compositor is named and no X display.
+// Whether this command line runs on the Wayland compositor: a saver or
+// configure run with -wayland, or where a compositor is named and no X display.
 bool ChoosesWayland(const CommandLine& line);
 
-// Runs the command line's saver run on the compositor; answers the exit
+// Runs the command line's saver or configure run on the compositor; answers the exit
 // status.
 int RunProgramWayland(const CommandLine& line);
 

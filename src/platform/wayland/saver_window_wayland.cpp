@@ -158,6 +158,13 @@ void CopyClipped(const uint32_t* frame, int32_t frameWidth, int32_t frameHeight,
 SaverWindowWayland::SaverWindowWayland(WaylandConnection& wayland, Kind kind,
                                        std::string onlyOutput)
     : wayland_(wayland), kind_(kind), onlyOutput_(std::move(onlyOutput)) {
+  if (kind_ == Kind::kPreview) {
+    if (wayland_.wmBase() == nullptr) {
+      throw ProgramError("this Wayland compositor offers no xdg shell for a window", 2);
+    }
+    MeasureOutputs();
+    return;
+  }
   if (kind_ == Kind::kToplevel) {
     AddToplevel();
   } else {
@@ -225,9 +232,34 @@ void SaverWindowWayland::AddToplevel() {
   xdg_toplevel_add_listener(shown->toplevel, &kToplevelListener, shown.get());
   xdg_toplevel_set_title(shown->toplevel, "Zelk Mirv");
   xdg_toplevel_set_app_id(shown->toplevel, "zelk-mirv");
+  if (kind_ == Kind::kPreview) xdg_toplevel_set_fullscreen(shown->toplevel, nullptr);
   wl_surface_commit(shown->surface);
   surfaces_.push_back(std::move(shown));
   TakeInputDevices();
+}
+
+// The preview's pattern is computed before its window shows, at the size of
+// the largest output (a fullscreen toplevel covers one) in the toplevel's
+// units: it draws at scale 1.
+void SaverWindowWayland::MeasureOutputs() {
+  for (const auto& output : wayland_.outputs()) {
+    screenWidth_ = std::max(screenWidth_, output->width / output->scale);
+    screenHeight_ = std::max(screenHeight_, output->height / output->scale);
+  }
+  if (screenWidth_ > 0 && screenHeight_ > 0) return;
+  screenWidth_ = kWindowWidth;
+  screenHeight_ = kWindowHeight;
+}
+
+// The Preview button: a fullscreen toplevel, waited for so that the first
+// frame finds it configured.
+void SaverWindowWayland::MakeVisible() {
+  if (kind_ != Kind::kPreview || closed_ || !surfaces_.empty()) return;
+  AddToplevel();
+  const long long until = x11::NowMs() + 2000;
+  while (!surfaces_.front()->configured && x11::EndingSignal() == 0 && x11::NowMs() < until) {
+    if (!wayland_.Dispatch(static_cast<int>(std::max(0LL, until - x11::NowMs())))) break;
+  }
 }
 
 // The keyboard and the pointer of the seat, as soon as it has them; let go
@@ -377,11 +409,12 @@ void SaverWindowWayland::SetCloseTimer(int32_t milliseconds) {
 }
 
 void SaverWindowWayland::Close() {
-  if (closed_ || screen_->Closing() == SaverScreen::CloseAction::kStayOpen) return;
-  // There is no configure run on Wayland, so closing always ends the run.
+  if (closed_) return;
+  const SaverScreen::CloseAction action = screen_->Closing();
+  if (action == SaverScreen::CloseAction::kStayOpen) return;
   surfaces_.clear();
   wl_display_flush(wayland_.display());
-  closed_ = true;
+  closed_ = action == SaverScreen::CloseAction::kDestroy;
 }
 
 void SaverWindowWayland::ShowError(const char* message) {
@@ -428,6 +461,17 @@ bool SaverWindowWayland::PacerDue() const {
   const auto pacer = std::find_if(surfaces_.begin(), surfaces_.end(),
                                   [](const auto& shown) { return shown->configured; });
   return pacer != surfaces_.end() && Due(**pacer);
+}
+
+int SaverWindowWayland::ServeEvents() {
+  DropClosedSurfaces();
+  if (!surfaces_.empty()) TakeInputDevices();
+  if (closeAtMs_ != 0 && x11::NowMs() >= closeAtMs_) {
+    closeAtMs_ = 0;
+    screen_->CloseTimerFired();
+  }
+  wl_display_flush(wayland_.display());
+  return closeAtMs_ == 0 ? -1 : static_cast<int>(std::max(0LL, closeAtMs_ - x11::NowMs()));
 }
 
 void SaverWindowWayland::RunLoop() {

@@ -22,7 +22,9 @@ class ShmBuffer;
 // compositor asks for one, so an output it does not show costs nothing.
 class SaverWindowWayland : public SaverWindow {
  public:
-  enum class Kind { kBackground, kToplevel };
+  // kPreview: the setup dialog's full-screen toplevel, made when the
+  // Preview button shows it and let go when it hides.
+  enum class Kind { kBackground, kToplevel, kPreview };
 
   // Throws ProgramError: status 2 without the layer shell (or the xdg shell
   // for a toplevel), 1 when no output (or not the one named) is there.
@@ -34,6 +36,10 @@ class SaverWindowWayland : public SaverWindow {
   // the run.
   void RunLoop();
   bool ConnectionLost() const { return lost_; }
+  // What a loop of someone else's (the setup dialog's) does after reading
+  // the connection: the input devices and the close timer; answers the
+  // milliseconds until that timer is due (-1: not running).
+  int ServeEvents();
 
   int32_t ScreenWidth() const override { return screenWidth_; }
   int32_t ScreenHeight() const override { return screenHeight_; }
@@ -46,7 +52,7 @@ class SaverWindowWayland : public SaverWindow {
   void BringToTop() override {}
   void SetScreenSaverRunning(bool) override {}
   void ShowCursor(bool) override {}
-  void MakeVisible() override {}
+  void MakeVisible() override;
   bool IsVisible() const override;
   void CaptureMouse() override {}
   void ReleaseMouse() override {}
@@ -68,6 +74,7 @@ class SaverWindowWayland : public SaverWindow {
   void AddOutput(WaylandOutput& output);
   void RemoveOutput(WaylandOutput& output);
   void AddToplevel();
+  void MeasureOutputs();
   void TakeInputDevices();
   void WaitForSurfaces();
   static bool Due(const ShownSurface& shown);

@@ -22,6 +22,8 @@ struct WaylandOutput {
   wl_output* output = nullptr;
   std::string name;
   int32_t scale = 1;
+  int32_t width = 0;  // its current mode, in pixels
+  int32_t height = 0;
   bool described = false;  // its first "done" has come
 };
 

@@ -25,10 +25,14 @@ constexpr const char* kDialogCss =
 
 }  // namespace
 
-bool StartGtk() {
-  static const bool ready = [] {
+bool StartGtk(GtkDisplay display) {
+  static const bool ready = [display] {
     // No accessibility bus is wanted for two dialogs, nor its warning.
     setenv("NO_AT_BRIDGE", "1", 0);
+    if (display == GtkDisplay::kWayland) {
+      gdk_set_allowed_backends("wayland");
+      return gtk_init_check(nullptr, nullptr) != FALSE;
+    }
     const bool started = gtk_init_check(nullptr, nullptr) != FALSE;
     ReclaimErrorHandler();
     return started;

@@ -6,9 +6,12 @@ typedef struct _GtkWidget GtkWidget;
 
 namespace zm::x11 {
 
-// Starts GTK on $DISPLAY once; false when it cannot. The program's X error
-// handler is put back afterwards.
-bool StartGtk();
+enum class GtkDisplay { kX11, kWayland };
+
+// Starts GTK once; false when it cannot. On X11 it opens $DISPLAY and the
+// program's X error handler is put back afterwards; on Wayland it opens the
+// compositor only, and no X11 call is made.
+bool StartGtk(GtkDisplay display = GtkDisplay::kX11);
 
 // Puts `widget` into the GtkFixed `fixed` at a place, with at least its size.
 GtkWidget* Place(GtkWidget* fixed, GtkWidget* widget, const ClientRect& place);

@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# A compositor without the layer shell: a headless weston, which has none.
+# The wallpaper run says so and exits with status 2; -window still opens
+# its toplevel there.
+# Usage: no_layer_shell.sh ZELK_MIRV OUTDIR. Exit 77 where weston cannot start.
+set -u
+ZM=$1
+OUT=$2
+rm -rf "$OUT"
+mkdir -p "$OUT"
+command -v weston >/dev/null || { echo "no weston"; exit 77; }
+
+WORK=$(mktemp -d)
+chmod 755 "$WORK"
+as_user=()
+[ "$(id -u)" -eq 0 ] && as_user=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
+mkdir -p "$WORK/run" "$WORK/home"
+chmod 700 "$WORK/run"
+[ "$(id -u)" -eq 0 ] && chown -R nobody:nogroup "$WORK"
+user_env=(env -i "HOME=$WORK/home" "XDG_RUNTIME_DIR=$WORK/run" "XDG_CONFIG_HOME=$WORK/home"
+          PATH=/usr/bin:/bin WAYLAND_DISPLAY=wayland-test)
+"${as_user[@]}" "${user_env[@]}" weston --backend=headless-backend.so --socket=wayland-test \
+  --idle-time=0 >"$WORK/weston.log" 2>&1 &
+weston=$!
+trap 'kill $weston 2>/dev/null; wait $weston 2>/dev/null; cp "$WORK"/*.log "$OUT"/; rm -rf "$WORK"' EXIT
+for _ in $(seq 1 50); do [ -e "$WORK/run/wayland-test" ] && break; sleep 0.1; done
+[ -e "$WORK/run/wayland-test" ] || { echo "weston did not start"; cat "$WORK/weston.log"; exit 77; }
+
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+"${as_user[@]}" "${user_env[@]}" "$ZM" -root >"$WORK/root.log" 2>&1
+status=$?
+[ "$status" -eq 2 ] || fail "without a layer shell -root exits with $status"
+grep -q "offers no layer shell" "$WORK/root.log" || fail "without a layer shell -root says: $(cat "$WORK/root.log")"
+
+"${as_user[@]}" "${user_env[@]}" "$ZM" -window >"$WORK/window.log" 2>&1 &
+zm=$!
+sleep 2
+kill -0 "$zm" 2>/dev/null || fail "-window did not stay open: $(cat "$WORK/window.log")"
+kill -TERM "$zm" 2>/dev/null
+wait "$zm" 2>/dev/null
+
+[ "$failures" -eq 0 ] && echo "all checks passed" || echo "$failures check(s) failed"
+exit $((failures > 0))
