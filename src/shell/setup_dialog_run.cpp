@@ -45,15 +45,15 @@ void SetupDialog::PreviewIdle(bool& done) {
       window_.PaintFrameBitmap();
       break;
     case PreviewTarget::kSurface:
-      // Straight into the back buffer, twice, so that both buffers of the
-      // flip chain hold a still picture.
+      // Straight into the back buffer. An expose there loses the picture
+      // without telling the dialog, so this path draws on every pass.
       engine.RenderToSurface();
-      if (still) engine.RenderToSurface();
       break;
     case PreviewTarget::kNone:
       break;
   }
-  stillShownOn_ = still ? target : PreviewTarget::kNone;
+  const bool kept = target == PreviewTarget::kDialog || target == PreviewTarget::kSaverWindow;
+  stillShownOn_ = still && kept ? target : PreviewTarget::kNone;
   done = false;
 }
 
