@@ -222,6 +222,27 @@ void BM_AdvancePaced(benchmark::State& state) {
   for (auto _ : state) frame.shape.Advance();
 }
 
+// A first start's two maps: the warm-up's 100 paced steps against the same
+// two maps computed straight through.
+void BM_FirstPatternWarmup(benchmark::State& state) {
+  StartProgram();
+  for (auto _ : state) {
+    Shape shape;
+    shape.Resize(static_cast<int32_t>(state.range(0)), static_cast<int32_t>(state.range(1)));
+    shape.BeginWarmup(100);
+    for (int32_t i = 0; i < 100; ++i) shape.WarmupStep();
+  }
+}
+
+void BM_FirstPatternStraight(benchmark::State& state) {
+  StartProgram();
+  for (auto _ : state) {
+    Shape shape;
+    shape.Resize(static_cast<int32_t>(state.range(0)), static_cast<int32_t>(state.range(1)));
+    shape.PrepareNow();
+  }
+}
+
 #define FRAME_SIZES Args({1920, 1080})->Args({3840, 2160})->Unit(benchmark::kMillisecond)
 
 BENCHMARK(BM_RenderFrame)->FRAME_SIZES;
@@ -238,6 +259,8 @@ BENCHMARK(BM_RenderToBitmap)->FRAME_SIZES;
 BENCHMARK(BM_NextPalette)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ResizeTo1080)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_NextStep)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_FirstPatternWarmup)->FRAME_SIZES->UseRealTime();
+BENCHMARK(BM_FirstPatternStraight)->FRAME_SIZES->UseRealTime();
 BENCHMARK(BM_AdvancePaced)->FRAME_SIZES->MinTime(3.0)->UseRealTime();
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cmath>
+#include <thread>
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <x86intrin.h>
@@ -16,6 +17,7 @@ namespace {
 
 struct ClockStart {
   bool calibrated = false;
+  bool measured = false;  // CPU_Frq holds this calibration's frequency
   uint64_t counter = 0;
   uint32_t tick = 0;
 };
@@ -23,6 +25,19 @@ struct ClockStart {
 ClockStart& Start() {
   static ClockStart start;
   return start;
+}
+
+// The measurement needs more than 100 ms of tick count since the start. What
+// is left of them is slept, not spun: by the time anything asks, start-up has
+// usually spent them already.
+void FinishCalibration(ClockStart& start) {
+  for (;;) {
+    const uint32_t elapsed = static_cast<uint32_t>(TickCount() - start.tick);
+    if (elapsed > 100) break;
+    std::this_thread::sleep_for(std::chrono::milliseconds(101 - elapsed));
+  }
+  start.measured = true;
+  CPU_Frq = static_cast<uint32_t>(CurrentFrequency());
 }
 
 }  // namespace
@@ -46,17 +61,18 @@ void CalibrateClock() {
   start.counter = RDTSC();
   start.tick = TickCount();
   start.calibrated = true;
-  while (static_cast<uint32_t>(TickCount() - start.tick) <= 100) {
-  }
-  CPU_Frq = static_cast<uint32_t>(CurrentFrequency());
+  start.measured = false;
 }
+
+bool ClockCalibrated() { return Start().calibrated; }
 
 int64_t CurrentFrequency() {
   ClockStart& start = Start();
   if (!start.calibrated) CalibrateClock();
+  if (!start.measured) FinishCalibration(start);
   const int64_t ticks = static_cast<int64_t>(RDTSC() - start.counter);
   uint64_t elapsed = static_cast<uint32_t>(TickCount() - start.tick);
-  // Cannot happen after the calibration wait, but never divide by zero.
+  // Cannot happen after the calibration's 100 ms, but never divide by zero.
   if (elapsed == 0) elapsed = 1;
   const long double perSecond =
       static_cast<long double>(ticks) / static_cast<long double>(elapsed) * 1000.0L;

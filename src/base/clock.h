@@ -14,11 +14,16 @@ uint64_t RDTSC();
 // count.
 uint32_t TickCount();
 
-// Starts the clock: takes the start counter and tick, then busy-waits until
-// more than 100 ms of tick count have passed and stores CPU_Frq. Start-up
-// (PrepareProgram) calls it before the run mode is decided; CurrentFrequency
-// calls it on first use should anything ask earlier.
+// Starts the clock: takes the start counter and tick, and returns at once.
+// The frequency is measured over more than 100 ms of tick count from here:
+// the first CurrentFrequency sleeps out whatever is left of them and stores
+// CPU_Frq, so the measurement overlaps the rest of start-up instead of
+// spinning for it. Start-up (PrepareProgram) starts it before the run mode is
+// decided; CurrentFrequency starts it should anything ask earlier.
 void CalibrateClock();
+
+// Whether the clock has been started.
+bool ClockCalibrated();
 
 // Counter ticks per second, averaged over the whole time since calibration,
 // rounded to the nearest integer (halves to even).
@@ -28,7 +33,8 @@ int64_t CurrentFrequency();
 // its pending messages on every pass.
 void Delay(uint32_t ms, MessagePump* app);
 
-// The counter frequency measured at calibration: its low 32 bits.
+// The counter frequency measured at calibration: its low 32 bits; 0 until the
+// first CurrentFrequency (or Delay) has finished the measurement.
 extern uint32_t CPU_Frq;
 
 }  // namespace zm

@@ -36,6 +36,7 @@ PreviewEnd RunPreviewLoop(PreviewHost& host, const SettingsOverrides& overrides)
   ApplyPreviewOverrides(overrides);
 
   Shape shape;
+  shape.SetPacedByDisplay(host.FramesPacedByDisplay());
   shape.Resize(bitmap.width, bitmap.height);
   shape.PrepareNow();
   shape.NextStep(false);

@@ -44,6 +44,9 @@ class PreviewHost {
   // Waits until the display takes the next frame, keeping the window alive
   // meanwhile. A host that cannot tell the display's frames pauses 20 ms.
   virtual void WaitForNextFrame() { Sleep(kPreviewFramePauseMs); }
+  // Whether WaitForNextFrame waits for the display's frames: the engine then
+  // leaves the evening out of its frames to that wait.
+  virtual bool FramesPacedByDisplay() { return false; }
   // A millisecond clock, for giving up on a window that never shows.
   virtual uint64_t Milliseconds() = 0;
 };

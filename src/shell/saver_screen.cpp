@@ -1,6 +1,10 @@
 #include "shell/saver_screen.h"
 
 #include <chrono>
+#include <condition_variable>
+#include <exception>
+#include <mutex>
+#include <thread>
 #include <utility>
 
 #include "settings/atomic_file.h"
@@ -14,6 +18,44 @@ namespace zm {
 namespace {
 
 constexpr int32_t kWarmupSteps = 100;
+
+// The warm-up's steps done, handed from the thread that computes them to the
+// one that shows them.
+class WarmupProgress {
+ public:
+  void StepDone() {
+    std::lock_guard lock(mutex_);
+    ++steps_;
+    changed_.notify_one();
+  }
+  void Fail(std::exception_ptr failure) {
+    std::lock_guard lock(mutex_);
+    failure_ = std::move(failure);
+  }
+  void Finish() {
+    std::lock_guard lock(mutex_);
+    finished_ = true;
+    changed_.notify_one();
+  }
+  // Waits until more than `shown` steps are done or the steps have ended;
+  // returns the steps done.
+  int32_t WaitForSteps(int32_t shown, bool& finished) {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [&] { return steps_ > shown || finished_; });
+    finished = finished_;
+    return steps_;
+  }
+  void RethrowFailure() const {
+    if (failure_) std::rethrow_exception(failure_);
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  int32_t steps_ = 0;
+  bool finished_ = false;
+  std::exception_ptr failure_;
+};
 
 }  // namespace
 
@@ -96,17 +138,35 @@ void SaverScreen::LoadOrGeneratePattern() {
 }
 
 // A first start: the first patterns are computed under the progress window,
-// whose bar shows the steps done (0..99; it never reaches 100).
+// whose bar shows the steps done (0..99; it never reaches 100). The steps run
+// on a thread of their own from the start, so that they do not wait for the
+// window to come up and be painted; this thread only moves the bar, once for
+// every step done and in order. Nothing else touches the engine meanwhile.
 void SaverScreen::WarmUpFirstPattern() {
+  WarmupProgress progress;
+  std::jthread steps([this, &progress] {
+    try {
+      Engine.Resize(frameWidth_, frameHeight_);
+      Engine.BeginWarmup(kWarmupSteps);
+      for (int32_t i = 0; i < kWarmupSteps; ++i) {
+        Engine.WarmupStep();
+        progress.StepDone();
+      }
+    } catch (...) {
+      progress.Fail(std::current_exception());
+    }
+    progress.Finish();
+  });
   WaitDialog& wait = window_.Wait();
   wait.Show();
-  window_.ProcessMessages();
-  Engine.Resize(frameWidth_, frameHeight_);
-  Engine.BeginWarmup(kWarmupSteps);
-  for (int32_t i = 0; i < kWarmupSteps; ++i) {
-    Engine.WarmupStep();
-    wait.SetProgress(i);
+  int32_t shown = 0;
+  for (bool finished = false; !finished;) {
+    const int32_t done = progress.WaitForSteps(shown, finished);
+    while (shown < done) wait.SetProgress(shown++);
   }
+  steps.join();
+  progress.RethrowFailure();
+  window_.ProcessMessages();
   Engine.NextStep(false);
   wait.Hide();
 }

@@ -114,6 +114,7 @@ void SetupDialog::GraphModesListChange() {
 // Resizing the engine can take a moment.
 void SetupDialog::ApplyFrameSize() {
   BusyCursor busy(view_);
+  stillShownOn_ = PreviewTarget::kNone;
   screen_.ApplyFrameSize();
 }
 
@@ -142,6 +143,7 @@ void SetupDialog::MaterialsClick() {
   // With one fixed material the new palette replaces both banks, so the
   // preview changes colour at once.
   screen_.Engine.NextPalette();
+  stillShownOn_ = PreviewTarget::kNone;
 }
 
 }  // namespace zm

@@ -72,10 +72,14 @@ class SetupDialog {
   // The application's idle event: draws one frame, into the preview
   // rectangle or into the shown saver window, and sets `done` to false so
   // that it is called again as soon as no message waits. While the preview
-  // is paused, or nobody can see the screen (SaverScreen::Seen), it draws
+  // is paused, or nobody can see the screen (SaverScreen::Seen), or a still
+  // picture (Shape::IsStill) is already shown where it would draw, it draws
   // nothing and leaves `done` alone, so the application waits for the next
   // message.
   void PreviewIdle(bool& done);
+  // The platform could not keep the preview it showed (a repaint of the
+  // dialog): a still picture is drawn once more.
+  void PreviewLost() { stillShownOn_ = PreviewTarget::kNone; }
   // The application lost or got back the focus: pauses or resumes the
   // preview, unless the saver window or the About box is shown.
   void AppDeactivated();
@@ -90,6 +94,10 @@ class SetupDialog {
   uint8_t previewPaused = 0;
 
  private:
+  // Where the preview draws; a still picture is drawn once per target.
+  enum class PreviewTarget { kNone, kDialog, kSaverWindow, kSurface };
+
+  PreviewTarget CurrentPreviewTarget() const;
   void ShowVideoModes();
   void ApplyFrameSize();
   void StoreSettings(const std::string& path) const;
@@ -101,6 +109,7 @@ class SetupDialog {
   SaverWindow& window_;
   DisplayControl& display_;
   std::vector<VideoModeEntry> modeEntries_;
+  PreviewTarget stillShownOn_ = PreviewTarget::kNone;
 };
 
 }  // namespace zm

@@ -13,26 +13,47 @@ namespace zm {
 void SetupDialog::ShowPreviewClick() {
   PreviewFromSetup = 1;
   screen_.ActivationPending = 1;
+  stillShownOn_ = PreviewTarget::kNone;
   window_.ProcessMessages();
   window_.SetPresentation(SaverSettings.use_DirectX ? WindowPresentation::kNormal
                                                     : WindowPresentation::kMaximisedOnTop);
   window_.MakeVisible();
 }
 
+SetupDialog::PreviewTarget SetupDialog::CurrentPreviewTarget() const {
+  if (!window_.IsVisible()) return PreviewTarget::kDialog;
+  if (!view_.UseDirectXChecked()) return PreviewTarget::kSaverWindow;
+  // The switched video mode: only while the saver window draws.
+  return screen_.Rendering ? PreviewTarget::kSurface : PreviewTarget::kNone;
+}
+
 void SetupDialog::PreviewIdle(bool& done) {
   if (previewPaused || !screen_.Seen()) return;
   Shape& engine = screen_.Engine;
-  if (!window_.IsVisible()) {
-    engine.RenderToBitmap(window_.FrameBitmap());
-    view_.DrawPreview(window_.FrameBitmap(), PreviewRect(view_.ClientWidth()));
-  } else if (!view_.UseDirectXChecked()) {
-    engine.RenderToBitmap(window_.FrameBitmap());
-    window_.PaintFrameBitmap();
-  } else if (screen_.Rendering) {
-    // The switched video mode: straight into the back buffer, and only
-    // while the saver window draws.
-    engine.RenderToSurface();
+  const PreviewTarget target = CurrentPreviewTarget();
+  // A frame drawn from a still engine is the picture every later one would
+  // show there: no frames, no generator slices until something changes.
+  const bool still = engine.IsStill();
+  if (still && target == stillShownOn_) return;
+  switch (target) {
+    case PreviewTarget::kDialog:
+      engine.RenderToBitmap(window_.FrameBitmap());
+      view_.DrawPreview(window_.FrameBitmap(), PreviewRect(view_.ClientWidth()));
+      break;
+    case PreviewTarget::kSaverWindow:
+      engine.RenderToBitmap(window_.FrameBitmap());
+      window_.PaintFrameBitmap();
+      break;
+    case PreviewTarget::kSurface:
+      // Straight into the back buffer. An expose there loses the picture
+      // without telling the dialog, so this path draws on every pass.
+      engine.RenderToSurface();
+      break;
+    case PreviewTarget::kNone:
+      break;
   }
+  const bool kept = target == PreviewTarget::kDialog || target == PreviewTarget::kSaverWindow;
+  stillShownOn_ = still && kept ? target : PreviewTarget::kNone;
   done = false;
 }
 

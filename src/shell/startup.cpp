@@ -16,9 +16,9 @@ uint32_t SecondsSinceMidnightUtc(std::time_t now) {
 }
 
 void PrepareProgram(uint32_t seed) {
-  // The clock measures its frequency once per process, before anything can
-  // ask it for a delay or a cycle budget.
-  if (CPU_Frq == 0) CalibrateClock();
+  // The clock starts measuring its frequency once per process, before
+  // anything can ask it for a delay.
+  if (!ClockCalibrated()) CalibrateClock();
   SeedRandom(seed);
   BuildTrigTables();
   BuildMaterialCurves();

@@ -236,6 +236,34 @@ TEST_F(SetupDialogTest,
   });
 }
 
+TEST_F(SetupDialogTest, AStillPreviewIsDrawnOnceWhereItShowsAndAgainWhenLostOrChanged) {
+  WriteSettings("[BASIC_PARAMETERS]\nuse_DirectX=0\nSHAPE_SPEED=0\n");
+  Run([&](SetupDialog& dialog, AboutBox&, SaverScreen& screen) {
+    const double phase = screen.Engine.Phase();
+    bool done = true;
+    dialog.PreviewIdle(done);
+    dialog.PreviewIdle(done);
+    EXPECT_EQ(View().previews, 1);
+    done = true;
+    dialog.PreviewIdle(done);
+    EXPECT_TRUE(done) << "nothing changes, so the application waits";
+    dialog.PreviewLost();
+    dialog.PreviewIdle(done);
+    EXPECT_EQ(View().previews, 2);
+    dialog.ShowPreviewClick();
+    screen.FormActivate();
+    dialog.PreviewIdle(done);
+    dialog.PreviewIdle(done);
+    EXPECT_EQ(host->window.paints, 1) << "once in the saver window too";
+    EXPECT_EQ(screen.Engine.Phase(), phase);
+    SaverSettings.SHAPE_SPEED = 0.5;
+    dialog.PreviewIdle(done);
+    dialog.PreviewIdle(done);
+    EXPECT_EQ(host->window.paints, 3) << "a moving picture is drawn on every pass";
+    dialog.CancelClick();
+  });
+}
+
 TEST_F(SetupDialogTest, OkStoresTheDialogsSectionFirstAndALaterCancelStoresNothing) {
   display.available = false;
   Run([&](SetupDialog& dialog, AboutBox&, SaverScreen& screen) {

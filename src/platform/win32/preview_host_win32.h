@@ -23,6 +23,7 @@ class PreviewHostWin32 : public PreviewHost {
   void DrawBitmap() override;
   void Sleep(uint32_t milliseconds) override { ::Sleep(milliseconds); }
   void WaitForNextFrame() override;
+  bool FramesPacedByDisplay() override { return true; }
   uint64_t Milliseconds() override { return GetTickCount64(); }
 
  private:

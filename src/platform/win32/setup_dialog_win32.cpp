@@ -235,6 +235,8 @@ void SetupDialogWin32::Paint() {
   HDC dc = BeginPaint(window_, &paint);
   DrawBevel(dc, ToRect(layout::kPanel), false);
   EndPaint(window_, &paint);
+  // The preview is not kept: a still one is drawn again.
+  if (dialog_ != nullptr) dialog_->PreviewLost();
 }
 
 int32_t SetupDialogWin32::ClientWidth() const {
