@@ -119,4 +119,10 @@ void SaverScreen::ApplyFrameSize() {
   Engine.NextStep(true);
 }
 
+void SaverScreen::WindowSizeChanged() {
+  if (SaverSettings.use_DirectX) return;
+  if (window_.ScreenWidth() == frameWidth_ && window_.ScreenHeight() == frameHeight_) return;
+  ApplyFrameSize();
+}
+
 }  // namespace zm

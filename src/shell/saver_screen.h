@@ -75,6 +75,10 @@ class SaverScreen {
   // After the setup dialog changed use_DirectX or the video mode: the frame
   // bitmap takes the new output size and the engine follows it.
   void ApplyFrameSize();
+  // The window changed its size (ScreenWidth and ScreenHeight tell the new
+  // one): the frame bitmap takes it and the engine follows, unless the
+  // frame has the switched video mode's size.
+  void WindowSizeChanged();
 
   const ProgramFiles& Files() const { return files_; }
   // Settings given on the command line: laid over the file's values at

@@ -6,6 +6,7 @@
 #ifdef ZM_HAVE_XPRESENT
 #include <X11/extensions/Xpresent.h>
 #endif
+#include <X11/extensions/Xrandr.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -48,6 +49,9 @@ SaverWindowX11::SaverWindowX11(XConnection& x, DrawTarget target, Window foreign
   }
   gc_ = XCreateGC(x_.display(), window_, 0, nullptr);
   format_ = x_.FormatOf(visual_, depth_);
+  // The root window's size changes are the screen's (a full-screen run
+  // follows them); a -root run on the root window has selected them already.
+  if (target_ == DrawTarget::kFullScreen) XSelectInput(x_.display(), x_.root(), StructureNotifyMask);
   display_.SetTarget(window_, gc_, visual_, depth_);
   clock_.SetRate(CurrentRefreshRate(x_.display(), x_.root()));
 }
@@ -318,8 +322,12 @@ void SaverWindowX11::Handle(const XEvent& event) {
   for (const std::unique_ptr<ImageBuffer>& image : images_) {
     if (image != nullptr && image->Completed(event)) return;
   }
+  if (event.type == ConfigureNotify && event.xconfigure.window == x_.root()) FollowScreen(taken);
   if (event.xany.window != window_) return;
   switch (event.type) {
+    case ConfigureNotify:
+      FollowWindowSize(event.xconfigure.width, event.xconfigure.height);
+      break;
     case DestroyNotify:
       closed_ = true;  // someone else's window went: nothing left to draw in
       break;
@@ -347,6 +355,20 @@ void SaverWindowX11::Handle(const XEvent& event) {
       if (Owned()) HandleOwnInput(event);
       break;
   }
+}
+
+// The screen changed its size (RandR): the display's size is read anew, and
+// a full-screen window of our own takes the new screen.
+void SaverWindowX11::FollowScreen(XEvent& event) {
+  XRRUpdateConfiguration(&event);
+  if (target_ == DrawTarget::kFullScreen && !closed_) ApplyGeometry();
+}
+
+void SaverWindowX11::FollowWindowSize(int32_t width, int32_t height) {
+  if (width == width_ && height == height_) return;
+  width_ = width;
+  height_ = height;
+  if (screen_ != nullptr && !closed_) screen_->WindowSizeChanged();
 }
 
 // A running full-screen saver that someone else unmapped would go on

@@ -44,7 +44,9 @@ class SaverWindowX11 : public SaverWindow {
 
   int32_t ScreenWidth() const override { return width_; }
   int32_t ScreenHeight() const override { return height_; }
-  bool CoversScreen() const override { return width_ >= x_.Width() && height_ >= x_.Height(); }
+  bool CoversScreen() const override {
+    return target_ == DrawTarget::kFullScreen || (width_ >= x_.Width() && height_ >= x_.Height());
+  }
   void SizeFrameBitmap(int32_t width, int32_t height) override;
   BitmapView FrameBitmap() override;
   void PaintFrameBitmap() override;
@@ -80,6 +82,8 @@ class SaverWindowX11 : public SaverWindow {
   void DispatchPending();
   bool Step();
   void ApplyGeometry();
+  void FollowScreen(XEvent& event);
+  void FollowWindowSize(int32_t width, int32_t height);
   ImageBuffer* BackImage() const { return images_[back_].get(); }
   void RepaintShown();
   void PresentImages();
