@@ -6,20 +6,39 @@
 source "$(dirname "$0")/x11_lib.sh"
 conf=$4
 
-# quarter() LABEL: the lower right quarter of a screenshot.
-quarter() {
-  convert "$OUT/$1.png" -gravity SouthEast -crop 50%x50%+0+0 +repage -depth 8 rgb:-
+# The host windows' background: magenta shows where nobody drew.
+export TEST_WINDOW_BACKGROUND=ff00ff
+
+corner() {
+  convert "$OUT/$1.png" -gravity SouthEast -crop 15%x15%+0+0 +repage -depth 8 rgb:-
 }
 
-# corner_drawn LABEL WIDTH HEIGHT [WINDOW]: the screenshot has that size, and
-# its lower right quarter, where an old smaller frame would not reach, moves
-# (the ornament's own black stays only in parts of it).
-corner_drawn() {
+# size_is LABEL WIDTH HEIGHT
+size_is() {
   local size; size=$(identify -format '%wx%h' "$OUT/$1.png")
   [ "$size" = "$2x$3" ] || fail "$1: a picture of $size, not $2x$3"
-  sleep 0.7
-  shot "$1-later" "${4:-root}"
-  cmp -s <(quarter "$1") <(quarter "$1-later") && fail "$1: the lower right quarter stands still"
+}
+
+# window_filled LABEL WIDTH HEIGHT: no background shows anywhere.
+window_filled() {
+  size_is "$@"
+  local bare
+  bare=$(convert "$OUT/$1.png" -fill black +opaque '#ff00ff' -fill white -opaque '#ff00ff' \
+    -format '%[fx:mean*w*h]' info: | cut -d. -f1)
+  [ "$bare" -eq 0 ] || fail "$1: $bare pixels of the window are not drawn"
+}
+
+# screen_filled LABEL WIDTH HEIGHT: the far corner, where an older smaller
+# frame would not reach, moves within two seconds.
+screen_filled() {
+  size_is "$@"
+  local i
+  for i in 1 2 3 4; do
+    sleep 0.5
+    shot "$1-$i"
+    cmp -s <(corner "$1") <(corner "$1-$i") || return 0
+  done
+  fail "$1: the far corner stands still"
 }
 
 # resized_host LABEL ARGS...: the run draws into a 320x240 window ("@" is
@@ -41,7 +60,7 @@ resized_host() {
     xdotool windowsize "$id" "${size%x*}" "${size#*x}"
     sleep 1
     shot "$label-$size" "$id"
-    corner_drawn "$label-$size" "${size%x*}" "${size#*x}" "$id"
+    window_filled "$label-$size" "${size%x*}" "${size#*x}"
   done
   kill -0 "$pid" 2>/dev/null || fail "$label: the run ended while its window changed size"
   exec 7>&-
@@ -75,7 +94,7 @@ for mode in 1024x768 640x480; do
   xrandr --output "$output" --mode "$mode" --fb "$mode"
   sleep 1.5
   shot "full-$mode"
-  corner_drawn "full-$mode" "${mode%x*}" "${mode#*x}"
+  screen_filled "full-$mode" "${mode%x*}" "${mode#*x}"
 done
 xdotool key Return
 wait_gone "$pid" 5 || fail "the full-screen run did not end on a key"
