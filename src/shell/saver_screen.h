@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "display/display_control.h"
+#include "display/monitor_area.h"
 #include "render/shape.h"
 #include "shell/password_check.h"
 #include "shell/program_files.h"
@@ -76,8 +77,9 @@ class SaverScreen {
   // bitmap takes the new output size and the engine follows it.
   void ApplyFrameSize();
   // The window changed its size (ScreenWidth and ScreenHeight tell the new
-  // one): the frame bitmap takes it and the engine follows, unless the
-  // frame has the switched video mode's size.
+  // one) or the screen its monitors: the frame bitmap takes its new area and
+  // the engine follows, unless the frame keeps its area (as the switched
+  // video mode's does).
   void WindowSizeChanged();
 
   const ProgramFiles& Files() const { return files_; }
@@ -107,6 +109,7 @@ class SaverScreen {
   void CheckVideoMode();
   void LoadOrGeneratePattern();
   void WarmUpFirstPattern();
+  PixelArea WantedFrameArea() const;
   void SizeFrameBitmapToOutput();
   bool SwitchVideoMode();
 
@@ -124,6 +127,8 @@ class SaverScreen {
   // The last frame drawn was a still picture: drawing it again would show
   // the same.
   bool stillShown_ = false;
+  int32_t frameLeft_ = 0;
+  int32_t frameTop_ = 0;
   int32_t frameWidth_ = 0;
   int32_t frameHeight_ = 0;
   // The size of the pattern read from the state file (0: none was read).

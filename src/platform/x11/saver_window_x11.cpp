@@ -142,10 +142,42 @@ void SaverWindowX11::PaintFrameBitmap() {
                  image->Data() + static_cast<ptrdiff_t>(y) * image->Pitch());
     }
   }
-  image->PutAsync(window_, gc_);
+  if (blackWanted_) {
+    XSetForeground(x_.display(), gc_, BlackPixel(x_.display(), x_.screen()));
+    XFillRectangle(x_.display(), window_, gc_, 0, 0, width_, height_);
+    blackWanted_ = false;
+  }
+  image->PutAsync(window_, gc_, frameLeft_, frameTop_);
   front_ = back_;
   if (images_[1] != nullptr) back_ = 1 - back_;
   fps_.FrameShown(x_.display(), window_);
+}
+
+// RandR 1.5 monitors, moved from the screen's pixels into the window's.
+std::vector<MonitorArea> SaverWindowX11::Monitors() const {
+  Display* d = x_.display();
+  int count = 0;
+  XRRMonitorInfo* info = XRRGetMonitors(d, window_, True, &count);
+  if (info == nullptr) return {};
+  int originX = 0;
+  int originY = 0;
+  Window child = 0;
+  XTranslateCoordinates(d, window_, x_.root(), 0, 0, &originX, &originY, &child);
+  std::vector<MonitorArea> monitors;
+  for (int i = 0; i < count; ++i) {
+    char* name = XGetAtomName(d, info[i].name);
+    monitors.push_back({{info[i].x - originX, info[i].y - originY, info[i].width, info[i].height},
+                        info[i].primary != 0, name != nullptr ? name : ""});
+    if (name != nullptr) XFree(name);
+  }
+  XRRFreeMonitors(info);
+  return monitors;
+}
+
+void SaverWindowX11::PlaceFrameBitmap(int32_t left, int32_t top) {
+  frameLeft_ = left;
+  frameTop_ = top;
+  blackWanted_ = true;
 }
 
 // Both images present through Present where the server has it; else
@@ -170,7 +202,7 @@ void SaverWindowX11::PresentImages() {
 void SaverWindowX11::RepaintShown() {
   ImageBuffer* image = images_[front_].get();
   if (image == nullptr || closed_) return;
-  image->PutAsync(window_, gc_);
+  image->PutAsync(window_, gc_, frameLeft_, frameTop_);
 }
 
 bool SaverWindowX11::Unseen() const { return covered_ || DisplayPoweredOff(); }
@@ -357,11 +389,15 @@ void SaverWindowX11::Handle(const XEvent& event) {
   }
 }
 
-// The screen changed its size (RandR): the display's size is read anew, and
-// a full-screen window of our own takes the new screen.
+// The screen changed (RandR): the display's size is read anew, a
+// full-screen window of our own takes the new screen, and the frame its
+// place on the monitors.
 void SaverWindowX11::FollowScreen(XEvent& event) {
   XRRUpdateConfiguration(&event);
-  if (target_ == DrawTarget::kFullScreen && !closed_) ApplyGeometry();
+  if (closed_) return;
+  if (target_ == DrawTarget::kFullScreen) ApplyGeometry();
+  // The monitors may have changed while the size did not.
+  if (screen_ != nullptr) screen_->WindowSizeChanged();
 }
 
 void SaverWindowX11::FollowWindowSize(int32_t width, int32_t height) {
