@@ -395,6 +395,10 @@ void SaverWindowX11::Handle(const XEvent& event) {
 void SaverWindowX11::FollowScreen(XEvent& event) {
   XRRUpdateConfiguration(&event);
   if (closed_) return;
+  if (window_ == x_.root()) {  // -root on the root window: its size is the screen's
+    width_ = event.xconfigure.width;
+    height_ = event.xconfigure.height;
+  }
   if (target_ == DrawTarget::kFullScreen) ApplyGeometry();
   // The monitors may have changed while the size did not.
   if (screen_ != nullptr) screen_->WindowSizeChanged();
