@@ -31,6 +31,11 @@ double IniFile::ReadFloat(std::string_view section, std::string_view key, double
   return ParseIniFloat(*text).value_or(fallback);
 }
 
+std::string IniFile::ReadString(std::string_view section, std::string_view key,
+                               std::string_view fallback) const {
+  return std::string(Document().Find(section, key).value_or(fallback));
+}
+
 void IniFile::WriteInteger(std::string_view section, std::string_view key, int32_t value) {
   Document().Set(section, key, FormatIniInteger(value));
 }
@@ -46,6 +51,11 @@ void IniFile::WriteFloat(std::string_view section, std::string_view key, double 
 void IniFile::Flush() {
   if (!Readable() || !WriteFileAtomically(path_, Document().Text()))
     throw SettingsWriteError(path_);
+}
+
+void IniFile::WriteString(std::string_view section, std::string_view key,
+                          std::string_view value) {
+  Document().Set(section, key, value);
 }
 
 bool IniFile::Exists() const {

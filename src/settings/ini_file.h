@@ -35,10 +35,14 @@ class IniFile {
   // An integer; non-zero is true.
   bool ReadBool(std::string_view section, std::string_view key, bool fallback) const;
   double ReadFloat(std::string_view section, std::string_view key, double fallback) const;
+  // The trimmed text of the value.
+  std::string ReadString(std::string_view section, std::string_view key,
+                         std::string_view fallback) const;
 
   void WriteInteger(std::string_view section, std::string_view key, int32_t value);
   void WriteBool(std::string_view section, std::string_view key, bool value);
   void WriteFloat(std::string_view section, std::string_view key, double value);
+  void WriteString(std::string_view section, std::string_view key, std::string_view value);
 
   // Writes the whole model to the file; throws SettingsWriteError when that
   // fails or the file could not be read, leaving the file as it was.

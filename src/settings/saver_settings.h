@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "display/display_mode.h"
 
@@ -14,6 +15,9 @@ struct SaverSettingsRecord {
   bool use_DirectX = false;
   bool DirectXPresent = false;  // not stored
   DisplayMode Mode;             // Height, Width, RefreshRate, BitPerPix
+  // Section MONITORS: "primary", "each" or "span", kept as read so that an
+  // unknown value survives until the user picks another.
+  std::string Layout = "primary";
 };
 
 extern SaverSettingsRecord SaverSettings;

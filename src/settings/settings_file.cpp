@@ -12,6 +12,7 @@ namespace zm {
 namespace {
 
 constexpr const char* kSection = "BASIC_PARAMETERS";
+constexpr const char* kMonitorsSection = "MONITORS";
 
 }  // namespace
 
@@ -42,6 +43,7 @@ void ReadSettings(const IniFile& file) {
   s.Mode.RefreshRate = file.ReadInteger(kSection, "RefreshRate", 0);
   s.Mode.BitPerPix = file.ReadInteger(kSection, "BitPerPix", 32);
   ReadMaterialChoice(file);
+  s.Layout = file.ReadString(kMonitorsSection, "Layout", "primary");
 }
 
 void WriteSettings(IniFile& file) {
@@ -54,6 +56,7 @@ void WriteSettings(IniFile& file) {
   file.WriteInteger(kSection, "RefreshRate", s.Mode.RefreshRate);
   file.WriteInteger(kSection, "BitPerPix", s.Mode.BitPerPix);
   WriteMaterialChoice(file);
+  file.WriteString(kMonitorsSection, "Layout", s.Layout);
 }
 
 }  // namespace zm

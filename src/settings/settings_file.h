@@ -8,12 +8,12 @@ class IniFile;
 
 // Reads SaverSettings from section BASIC_PARAMETERS of the settings file beside
 // the executable at `executablePath`, then the material choice from section
-// PATTERNS. Missing or unreadable values take their defaults; nothing is
-// reported.
+// PATTERNS and the monitor layout from MONITORS. Missing or unreadable values
+// take their defaults; nothing is reported.
 void LoadSettings(const std::string& executablePath);
 
-// Stores SaverSettings into section BASIC_PARAMETERS and the material choice
-// into PATTERNS, keeping everything else in the file, and writes the file
+// Stores SaverSettings into section BASIC_PARAMETERS, the material choice
+// into PATTERNS and the layout into MONITORS, keeping everything else in the file, and writes the file
 // once. Throws SettingsWriteError ("Unable to write to <path>") when the file
 // cannot be written; the old file is then left as it was.
 void SaveSettings(const std::string& executablePath);

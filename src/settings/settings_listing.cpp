@@ -25,7 +25,8 @@ std::string Describe(const SaverSettingsRecord& s, int8_t pattern, bool showAll)
          Entry("Width", FormatIniInteger(s.Mode.Width)) +
          Entry("RefreshRate", FormatIniInteger(s.Mode.RefreshRate)) +
          Entry("BitPerPix", FormatIniInteger(s.Mode.BitPerPix)) +
-         Entry("Pattern", FormatIniInteger(pattern)) + Entry("Show_All", Flag(showAll));
+         Entry("Pattern", FormatIniInteger(pattern)) + Entry("Show_All", Flag(showAll)) +
+         Entry("Layout", s.Layout);
 }
 
 }  // namespace

@@ -140,6 +140,8 @@ class Parser {
       TakeMaterial(name);
     } else if (name == "seed") {
       TakeSeed(name);
+    } else if (name == "monitors") {
+      TakeMonitors(name);
     } else {
       Fail("unknown option '" + argument + "'");
     }
@@ -181,6 +183,13 @@ class Parser {
     if (!line_.overrides.material) {
       Fail("material '" + *text + "' is neither 0..8 nor the name of a material");
     }
+  }
+
+  void TakeMonitors(std::string_view name) {
+    const std::optional<std::string> text = Value(name);
+    if (!text) return;
+    line_.overrides.layout = ParseMonitorLayout(*text);
+    if (!line_.overrides.layout) Fail("monitors '" + *text + "' is none of primary, each, span");
   }
 
   void TakeOutput(std::string_view name) {
@@ -234,6 +243,8 @@ std::string CommandLineUsage(const std::string& programName) {
       "  -all-colors     a random material for every palette, for this run\n"
       "  -video-mode     switch the screen into the configured video mode\n"
       "  -no-video-mode  keep the screen's mode\n"
+      "  -monitors L     primary, each or span: the ornament on the primary monitor,\n"
+      "                  one on every monitor, or one across all, for this run\n"
       "  -seed N         start the random source with N (the same pictures every time)\n"
       "  -wayland        draw on the Wayland compositor (the default without an X display)\n"
       "  -output NAME    on Wayland, only the output NAME\n"

@@ -16,7 +16,7 @@ constexpr ClientRect Inside(const ClientRect& parent, ClientRect child) {
 }
 
 // The setup dialog, in its tab order: Preview, the speed, the colours, Ok,
-// Cancel, About, the video mode and "Use DirectX".
+// Cancel, About, the video mode, "Use DirectX" and the monitor layout.
 constexpr int32_t kSetupWidth = 575;
 constexpr int32_t kSetupHeight = 337;
 constexpr ClientRect kPreviewButton{408, 297, 97, 25};
@@ -32,6 +32,10 @@ constexpr ClientRect kAbout{264, 298, 75, 25};
 constexpr ClientRect kVideoModeLabel{336, 239, 60, 13};
 constexpr ClientRect kVideoModes{312, 255, 129, 21};  // the closed box; its list drops below
 constexpr ClientRect kUseDirectX{456, 259, 97, 17};
+// In the gap between the video mode and the Preview button, flush with the
+// video-mode box's right edge.
+constexpr ClientRect kMonitorsLabel{306, 281, 60, 13};
+constexpr ClientRect kMonitors{370, 277, 71, 19};  // the closed box; its list drops below
 
 // The nine colour entries share the colour frame's height evenly, below a
 // margin for the frame's border.

@@ -13,6 +13,8 @@ constexpr const char* kColorsGroupCaption = "Colors:";
 constexpr const char* kAllColorsCaption = "All colors";
 constexpr const char* kVideoModeLabel = "Video Mode:";
 constexpr const char* kUseDirectXCaption = "Use DirectX";
+// The drop-down of monitor layouts; its entries are the layouts' names.
+constexpr const char* kMonitorsLabel = "Monitors:";
 constexpr const char* kPreviewCaption = "Preview";
 constexpr const char* kOkCaption = "Ok";
 constexpr const char* kCancelCaption = "Cancel";

@@ -21,16 +21,30 @@ std::optional<PreviewEnd> WaitUntilVisible(PreviewHost& host) {
   return std::nullopt;
 }
 
+// One pixel more than the window each way; the extra row and column fall
+// outside it when drawn.
+BitmapView BitmapForWindow(PreviewHost& host) {
+  const WindowRect rect = host.ParentRect();
+  return host.CreateBitmap(rect.right - rect.left + 1, rect.bottom - rect.top + 1);
+}
+
+// A window that changed its size gets a bitmap of the new size, and the
+// engine follows it as for a changed output size.
+void FollowWindowSize(PreviewHost& host, Shape& shape, BitmapView& bitmap) {
+  const WindowRect rect = host.ParentRect();
+  if (rect.right - rect.left + 1 == bitmap.width && rect.bottom - rect.top + 1 == bitmap.height) {
+    return;
+  }
+  bitmap = BitmapForWindow(host);
+  shape.Resize(bitmap.width, bitmap.height);
+  shape.NextStep(true);
+}
+
 }  // namespace
 
 PreviewEnd RunPreviewLoop(PreviewHost& host, const SettingsOverrides& overrides) {
   if (const std::optional<PreviewEnd> unseen = WaitUntilVisible(host)) return *unseen;
-  // One pixel more than the window each way; the extra row and column fall
-  // outside it when drawn.
-  const WindowRect rect = host.ParentRect();
-  const int32_t width = rect.right - rect.left + 1;
-  const int32_t height = rect.bottom - rect.top + 1;
-  const BitmapView bitmap = host.CreateBitmap(width, height);
+  BitmapView bitmap = BitmapForWindow(host);
   SaverSettings.SHAPE_SPEED = 1.0;
   SaverSettings.PATTERN_MODE = 0;
   ApplyPreviewOverrides(overrides);
@@ -46,6 +60,7 @@ PreviewEnd RunPreviewLoop(PreviewHost& host, const SettingsOverrides& overrides)
       host.DrawBitmap();
     }
     host.ProcessMessages();
+    FollowWindowSize(host, shape, bitmap);
     host.WaitForNextFrame();
   }
   return PreviewEnd::kHidden;

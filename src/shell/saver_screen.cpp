@@ -8,9 +8,11 @@
 #include <utility>
 
 #include "settings/atomic_file.h"
+#include "settings/monitor_layout.h"
 #include "settings/saver_settings.h"
 #include "settings/settings_file.h"
 #include "shell/mode_fallback.h"
+#include "shell/monitor_frame.h"
 #include "shell/run_mode.h"
 
 namespace zm {
@@ -87,10 +89,24 @@ void SaverScreen::RemoveLeftovers() const {
 }
 
 // The output size: the video mode's with use_DirectX, else the screen's.
-void SaverScreen::SizeFrameBitmapToOutput() {
+// The switched video mode's size; else the window's, or on a window that
+// covers the screen the part the monitor layout gives the ornament.
+PixelArea SaverScreen::WantedFrameArea() const {
   const SaverSettingsRecord& s = SaverSettings;
-  frameWidth_ = s.use_DirectX ? s.Mode.Width : window_.ScreenWidth();
-  frameHeight_ = s.use_DirectX ? s.Mode.Height : window_.ScreenHeight();
+  if (s.use_DirectX) return {0, 0, s.Mode.Width, s.Mode.Height};
+  const int32_t width = window_.ScreenWidth();
+  const int32_t height = window_.ScreenHeight();
+  if (!window_.CoversScreen()) return {0, 0, width, height};
+  return FrameAreaFor(EffectiveMonitorLayout(s), window_.Monitors(), width, height);
+}
+
+void SaverScreen::SizeFrameBitmapToOutput() {
+  const PixelArea area = WantedFrameArea();
+  frameLeft_ = area.left;
+  frameTop_ = area.top;
+  frameWidth_ = area.width;
+  frameHeight_ = area.height;
+  window_.PlaceFrameBitmap(frameLeft_, frameTop_);
   window_.SizeFrameBitmap(frameWidth_, frameHeight_);
 }
 
@@ -177,6 +193,11 @@ void SaverScreen::ApplyFrameSize() {
   if (frameWidth_ == Engine.Width() && frameHeight_ == Engine.Height()) return;
   Engine.Resize(frameWidth_, frameHeight_);
   Engine.NextStep(true);
+}
+
+void SaverScreen::WindowSizeChanged() {
+  if (WantedFrameArea() == PixelArea{frameLeft_, frameTop_, frameWidth_, frameHeight_}) return;
+  ApplyFrameSize();
 }
 
 }  // namespace zm

@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "display/display_control.h"
+#include "display/monitor_area.h"
 #include "render/shape.h"
 #include "shell/password_check.h"
 #include "shell/program_files.h"
@@ -75,6 +76,11 @@ class SaverScreen {
   // After the setup dialog changed use_DirectX or the video mode: the frame
   // bitmap takes the new output size and the engine follows it.
   void ApplyFrameSize();
+  // The window changed its size (ScreenWidth and ScreenHeight tell the new
+  // one) or the screen its monitors: the frame bitmap takes its new area and
+  // the engine follows, unless the frame keeps its area (as the switched
+  // video mode's does).
+  void WindowSizeChanged();
 
   const ProgramFiles& Files() const { return files_; }
   // Settings given on the command line: laid over the file's values at
@@ -103,6 +109,7 @@ class SaverScreen {
   void CheckVideoMode();
   void LoadOrGeneratePattern();
   void WarmUpFirstPattern();
+  PixelArea WantedFrameArea() const;
   void SizeFrameBitmapToOutput();
   bool SwitchVideoMode();
 
@@ -120,6 +127,8 @@ class SaverScreen {
   // The last frame drawn was a still picture: drawing it again would show
   // the same.
   bool stillShown_ = false;
+  int32_t frameLeft_ = 0;
+  int32_t frameTop_ = 0;
   int32_t frameWidth_ = 0;
   int32_t frameHeight_ = 0;
   // The size of the pattern read from the state file (0: none was read).

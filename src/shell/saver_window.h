@@ -1,6 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
+
+#include "display/monitor_area.h"
 
 #include "render/bitmap_view.h"
 #include "shell/wait_dialog.h"
@@ -26,12 +29,18 @@ class SaverWindow {
   // False for a window that shows only part of the screen (someone else's
   // window that the run draws into, or an ordinary window).
   virtual bool CoversScreen() const { return true; }
+  // The monitors in the window's pixels; empty where the platform does not
+  // tell them apart (the frame then takes the whole window).
+  virtual std::vector<MonitorArea> Monitors() const { return {}; }
 
   // The 32-bit frame bitmap: sized (contents undefined), seen through a view,
-  // and copied to the window at (0, 0) without scaling.
+  // and copied to the window at its place without scaling.
   virtual void SizeFrameBitmap(int32_t width, int32_t height) = 0;
   virtual BitmapView FrameBitmap() = 0;
   virtual void PaintFrameBitmap() = 0;
+  // Where the frame bitmap goes in the window from now on (the rest of the
+  // window is black); (0, 0) unless called.
+  virtual void PlaceFrameBitmap(int32_t /*left*/, int32_t /*top*/) {}
 
   // The first-start progress window, created on first use with this window
   // as its owner.

@@ -1,6 +1,9 @@
 #pragma once
 
 #include <optional>
+#include <string>
+
+#include "settings/monitor_layout.h"
 
 namespace zm {
 
@@ -11,6 +14,7 @@ struct SettingsOverrides {
   std::optional<int> material;    // one fixed material, 0..8
   bool allColors = false;         // a random material for every palette
   std::optional<bool> videoMode;  // use_DirectX
+  std::optional<MonitorLayout> layout;  // Layout
 };
 
 // Lays overrides over the settings read from the file and puts the file's
@@ -28,6 +32,7 @@ class OverriddenSettings {
   SettingsOverrides applied_;
   double fileSpeed_ = 0.0;
   bool fileVideoMode_ = false;
+  std::string fileLayout_;
   signed char filePattern_ = 0;
   bool fileShowAll_ = false;
 };

@@ -5,6 +5,7 @@
 #include "materials/material_choice.h"
 #include "materials/material_names.h"
 #include "settings/ini_file.h"
+#include "settings/monitor_layout.h"
 #include "settings/saver_settings.h"
 #include "settings/setup_dialog_section.h"
 #include "shell/dialog_texts.h"
@@ -66,6 +67,12 @@ void SetupDialog::FormShow() {
   ShowVideoModes();
   view_.CheckUseDirectX(SaverSettings.use_DirectX);
   view_.EnableModeBox(SaverSettings.use_DirectX);
+  // An unknown stored layout shows as "primary", which it counts as, and
+  // stays stored until the user picks one.
+  const MonitorLayout layout = ParseMonitorLayout(SaverSettings.Layout).value_or(MonitorLayout::kPrimary);
+  view_.SelectMonitorsEntry(static_cast<int32_t>(layout));
+  // The video mode switch changes the primary monitor only.
+  view_.EnableMonitors(!SaverSettings.use_DirectX);
 }
 
 // The box shows the stored mode's text even when the display does not offer
@@ -96,6 +103,15 @@ void SetupDialog::UseDirectXClick() {
   const bool checked = view_.UseDirectXChecked();
   SaverSettings.use_DirectX = checked;
   view_.EnableModeBox(checked);
+  view_.EnableMonitors(!checked);
+  ApplyFrameSize();
+}
+
+void SetupDialog::MonitorsChange() {
+  if (dialogLoading) return;
+  const int32_t entry = view_.MonitorsEntry();
+  if (entry < 0 || entry > static_cast<int32_t>(MonitorLayout::kSpan)) return;
+  SaverSettings.Layout = MonitorLayoutName(static_cast<MonitorLayout>(entry));
   ApplyFrameSize();
 }
 

@@ -54,6 +54,8 @@ class SetupDialog {
   void UseDirectXClick();
   // A text that names no entry (typed by hand) changes nothing.
   void GraphModesListChange();
+  // A layout chosen in "Monitors:" holds from now on (stored at Ok).
+  void MonitorsChange();
   void All_MaterialsClick();
   void MaterialsClick();
   // Buttons.

@@ -63,6 +63,13 @@ class SetupDialogView {
   virtual bool UseDirectXChecked() const = 0;
   virtual void EnableUseDirectX(bool enabled) = 0;
 
+  // The drop-down "Monitors:" with the layouts "primary", "each" and
+  // "span" as entries 0, 1 and 2; a choice by the user calls MonitorsChange.
+  // A platform without it keeps these defaults: the stored layout stays.
+  virtual void SelectMonitorsEntry(int32_t /*entry*/) {}
+  virtual int32_t MonitorsEntry() const { return -1; }
+  virtual void EnableMonitors(bool /*enabled*/) {}
+
   // The hourglass cursor while the frame size changes, then the default one.
   virtual void SetBusyCursor(bool busy) = 0;
 

@@ -9,6 +9,7 @@
 #include "materials/material_choice.h"
 #include "settings/atomic_file.h"
 #include "settings/ini_file.h"
+#include "settings/monitor_layout.h"
 #include "settings/saver_settings.h"
 #include "settings/settings_listing.h"
 #include "settings/settings_write_error.h"
@@ -135,7 +136,8 @@ TEST_F(SettingsFileTest, NewFileHoldsTheKeysInRecordOrder) {
   EXPECT_EQ(ReadBytes(Ini()),
             NativeLines(
                 "[BASIC_PARAMETERS]\nPATTERN_MODE=-3\nSHAPE_SPEED=0.1\nuse_DirectX=1\nHeight=768\n"
-                "Width=1024\nRefreshRate=60\nBitPerPix=16\n\n[PATTERNS]\nPattern=5\nShow_All=0\n"));
+                "Width=1024\nRefreshRate=60\nBitPerPix=16\n\n[PATTERNS]\nPattern=5\nShow_All=0\n"
+                "\n[MONITORS]\nLayout=primary\n"));
 }
 
 TEST_F(SettingsFileTest, ValuesRoundTrip) {
@@ -163,7 +165,7 @@ TEST_F(SettingsFileTest, SaveKeepsEverythingElseInTheFile) {
             "; written by hand\r\n[BASIC_PARAMETERS]\r\n  height = 1200\r\nCustom=keep me\r\n"
             "PATTERN_MODE=0\r\nSHAPE_SPEED=1\r\nuse_DirectX=0\r\nWidth=640\r\nRefreshRate=0\r\n"
             "BitPerPix=8\r\n\r\n[SETUP_DIALOG]\r\nShapeSpeed=12\r\n[Other]\r\nx=y\r\n"
-            "\r\n[PATTERNS]\r\nPattern=0\r\nShow_All=1\r\n");
+            "\r\n[PATTERNS]\r\nPattern=0\r\nShow_All=1\r\n\r\n[MONITORS]\r\nLayout=primary\r\n");
 }
 
 TEST_F(SettingsFileTest, DialogSectionSharesTheFileAndComesFirstWhenItCreatesIt) {
@@ -265,6 +267,20 @@ TEST_F(SettingsFileTest, InterruptedSaveLeavesTheOldFileAndNoTemporaryFile) {
   EXPECT_EQ(files, 1);
 }
 
+TEST_F(SettingsFileTest, MonitorLayoutIsReadKeptAndOverruledByTheVideoMode) {
+  LoadFrom("[BASIC_PARAMETERS]\nuse_DirectX=0\n");
+  EXPECT_EQ(SaverSettings.Layout, "primary");  // a file without the section
+  LoadFrom("[BASIC_PARAMETERS]\nuse_DirectX=0\n[monitors]\nlayout = Span\n");
+  EXPECT_EQ(EffectiveMonitorLayout(SaverSettings), MonitorLayout::kSpan);
+  SaverSettings.use_DirectX = true;  // the mode switch changes the primary monitor only
+  EXPECT_EQ(EffectiveMonitorLayout(SaverSettings), MonitorLayout::kPrimary);
+  // An unknown value counts as "primary" and is written back as it was.
+  LoadFrom("[BASIC_PARAMETERS]\nuse_DirectX=0\n[MONITORS]\nLayout=all four\n");
+  EXPECT_EQ(EffectiveMonitorLayout(SaverSettings), MonitorLayout::kPrimary);
+  SaveSettings(Exe());
+  EXPECT_NE(ReadBytes(Ini()).find("[MONITORS]\nLayout=all four\n"), std::string::npos);
+}
+
 TEST_F(SettingsFileTest, ListingShowsWhatTheSaverReads) {
   WriteBytes(Ini(),
              "[BASIC_PARAMETERS]\nPATTERN_MODE=300\nSHAPE_SPEED=fast\nuse_DirectX=0\n"
@@ -272,12 +288,12 @@ TEST_F(SettingsFileTest, ListingShowsWhatTheSaverReads) {
   SaverSettings.Mode.Height = 123;
   EXPECT_EQ(ListSettingsFile(Ini()),
             "PATTERN_MODE=44\nSHAPE_SPEED=1.7\nuse_DirectX=0\nDirectXPresent=0\nHeight=1024\n"
-            "Width=640\nRefreshRate=0\nBitPerPix=32\nPattern=7\nShow_All=1\n");
+            "Width=640\nRefreshRate=0\nBitPerPix=32\nPattern=7\nShow_All=1\nLayout=primary\n");
   EXPECT_EQ(SaverSettings.Mode.Height, 123);  // the program's state is untouched
   EXPECT_EQ(Pattern, 0);
   EXPECT_EQ(ListSettingsFile(dir_.File("none.ini")),
             "PATTERN_MODE=1\nSHAPE_SPEED=1.7\nuse_DirectX=1\nDirectXPresent=0\nHeight=480\n"
-            "Width=640\nRefreshRate=0\nBitPerPix=32\nPattern=0\nShow_All=1\n");
+            "Width=640\nRefreshRate=0\nBitPerPix=32\nPattern=0\nShow_All=1\nLayout=primary\n");
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "settings/saver_settings.h"
 #include "shell/run_mode.h"
 
 namespace zm {
@@ -40,6 +41,7 @@ TEST(CommandLine, DaemonConventionsWithOneOrTwoDashes) {
   EXPECT_TRUE(Parse({"-window", "-all-colors"}).overrides.allColors);
   EXPECT_EQ(Parse({"-no-video-mode", "/s"}).overrides.videoMode, false);
   EXPECT_EQ(Parse({"-seed", "42", "-s"}).seed, 42u);
+  EXPECT_EQ(Parse({"-root", "--monitors", "Each"}).overrides.layout, MonitorLayout::kEach);
   // -wayland and -output choose the display, not the run mode.
   const CommandLine wayland = Parse({"-wayland", "-root", "--output", "DP-1"});
   EXPECT_TRUE(wayland.wayland);
@@ -72,11 +74,23 @@ TEST(CommandLine, BadArgumentsSayWhatIsWrong) {
       {"-window-id", "0x100000102"},
       {"-output"},
       {"-output", ""},
+      {"-monitors"},
+      {"-monitors", "all"},
   };
   for (const auto& arguments : bad) {
     EXPECT_FALSE(Parse(arguments).error.empty()) << arguments.front();
   }
   EXPECT_NE(Parse({"-root", "-window"}).error.find("-window"), std::string::npos);
+}
+
+TEST(CommandLine, MonitorsOptionHoldsForTheRunAndTheFileKeepsItsOwnValue) {
+  SaverSettings.Layout = "four";  // as read from the file, a value nobody knows
+  OverriddenSettings run;
+  run.Apply(Parse({"-root", "-monitors", "span"}).overrides);
+  EXPECT_EQ(EffectiveMonitorLayout(SaverSettings), MonitorLayout::kSpan);
+  run.PutBack();
+  EXPECT_EQ(SaverSettings.Layout, "four");
+  SaverSettings = SaverSettingsRecord();
 }
 
 }  // namespace

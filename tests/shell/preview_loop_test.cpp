@@ -19,7 +19,7 @@ class FakePreviewHost : public PreviewHost {
     return polls > showAfter && paints < framesShown;
   }
   bool ParentGone() override { return polls > goneAfter; }
-  WindowRect ParentRect() override { return {300, 200, 452, 312}; }
+  WindowRect ParentRect() override { return paints < resizeAfter ? rect : resized; }
   void ProcessMessages() override { ++messagePasses; }
   BitmapView CreateBitmap(int32_t width, int32_t height) override {
     bitmap.Resize(width, height);
@@ -32,6 +32,9 @@ class FakePreviewHost : public PreviewHost {
   }
   uint64_t Milliseconds() override { return now; }
 
+  WindowRect rect{300, 200, 452, 312};
+  WindowRect resized{0, 0, 320, 40};
+  int resizeAfter = 1 << 30;
   int showAfter = 3;
   int goneAfter = 1 << 30;
   int framesShown = 4;
@@ -59,6 +62,21 @@ TEST(PreviewLoop, DrawsIntoTheWindowUntilItIsHidden) {
   EXPECT_NE(host.bitmap.Pixel(76, 56), 0u);
   EXPECT_EQ(SaverSettings.SHAPE_SPEED, 1.0);
   EXPECT_EQ(SaverSettings.PATTERN_MODE, 0);
+}
+
+// A window that changes its size mid-run gets a bitmap of the new size,
+// drawn all over, both larger and smaller.
+TEST(PreviewLoop, FollowsTheWindowsSize) {
+  PrepareProgram(5);
+  for (const WindowRect& resized : {WindowRect{0, 0, 320, 240}, WindowRect{10, 10, 50, 30}}) {
+    FakePreviewHost host;
+    host.resized = resized;
+    host.resizeAfter = 2;
+    EXPECT_EQ(RunPreviewLoop(host), PreviewEnd::kHidden);
+    EXPECT_EQ(host.bitmap.Width(), resized.right - resized.left + 1);
+    EXPECT_EQ(host.bitmap.Height(), resized.bottom - resized.top + 1);
+    EXPECT_NE(host.bitmap.Pixel(host.bitmap.Width() - 2, host.bitmap.Height() - 2), 0u);
+  }
 }
 
 // The wait sleeps between its looks (it does not spin), and ends early when

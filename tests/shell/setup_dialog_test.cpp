@@ -300,6 +300,31 @@ TEST_F(SetupDialogTest, OkStoresTheDialogsSectionFirstAndALaterCancelStoresNothi
   EXPECT_EQ(ReadBytes(files.state), state);
 }
 
+// An unknown stored layout shows as "primary" and survives an Ok that does
+// not touch the drop-down; a chosen one is stored; "Use DirectX" disables it.
+TEST_F(SetupDialogTest, MonitorsDropDownKeepsAnUnknownLayoutStoresAChoiceAndFollowsDirectX) {
+  WriteSettings("[BASIC_PARAMETERS]\nuse_DirectX=0\n[MONITORS]\nLayout=four\n");
+  Run([&](SetupDialog& dialog, AboutBox&, SaverScreen&) {
+    EXPECT_EQ(View().monitors, 0);
+    EXPECT_TRUE(View().monitorsEnabled);
+    dialog.OkClick();
+  });
+  EXPECT_NE(Settings().find("Layout=four"), std::string::npos) << Settings();
+  Run([&](SetupDialog& dialog, AboutBox&, SaverScreen&) {
+    View().monitors = 2;
+    dialog.MonitorsChange();
+    View().useDirectX = true;
+    dialog.UseDirectXClick();
+    EXPECT_FALSE(View().monitorsEnabled);
+    dialog.OkClick();
+  });
+  EXPECT_NE(Settings().find("Layout=span"), std::string::npos) << Settings();
+  Run([&](SetupDialog&, AboutBox&, SaverScreen&) {
+    EXPECT_EQ(View().monitors, 2);
+    EXPECT_FALSE(View().monitorsEnabled);
+  });
+}
+
 TEST_F(SetupDialogTest, ASettingsFileThatCannotBeWrittenIsReportedAndTheDialogStaysOpen) {
   testing::WriteBytes(dir.File("plain"), "a file, not a directory");
   files.settings = dir.File("plain/zelk_mirv.ini");

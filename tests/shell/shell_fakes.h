@@ -176,6 +176,9 @@ class FakeSetupDialogView : public SetupDialogView {
   void CheckUseDirectX(bool checked) override { useDirectX = checked; }
   bool UseDirectXChecked() const override { return useDirectX; }
   void EnableUseDirectX(bool enabled) override { useDirectXEnabled = enabled; }
+  void SelectMonitorsEntry(int32_t entry) override { monitors = entry; }
+  int32_t MonitorsEntry() const override { return monitors; }
+  void EnableMonitors(bool enabled) override { monitorsEnabled = enabled; }
   void SetBusyCursor(bool busy) override { log_.push_back(busy ? "hourglass" : "arrow"); }
   void DrawPreview(const BitmapView&, const ClientRect& target) override {
     ++previews;
@@ -196,6 +199,8 @@ class FakeSetupDialogView : public SetupDialogView {
   bool modeBoxEnabled = true;
   bool useDirectX = false;
   bool useDirectXEnabled = true;
+  int32_t monitors = -1;
+  bool monitorsEnabled = true;
   int previews = 0;
   ClientRect previewTarget;
   bool closed = false;

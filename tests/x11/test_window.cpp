@@ -4,6 +4,10 @@
 // A third argument may instead make a hostile one: "unmapped" (never mapped)
 // or "input-only" (an InputOnly window, mapped).
 //
+// TEST_WINDOW_BACKGROUND (a pixel value in hexadecimal) gives the window
+// that background instead of black: what the server paints into newly
+// exposed parts that nobody draws.
+//
 // "test_window dump" writes the root window's pixels instead, as the server
 // holds them: a line "WIDTH HEIGHT RED_MASK GREEN_MASK BLUE_MASK" (masks in
 // hexadecimal), then each pixel as 4 bytes, least significant first.
@@ -60,6 +64,9 @@ int main(int argc, char** argv) {
                           CopyFromParent, 0, nullptr)
           : XCreateSimpleWindow(display, root, left, top, width, height, 0,
                                 BlackPixel(display, screen), BlackPixel(display, screen));
+  if (const char* background = std::getenv("TEST_WINDOW_BACKGROUND")) {
+    XSetWindowBackground(display, window, std::strtoul(background, nullptr, 16));
+  }
   XSelectInput(display, window, StructureNotifyMask);
   if (kind == "unmapped") {
     XSync(display, False);

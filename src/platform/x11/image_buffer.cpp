@@ -146,12 +146,12 @@ ImageBuffer::~ImageBuffer() {
   XDestroyImage(image_);  // frees the plain image's pixels too
 }
 
-void ImageBuffer::Put(Drawable target, GC gc) {
+void ImageBuffer::Put(Drawable target, GC gc, int x, int y) {
   if (image_ == nullptr) return;
   if (shared_) {
-    XShmPutImage(display_, target, gc, image_, 0, 0, 0, 0, image_->width, image_->height, False);
+    XShmPutImage(display_, target, gc, image_, 0, 0, x, y, image_->width, image_->height, False);
   } else {
-    XPutImage(display_, target, gc, image_, 0, 0, 0, 0, image_->width, image_->height);
+    XPutImage(display_, target, gc, image_, 0, 0, x, y, image_->width, image_->height);
   }
   XSync(display_, False);
 }
@@ -177,18 +177,18 @@ bool ImageBuffer::PresentOn(Window window, int depth) {
 #endif
 }
 
-void ImageBuffer::PutAsync(Drawable target, GC gc) {
-  if (image_ == nullptr || !shared_) return Put(target, gc);
+void ImageBuffer::PutAsync(Drawable target, GC gc, int x, int y) {
+  if (image_ == nullptr || !shared_) return Put(target, gc, x, y);
 #ifdef ZM_HAVE_XPRESENT
   if (pixmap_ != 0) {
-    XPresentPixmap(display_, target, pixmap_, ++presentSerial_, None, None, 0, 0, None, None, None,
+    XPresentPixmap(display_, target, pixmap_, ++presentSerial_, None, None, x, y, None, None, None,
                    PresentOptionNone, 0, 0, 0, nullptr, 0);
     XFlush(display_);
     ++pending_;
     return;
   }
 #endif
-  XShmPutImage(display_, target, gc, image_, 0, 0, 0, 0, image_->width, image_->height, True);
+  XShmPutImage(display_, target, gc, image_, 0, 0, x, y, image_->width, image_->height, True);
   XFlush(display_);
   ++pending_;
 }

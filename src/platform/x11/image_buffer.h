@@ -25,9 +25,9 @@ class ImageBuffer {
   int Width() const { return image_->width; }
   int Height() const { return image_->height; }
 
-  // Puts the image at (0, 0) of the drawable and waits until the server has
+  // Puts the image at (x, y) of the drawable and waits until the server has
   // read it, so the next frame may overwrite it.
-  void Put(Drawable target, GC gc);
+  void Put(Drawable target, GC gc, int x = 0, int y = 0);
 
   // Present, where the server has it (and ZELK_MIRV_NO_PRESENT is not
   // set): the shared image becomes a pixmap that each put presents on the
@@ -40,7 +40,7 @@ class ImageBuffer {
   // A shared image only: puts it without waiting. The image stays Busy
   // until the server's completion event for it is handed to Completed (or
   // until WaitUntilFree gives up on it).
-  void PutAsync(Drawable target, GC gc);
+  void PutAsync(Drawable target, GC gc, int x = 0, int y = 0);
   bool Busy() const { return pending_ > 0; }
   // Whether a completion event is this image's, and if so takes it.
   bool Completed(const XEvent& event);

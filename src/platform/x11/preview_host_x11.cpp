@@ -45,6 +45,10 @@ void PreviewHostX11::ProcessMessages() {
     if (event.type == DestroyNotify) gone_ = true;
     if (event.type == UnmapNotify) viewable_ = false;
     if (event.type == MapNotify) viewable_ = true;
+    if (event.type == ConfigureNotify) {
+      width_ = event.xconfigure.width;
+      height_ = event.xconfigure.height;
+    }
     if (event.type == VisibilityNotify) {
       covered_ = event.xvisibility.state == VisibilityFullyObscured;
     }

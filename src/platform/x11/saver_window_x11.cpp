@@ -6,6 +6,7 @@
 #ifdef ZM_HAVE_XPRESENT
 #include <X11/extensions/Xpresent.h>
 #endif
+#include <X11/extensions/Xrandr.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -48,6 +49,9 @@ SaverWindowX11::SaverWindowX11(XConnection& x, DrawTarget target, Window foreign
   }
   gc_ = XCreateGC(x_.display(), window_, 0, nullptr);
   format_ = x_.FormatOf(visual_, depth_);
+  // The root window's size changes are the screen's (a full-screen run
+  // follows them); a -root run on the root window has selected them already.
+  if (target_ == DrawTarget::kFullScreen) XSelectInput(x_.display(), x_.root(), StructureNotifyMask);
   display_.SetTarget(window_, gc_, visual_, depth_);
   clock_.SetRate(CurrentRefreshRate(x_.display(), x_.root()));
 }
@@ -138,10 +142,42 @@ void SaverWindowX11::PaintFrameBitmap() {
                  image->Data() + static_cast<ptrdiff_t>(y) * image->Pitch());
     }
   }
-  image->PutAsync(window_, gc_);
+  if (blackWanted_) {
+    XSetForeground(x_.display(), gc_, BlackPixel(x_.display(), x_.screen()));
+    XFillRectangle(x_.display(), window_, gc_, 0, 0, width_, height_);
+    blackWanted_ = false;
+  }
+  image->PutAsync(window_, gc_, frameLeft_, frameTop_);
   front_ = back_;
   if (images_[1] != nullptr) back_ = 1 - back_;
   fps_.FrameShown(x_.display(), window_);
+}
+
+// RandR 1.5 monitors, moved from the screen's pixels into the window's.
+std::vector<MonitorArea> SaverWindowX11::Monitors() const {
+  Display* d = x_.display();
+  int count = 0;
+  XRRMonitorInfo* info = XRRGetMonitors(d, window_, True, &count);
+  if (info == nullptr) return {};
+  int originX = 0;
+  int originY = 0;
+  Window child = 0;
+  XTranslateCoordinates(d, window_, x_.root(), 0, 0, &originX, &originY, &child);
+  std::vector<MonitorArea> monitors;
+  for (int i = 0; i < count; ++i) {
+    char* name = XGetAtomName(d, info[i].name);
+    monitors.push_back({{info[i].x - originX, info[i].y - originY, info[i].width, info[i].height},
+                        info[i].primary != 0, name != nullptr ? name : ""});
+    if (name != nullptr) XFree(name);
+  }
+  XRRFreeMonitors(info);
+  return monitors;
+}
+
+void SaverWindowX11::PlaceFrameBitmap(int32_t left, int32_t top) {
+  frameLeft_ = left;
+  frameTop_ = top;
+  blackWanted_ = true;
 }
 
 // Both images present through Present where the server has it; else
@@ -166,7 +202,7 @@ void SaverWindowX11::PresentImages() {
 void SaverWindowX11::RepaintShown() {
   ImageBuffer* image = images_[front_].get();
   if (image == nullptr || closed_) return;
-  image->PutAsync(window_, gc_);
+  image->PutAsync(window_, gc_, frameLeft_, frameTop_);
 }
 
 bool SaverWindowX11::Unseen() const { return covered_ || DisplayPoweredOff(); }
@@ -318,8 +354,12 @@ void SaverWindowX11::Handle(const XEvent& event) {
   for (const std::unique_ptr<ImageBuffer>& image : images_) {
     if (image != nullptr && image->Completed(event)) return;
   }
+  if (event.type == ConfigureNotify && event.xconfigure.window == x_.root()) FollowScreen(taken);
   if (event.xany.window != window_) return;
   switch (event.type) {
+    case ConfigureNotify:
+      FollowWindowSize(event.xconfigure.width, event.xconfigure.height);
+      break;
     case DestroyNotify:
       closed_ = true;  // someone else's window went: nothing left to draw in
       break;
@@ -347,6 +387,28 @@ void SaverWindowX11::Handle(const XEvent& event) {
       if (Owned()) HandleOwnInput(event);
       break;
   }
+}
+
+// The screen changed (RandR): the display's size is read anew, a
+// full-screen window of our own takes the new screen, and the frame its
+// place on the monitors.
+void SaverWindowX11::FollowScreen(XEvent& event) {
+  XRRUpdateConfiguration(&event);
+  if (closed_) return;
+  if (window_ == x_.root()) {  // -root on the root window: its size is the screen's
+    width_ = event.xconfigure.width;
+    height_ = event.xconfigure.height;
+  }
+  if (target_ == DrawTarget::kFullScreen) ApplyGeometry();
+  // The monitors may have changed while the size did not.
+  if (screen_ != nullptr) screen_->WindowSizeChanged();
+}
+
+void SaverWindowX11::FollowWindowSize(int32_t width, int32_t height) {
+  if (width == width_ && height == height_) return;
+  width_ = width;
+  height_ = height;
+  if (screen_ != nullptr && !closed_) screen_->WindowSizeChanged();
 }
 
 // A running full-screen saver that someone else unmapped would go on

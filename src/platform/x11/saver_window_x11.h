@@ -44,10 +44,14 @@ class SaverWindowX11 : public SaverWindow {
 
   int32_t ScreenWidth() const override { return width_; }
   int32_t ScreenHeight() const override { return height_; }
-  bool CoversScreen() const override { return width_ >= x_.Width() && height_ >= x_.Height(); }
+  bool CoversScreen() const override {
+    return target_ == DrawTarget::kFullScreen || (width_ >= x_.Width() && height_ >= x_.Height());
+  }
   void SizeFrameBitmap(int32_t width, int32_t height) override;
   BitmapView FrameBitmap() override;
   void PaintFrameBitmap() override;
+  std::vector<MonitorArea> Monitors() const override;
+  void PlaceFrameBitmap(int32_t left, int32_t top) override;
   WaitDialog& Wait() override { return wait_; }
   void ProcessMessages() override { WaitDialogGtk::PumpPending(); }
   void SetPresentation(WindowPresentation presentation) override;
@@ -80,6 +84,8 @@ class SaverWindowX11 : public SaverWindow {
   void DispatchPending();
   bool Step();
   void ApplyGeometry();
+  void FollowScreen(XEvent& event);
+  void FollowWindowSize(int32_t width, int32_t height);
   ImageBuffer* BackImage() const { return images_[back_].get(); }
   void RepaintShown();
   void PresentImages();
@@ -108,6 +114,9 @@ class SaverWindowX11 : public SaverWindow {
   std::vector<uint32_t> bitmap_;  // the 32-bit frame when the image needs packing
   int32_t bitmapWidth_ = 0;
   int32_t bitmapHeight_ = 0;
+  int32_t frameLeft_ = 0;
+  int32_t frameTop_ = 0;
+  bool blackWanted_ = false;  // the window is painted black before the next frame
   PixelFormat format_;
   WaitDialogGtk wait_;
   bool mapped_ = false;

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/x11/gtk_widgets.h"
+#include "settings/monitor_layout.h"
 #include "shell/dialog_layout.h"
 #include "shell/dialog_texts.h"
 
@@ -132,6 +133,13 @@ void SetupDialogGtk::CreateControls() {
   useDirectX_ =
       Place(fixed, gtk_check_button_new_with_label(kUseDirectXCaption), layout::kUseDirectX);
   Connect(useDirectX_, "toggled", &SetupDialog::UseDirectXClick);
+  Place(fixed, Label(kMonitorsLabel), layout::kMonitorsLabel);
+  monitors_ = Place(fixed, gtk_combo_box_text_new(), layout::kMonitors);
+  for (MonitorLayout layout : {MonitorLayout::kPrimary, MonitorLayout::kEach, MonitorLayout::kSpan}) {
+    gtk_combo_box_text_append_text(GTK_COMBO_BOX_TEXT(monitors_),
+                                   std::string(MonitorLayoutName(layout)).c_str());
+  }
+  Connect(monitors_, "changed", &SetupDialog::MonitorsChange);
   preview_ = Place(fixed, gtk_drawing_area_new(), PreviewRect(layout::kSetupWidth));
   g_signal_connect(preview_, "draw", G_CALLBACK(DrawPicture), &picture_);
 }
@@ -166,7 +174,7 @@ void SetupDialogGtk::SetFocusOrder() {
     chain = g_list_append(chain, widget);
   }
   for (GtkWidget* entry : colors_) chain = g_list_append(chain, entry);
-  for (GtkWidget* widget : {ok_, cancel_, about_, modes_, useDirectX_}) {
+  for (GtkWidget* widget : {ok_, cancel_, about_, modes_, useDirectX_, monitors_}) {
     chain = g_list_append(chain, widget);
   }
   G_GNUC_BEGIN_IGNORE_DEPRECATIONS
@@ -239,6 +247,17 @@ std::string SetupDialogGtk::ModeText() const {
 }
 
 void SetupDialogGtk::EnableModeBox(bool enabled) { gtk_widget_set_sensitive(modes_, enabled); }
+
+void SetupDialogGtk::SelectMonitorsEntry(int32_t entry) {
+  Quiet quiet(*this);
+  gtk_combo_box_set_active(GTK_COMBO_BOX(monitors_), entry);
+}
+
+int32_t SetupDialogGtk::MonitorsEntry() const {
+  return gtk_combo_box_get_active(GTK_COMBO_BOX(monitors_));
+}
+
+void SetupDialogGtk::EnableMonitors(bool enabled) { gtk_widget_set_sensitive(monitors_, enabled); }
 
 void SetupDialogGtk::CheckUseDirectX(bool checked) {
   Quiet quiet(*this);

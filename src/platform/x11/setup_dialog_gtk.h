@@ -41,6 +41,9 @@ class SetupDialogGtk : public SetupDialogView {
   void SetModeText(const std::string& text) override;
   std::string ModeText() const override;
   void EnableModeBox(bool enabled) override;
+  void SelectMonitorsEntry(int32_t entry) override;
+  int32_t MonitorsEntry() const override;
+  void EnableMonitors(bool enabled) override;
   void CheckUseDirectX(bool checked) override;
   bool UseDirectXChecked() const override;
   void EnableUseDirectX(bool enabled) override;
@@ -85,6 +88,7 @@ class SetupDialogGtk : public SetupDialogView {
   GtkWidget* about_ = nullptr;
   GtkWidget* modes_ = nullptr;
   GtkWidget* useDirectX_ = nullptr;
+  GtkWidget* monitors_ = nullptr;
   cairo_surface_t* picture_ = nullptr;  // the preview as last drawn, at the rectangle's size
   SetupDialog* dialog_ = nullptr;
   std::function<void()> closed_;
