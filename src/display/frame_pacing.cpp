@@ -17,16 +17,4 @@ void CompositorWaitCheck::Waited(double milliseconds) {
   quickInRow_ = milliseconds < quickMs_ ? quickInRow_ + 1 : 0;
 }
 
-double FrameGrid::NextSlot(double nowMs) {
-  if (!started_) {
-    started_ = true;
-    nextMs_ = nowMs;
-  }
-  if (nextMs_ <= nowMs) {
-    // Late (or on time): the first slot of the grid after now.
-    nextMs_ += (std::floor((nowMs - nextMs_) / periodMs_) + 1.0) * periodMs_;
-  }
-  return nextMs_;
-}
-
 }  // namespace zm

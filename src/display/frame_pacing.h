@@ -37,21 +37,4 @@ class CompositorWaitCheck {
   int32_t quickInRow_ = 0;
 };
 
-// The slots of a timer at the refresh rate: a grid that starts at the first
-// frame and keeps its phase, so a late frame takes the next slot of the
-// grid, never a whole period from whenever it finished.
-class FrameGrid {
- public:
-  explicit FrameGrid(double periodMs) : periodMs_(periodMs) {}
-  double PeriodMs() const { return periodMs_; }
-  // A frame went out at `nowMs`: the time of the next slot, always later
-  // than `nowMs` and at most one period after it.
-  double NextSlot(double nowMs);
-
- private:
-  double periodMs_;
-  double nextMs_ = 0.0;
-  bool started_ = false;
-};
-
 }  // namespace zm

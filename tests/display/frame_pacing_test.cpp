@@ -27,15 +27,5 @@ TEST(FramePacing, OnlyEightQuickCompositorWaitsInARowGiveItUpForGood) {
   EXPECT_FALSE(check.Blocks());
 }
 
-TEST(FramePacing, TheGridKeepsItsPhaseAfterLateFrames) {
-  FrameGrid grid(10.0);
-  EXPECT_DOUBLE_EQ(grid.NextSlot(100.0), 110.0);  // the first frame starts the grid
-  EXPECT_DOUBLE_EQ(grid.NextSlot(110.5), 120.0);  // on time
-  EXPECT_DOUBLE_EQ(grid.NextSlot(123.0), 130.0);  // late: the next slot, not 133
-  EXPECT_DOUBLE_EQ(grid.NextSlot(155.0), 160.0);  // slots missed: skipped, phase kept
-  EXPECT_DOUBLE_EQ(grid.NextSlot(160.0), 170.0);  // exactly on a slot: the one after
-  EXPECT_DOUBLE_EQ(grid.NextSlot(165.0), 170.0);  // early: the slot still ahead
-}
-
 }  // namespace
 }  // namespace zm

@@ -105,7 +105,8 @@ void DisplayPacer::CreateTimer() {
 }
 
 void DisplayPacer::ReadRefreshRate() {
-  grid_ = FrameGrid(1000.0 / RefreshRate(ReportedRefreshRate()));
+  grid_ = RefreshGrid{};
+  grid_.SetRate(RefreshRate(ReportedRefreshRate()));
   nextSlotMs_ = 0.0;
 }
 
@@ -123,7 +124,8 @@ bool DisplayPacer::TakeSlot() {
   }
   const double now = NowMs();
   if (now + kEarlyMs < nextSlotMs_) return false;
-  nextSlotMs_ = grid_.NextSlot(std::max(now, nextSlotMs_));
+  grid_.FrameShown(std::max(now, nextSlotMs_));
+  nextSlotMs_ = grid_.NextSlotMs();
   // Relative due time, in units of 100 ns.
   LARGE_INTEGER due;
   due.QuadPart = -static_cast<LONGLONG>((nextSlotMs_ - now) * 10000.0);

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "display/frame_pacing.h"
+#include "display/refresh_grid.h"
 
 namespace zm::win32 {
 
@@ -47,7 +48,7 @@ class DisplayPacer {
   bool compositionOn_ = false;
   HANDLE timer_ = nullptr;  // manual reset, armed for the next slot
   bool timerPeriodRaised_ = false;
-  FrameGrid grid_{1000.0 / kDefaultRefreshHz};
+  RefreshGrid grid_;
   double nextSlotMs_ = 0.0;
 };
 
