@@ -1,7 +1,5 @@
 #include "display/frame_pacing.h"
 
-#include <cmath>
-
 namespace zm {
 
 double RefreshRate(int32_t reportedHz) {
