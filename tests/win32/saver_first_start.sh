@@ -18,12 +18,13 @@ zm_saver_init "$out" saver_first_start 640x480x24
 folder=$(zm_saver_folder first)
 zm_first_start_run "$folder" first
 
-# The settings: BASIC_PARAMETERS with its seven keys in order, then PATTERNS.
+# The settings: BASIC_PARAMETERS with its seven keys in order, then PATTERNS,
+# then the monitor layout.
 ini="$folder/zelk_mirv.ini"
 [ -f "$ini" ] || zm_fail "no settings file after the run"
 cp "$ini" "$ZM_OUT/first-zelk_mirv.ini"
 layout=$(tr -d '\r' <"$ini" | sed -n 's/^\[\(.*\)\]$/[\1]/p; s/^\([^=[]*\)=.*/\1/p' | paste -sd' ')
-expected="[BASIC_PARAMETERS] PATTERN_MODE SHAPE_SPEED use_DirectX Height Width RefreshRate BitPerPix [PATTERNS] Pattern Show_All"
+expected="[BASIC_PARAMETERS] PATTERN_MODE SHAPE_SPEED use_DirectX Height Width RefreshRate BitPerPix [PATTERNS] Pattern Show_All [MONITORS] Layout"
 [ "$layout" = "$expected" ] || zm_fail "settings file layout: $layout"
 [ "$(zm_ini_value "$ini" use_DirectX)" = 1 ] || zm_fail "use_DirectX is not stored as on"
 # Xvfb offers only its own mode, which is the default 640x480 here.
