@@ -26,8 +26,13 @@ void RefreshGrid::FrameShown(double nowMs) {
     return;
   }
   nextMs_ += period;
-  // Late (or back from a pause): skip the slots already gone by.
-  if (nextMs_ <= nowMs) nextMs_ += std::floor((nowMs - nextMs_) / period + 1.0) * period;
+  // A frame that starts within half a period after its slot still reaches
+  // the refresh its slot aims at: it goes at once and the grid keeps its
+  // phase. Later than that (or back from a pause), the slots gone by are
+  // skipped.
+  if (nowMs - nextMs_ >= period * 0.5) {
+    nextMs_ += std::floor((nowMs - nextMs_) / period + 1.0) * period;
+  }
 }
 
 }  // namespace zm

@@ -3,9 +3,10 @@
 namespace zm {
 
 // The slots at which frames go to a display: one every refresh period, on a
-// grid that keeps its phase. A frame that comes late takes the next slot of
-// the grid, never a whole period from the moment it went out, so one late
-// frame costs at most the rest of its slot.
+// grid that keeps its phase. A frame whose predecessor's work ran less than
+// half a period past its slot goes at once (it still reaches the refresh its
+// slot aims at); one later than that takes the next slot of the grid, never
+// a whole period from the moment it went out.
 class RefreshGrid {
  public:
   // Refresh rate in Hz; 0 or less (a rate the display does not report), or
@@ -17,8 +18,9 @@ class RefreshGrid {
   // The next slot in milliseconds of the caller's clock (0 before the first
   // frame: due at once).
   double NextSlotMs() const { return nextMs_; }
-  // A frame went out at `nowMs`: the next slot is the first one of the grid
-  // after it. The first frame starts the grid.
+  // A frame's work ended at `nowMs`: the next slot is the grid's next one,
+  // or the first after `nowMs` when that one is half a period or more gone
+  // by. The first frame starts the grid.
   void FrameShown(double nowMs);
   // The display reported a refresh at `refreshMs`: the grid moves to just
   // after the display's own refreshes (keeping its period), so that each

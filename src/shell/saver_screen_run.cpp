@@ -70,8 +70,11 @@ void SaverScreen::DrawFrame() {
   // show.
   const bool still = Engine.IsStill();
   if (!SaverSettings.use_DirectX) {
-    Engine.RenderToBitmap(window_.FrameBitmap());
+    // The frame goes out before the engine moves on: the generator's slice
+    // then runs while the display shows it, not before.
+    Engine.RenderFrame(window_.FrameBitmap());
     window_.PaintFrameBitmap();
+    Engine.Advance();
     stillShown_ = still;
   } else if (Rendering) {
     // Two frames per request on the page-flipped path: both buffers of the

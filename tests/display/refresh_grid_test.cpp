@@ -17,14 +17,20 @@ TEST(RefreshGrid, ALateFrameTakesTheNextSlotOfTheGridNotAWholeExtraPeriod) {
   EXPECT_EQ(grid.NextSlotMs(), 1060.0);
   grid.FrameShown(1130.0);  // after a pause of several slots
   EXPECT_EQ(grid.NextSlotMs(), 1140.0);
-  grid.FrameShown(1160.0);  // exactly on a later slot: the one after it
-  EXPECT_EQ(grid.NextSlotMs(), 1180.0);
+  grid.FrameShown(1140.0);
+  EXPECT_EQ(grid.NextSlotMs(), 1160.0);
+  grid.FrameShown(1189.0);  // its work ran 9 ms past the next slot: still due
+  EXPECT_EQ(grid.NextSlotMs(), 1180.0) << "less than half a period late: at once, same phase";
+  grid.FrameShown(1190.0);  // at once, and on the grid again after it
+  EXPECT_EQ(grid.NextSlotMs(), 1200.0);
+  grid.FrameShown(1230.0);  // half a period past 1220: that slot is gone
+  EXPECT_EQ(grid.NextSlotMs(), 1240.0);
 
   // The display's own refreshes move the grid to 1 ms after them.
-  grid.AlignToRefresh(1165.0);
-  EXPECT_EQ(grid.NextSlotMs(), 1186.0);
-  grid.AlignToRefresh(1190.0);
-  EXPECT_EQ(grid.NextSlotMs(), 1191.0);
+  grid.AlignToRefresh(1245.0);
+  EXPECT_EQ(grid.NextSlotMs(), 1246.0);
+  grid.AlignToRefresh(1250.0);
+  EXPECT_EQ(grid.NextSlotMs(), 1251.0);
 
   // A rate the display does not report counts as 60 Hz.
   for (double unknown : {0.0, -5.0, 0.0 / 0.0}) {

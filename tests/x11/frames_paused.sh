@@ -2,7 +2,8 @@
 # zelk-mirv PROGRAM TEST_WINDOW OUT FRAME_COUNTER: frames stop when nobody
 # needs them. A still picture (speed 0) is drawn and then no more images are
 # sent; a window fully covered by another gets no frames and takes them up
-# again, from where it stood, when it is uncovered.
+# again, from where it stood, when it is uncovered (also when frames go
+# through Present).
 source "$(dirname "$0")/x11_lib.sh"
 COUNTER=$4
 start_server xvfb Xvfb :@ -screen 0 640x480x24 -br -nolisten tcp || finish
@@ -51,6 +52,8 @@ covered() {
   kill "$run" 2>/dev/null; wait "$run" 2>/dev/null
 }
 covered own-window "$ZM" -window
+# The same through Present, which a virtual framebuffer only gets on request.
+covered own-window-present env ZELK_MIRV_PRESENT=1 "$ZM" -window
 
 mkfifo "$WORK/target.fifo"
 "$TEST_WINDOW" 320 240 <"$WORK/target.fifo" >"$WORK/target.id" &

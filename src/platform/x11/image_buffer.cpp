@@ -19,9 +19,10 @@ namespace zm::x11 {
 
 namespace {
 
-bool SwitchedOff(const char* name) {
-  const char* off = std::getenv(name);
-  return off != nullptr && off[0] != '\0' && off[0] != '0';
+// An environment switch: set to anything but empty or 0.
+bool SwitchSet(const char* name) {
+  const char* value = std::getenv(name);
+  return value != nullptr && value[0] != '\0' && value[0] != '0';
 }
 
 // The images that present, for the idle events to find theirs.
@@ -42,10 +43,36 @@ int PresentOpcode(Display* display) {
   return 0;
 }
 
+// Whether an event is one of Present's. The opcode is passed in: an event
+// predicate runs with the connection locked and may send no request.
+Bool IsPresentEvent(Display*, XEvent* event, XPointer opcode) {
+  return event->type == GenericEvent &&
+         event->xcookie.extension == static_cast<int>(reinterpret_cast<intptr_t>(opcode));
+}
+
+XPointer PresentOpcodeArg(Display* display) {
+  return reinterpret_cast<XPointer>(static_cast<intptr_t>(PresentOpcode(display)));
+}
+
+// Whether a kernel display driver stands behind the server (it offers
+// direct rendering): only then do Present's refreshes come from the
+// display. A virtual framebuffer (Xvfb, the dummy driver, a VNC server)
+// keeps them on a timer of its own that runs late while the processors are
+// busy composing, and drops a frame each time two presents meet in one
+// refresh; the shared put shows every frame there.
+bool HasDisplayDriver(Display* display) {
+  int opcode = 0;
+  int eventBase = 0;
+  int errorBase = 0;
+  return XQueryExtension(display, "DRI3", &opcode, &eventBase, &errorBase) ||
+         XQueryExtension(display, "DRI2", &opcode, &eventBase, &errorBase);
+}
+
 }  // namespace
 
 bool PresentWanted(Display* display) {
-  return !SwitchedOff("ZELK_MIRV_NO_PRESENT") && PresentOpcode(display) != 0;
+  if (SwitchSet("ZELK_MIRV_NO_PRESENT") || PresentOpcode(display) == 0) return false;
+  return SwitchSet("ZELK_MIRV_PRESENT") || HasDisplayDriver(display);
 }
 
 bool TakePresentEvent(Display* display, XEvent& event, uint64_t* refreshUs) {
@@ -73,9 +100,7 @@ bool TakePresentEvent(Display* display, XEvent& event, uint64_t* refreshUs) {
 }
 
 bool SharedMemoryWanted(Display* display) {
-  const char* off = std::getenv("ZELK_MIRV_NO_SHM");
-  if (off != nullptr && off[0] != '\0' && off[0] != '0') return false;
-  return XShmQueryExtension(display) == True;
+  return !SwitchSet("ZELK_MIRV_NO_SHM") && XShmQueryExtension(display) == True;
 }
 
 ImageBuffer::ImageBuffer(Display* display, Visual* visual, int depth, int width, int height)
@@ -221,7 +246,7 @@ void ImageBuffer::WaitUntilFree() {
   const long long until = NowMs() + 500;
   XEvent event;
   while (Busy()) {
-    if (pixmap_ != 0 ? XCheckTypedEvent(display_, GenericEvent, &event) != 0
+    if (pixmap_ != 0 ? XCheckIfEvent(display_, &event, IsPresentEvent, PresentOpcodeArg(display_)) != 0
                      : XCheckIfEvent(display_, &event, IsCompletionOf,
                                      reinterpret_cast<XPointer>(&match)) != 0) {
       if (pixmap_ != 0) {

@@ -29,11 +29,11 @@ class ImageBuffer {
   // read it, so the next frame may overwrite it.
   void Put(Drawable target, GC gc, int x = 0, int y = 0);
 
-  // Present, where the server has it (and ZELK_MIRV_NO_PRESENT is not
-  // set): the shared image becomes a pixmap that each put presents on the
-  // window at the display's next vertical blank, tear-free, and Busy lasts
-  // until the server reports the pixmap idle (see TakePresentEvent). False
-  // where Present or shared pixmaps are missing: puts then stay as they are.
+  // Present (see PresentWanted): the shared image becomes a pixmap that
+  // each put presents on the window at the display's next vertical blank,
+  // tear-free, and Busy lasts until the server reports the pixmap idle (see
+  // TakePresentEvent). False where Present or shared pixmaps are missing:
+  // puts then stay as they are.
   bool PresentOn(Window window, int depth);
   bool Presents() const { return pixmap_ != 0; }
 
@@ -70,8 +70,10 @@ class ImageBuffer {
 // clock, when asked for); false for any other event.
 bool TakePresentEvent(Display* display, XEvent& event, uint64_t* refreshUs = nullptr);
 
-// Whether presenting through Present is to be tried: the server has it and
-// ZELK_MIRV_NO_PRESENT is not set.
+// Whether presenting through Present is to be tried: the server has it, a
+// display driver stands behind it (the server offers DRI3 or DRI2; on a
+// virtual framebuffer its refreshes are a timer that drops frames under
+// load) or ZELK_MIRV_PRESENT is set, and ZELK_MIRV_NO_PRESENT is not set.
 bool PresentWanted(Display* display);
 
 // Whether shared-memory images are to be tried: the server has the extension
