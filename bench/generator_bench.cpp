@@ -3,7 +3,6 @@
 #include <vector>
 
 #include "base/random_source.h"
-#include "render/generator_threads.h"
 #include "render/pattern_descriptor.h"
 #include "render/pattern_generator.h"
 #include "render/trig_tables.h"
@@ -21,12 +20,13 @@ void BM_GeneratorWholeMap(benchmark::State& state) {
   BuildTrigTables();
   std::vector<MapValue> map(static_cast<size_t>(width) * height);
   PatternDescriptor descriptor;
+  PatternGenerator generator;
   uint32_t seed = 0;
   for (auto _ : state) {
     SeedRandom(++seed % 16);
     RandomizeDescriptor(descriptor);
-    SetupGenerator(map.data(), width, height, 480.0 / height, &descriptor, 1);
-    RunGeneratorToEnd();
+    generator.Setup(map.data(), width, height, 480.0 / height, &descriptor, 1);
+    generator.RunToEnd();
     benchmark::DoNotOptimize(map.data());
   }
   const double megapixels = static_cast<double>(width) * height * 1e-6;

@@ -42,7 +42,7 @@ void FinishCalibration(ClockStart& start) {
 
 }  // namespace
 
-uint64_t RDTSC() {
+uint64_t CycleCount() {
 #ifdef ZM_HAVE_TSC
   return __rdtsc();
 #else
@@ -58,7 +58,7 @@ uint32_t TickCount() {
 
 void CalibrateClock() {
   ClockStart& start = Start();
-  start.counter = RDTSC();
+  start.counter = CycleCount();
   start.tick = TickCount();
   start.calibrated = true;
   start.measured = false;
@@ -70,7 +70,7 @@ int64_t CurrentFrequency() {
   ClockStart& start = Start();
   if (!start.calibrated) CalibrateClock();
   if (!start.measured) FinishCalibration(start);
-  const int64_t ticks = static_cast<int64_t>(RDTSC() - start.counter);
+  const int64_t ticks = static_cast<int64_t>(CycleCount() - start.counter);
   uint64_t elapsed = static_cast<uint32_t>(TickCount() - start.tick);
   // Cannot happen after the calibration's 100 ms, but never divide by zero.
   if (elapsed == 0) elapsed = 1;
@@ -80,13 +80,13 @@ int64_t CurrentFrequency() {
 }
 
 void Delay(uint32_t ms, MessagePump* app) {
-  const uint64_t start = RDTSC();
+  const uint64_t start = CycleCount();
   const uint32_t frequency = static_cast<uint32_t>(CurrentFrequency());
   const uint64_t span =
       static_cast<uint64_t>(std::llrintl(static_cast<long double>(frequency) * (ms / 1000.0L)));
   do {
     if (app != nullptr) app->ProcessMessages();
-  } while (RDTSC() < start + span);
+  } while (CycleCount() < start + span);
 }
 
 }  // namespace zm

@@ -6,9 +6,9 @@
 
 namespace zm {
 
-// The processor's time-stamp counter. On processors without one (ARM) a
-// monotonic nanosecond counter stands in for it.
-uint64_t RDTSC();
+// The processor's cycle counter: its time-stamp counter, or on processors
+// without one (ARM) a monotonic nanosecond counter.
+uint64_t CycleCount();
 
 // Milliseconds of a monotonic clock, wrapping at 2^32 like the system's tick
 // count.

@@ -1,10 +1,12 @@
 #include <algorithm>
+#include <memory>
 #include <atomic>
 #include <thread>
 #include <vector>
 
 #include "render/generator_state.h"
-#include "render/generator_threads.h"
+#include "render/pattern_generator.h"
+#include "render/worker_pool.h"
 #include "render/raw_height.h"
 
 // Stage 3 of the generator: the raw heights of a few rows. Each pixel's
@@ -24,25 +26,25 @@ constexpr int64_t kRunPixels = 1024;
 constexpr int64_t kSpreadPixels = 2 * kRunPixels;
 constexpr int32_t kMaxThreads = 64;
 
+// The threads for the row slices (0: one per core) and their pool, started
+// on first use and joined when the program ends.
+struct Workers {
+  int32_t threads = 0;
+  std::unique_ptr<WorkerPool> pool;
+};
+
+Workers& TheWorkers() {
+  static Workers workers;
+  return workers;
+}
+
 // Threads for the row slices: the forced count, or one per core.
-int32_t WantedThreads(const GeneratorState& g) {
-  if (g.threads > 0) return g.threads;
+int32_t WantedThreads() {
+  if (TheWorkers().threads > 0) return TheWorkers().threads;
   const auto cores =
       static_cast<int32_t>(std::min<unsigned>(std::thread::hardware_concurrency(), kMaxThreads));
   return std::max(cores, 1);
 }
-
-}  // namespace
-
-// The pool, started on first use; null when one thread is all there is.
-WorkerPool* Workers(GeneratorState& g) {
-  const int32_t wanted = WantedThreads(g);
-  if (wanted <= 1) return nullptr;
-  if (!g.workers) g.workers = std::make_unique<WorkerPool>(wanted - 1);
-  return g.workers.get();
-}
-
-namespace {
 
 // Pixels 0 .. pixels - 1 of the slice in runs, as many threads at a time as
 // the pool has; each run's extremes are kept apart and combined in order.
@@ -69,14 +71,13 @@ HeightRange SpreadRuns(const GeneratorState& g, WorkerPool& pool, int64_t pixels
 
 }  // namespace
 
-void ComputeRows() {
-  GeneratorState& g = State();
+void ComputeRows(GeneratorState& g) {
   if (g.nextRow == 0) FillColumnX(g);
   const int32_t rows = RowsPerSlice(g.height, g.rowsBudget);
   const int32_t end = static_cast<int32_t>(std::min<int64_t>(int64_t{g.nextRow} + rows, g.height));
   const int64_t pixels = int64_t{end - g.nextRow} * g.width;
   const HeightRange seed{g.valueMax, g.valueMin};
-  WorkerPool* pool = pixels >= kSpreadPixels ? Workers(g) : nullptr;
+  WorkerPool* pool = pixels >= kSpreadPixels ? SharedWorkers() : nullptr;
   const HeightRange range =
       pool != nullptr ? SpreadRuns(g, *pool, pixels, seed) : ComputePixelRun(g, 0, pixels, seed);
   g.valueCount += static_cast<size_t>(pixels);
@@ -90,18 +91,24 @@ void ComputeRows() {
 namespace zm {
 
 void SetGeneratorThreads(int32_t threads) {
-  generator::GeneratorState& g = generator::State();
-  g.threads = std::clamp(threads, 0, generator::kMaxThreads);
+  generator::Workers& w = generator::TheWorkers();
+  w.threads = std::clamp(threads, 0, generator::kMaxThreads);
   // A pool of another size is joined now; the next large slice starts one
   // of the new size.
-  if (g.workers && g.workers->Threads() != generator::WantedThreads(g)) g.workers.reset();
+  if (w.pool && w.pool->Threads() != generator::WantedThreads()) w.pool.reset();
 }
 
-WorkerPool* SharedWorkers() { return generator::Workers(generator::State()); }
+WorkerPool* SharedWorkers() {
+  const int32_t wanted = generator::WantedThreads();
+  if (wanted <= 1) return nullptr;
+  generator::Workers& w = generator::TheWorkers();
+  if (!w.pool) w.pool = std::make_unique<WorkerPool>(wanted - 1);
+  return w.pool.get();
+}
 
 int32_t GeneratorThreads() {
-  const generator::GeneratorState& g = generator::State();
-  return g.workers ? g.workers->Threads() : generator::WantedThreads(g);
+  const generator::Workers& w = generator::TheWorkers();
+  return w.pool ? w.pool->Threads() : generator::WantedThreads();
 }
 
 }  // namespace zm

@@ -52,8 +52,7 @@ int32_t NormRowsPerSlice(int32_t height) {
   return std::max(rows, 1);
 }
 
-void ProfileSlice() {
-  GeneratorState& g = State();
+void ProfileSlice(GeneratorState& g) {
   PatternDescriptor& d = *g.descriptor;
   const Falloffs falloffs = FalloffsOf(d);
   const int32_t end = std::min(g.profileCount + kProfileChunk, kProfileSize);
@@ -66,8 +65,7 @@ void ProfileSlice() {
   g.profileCount += kProfileChunk;
 }
 
-void NormaliseProfileSlice() {
-  GeneratorState& g = State();
+void NormaliseProfileSlice(GeneratorState& g) {
   PatternDescriptor& d = *g.descriptor;
   const float s = static_cast<float>(8000.0L * static_cast<Real>(d.contrast));
   const float span = static_cast<float>(static_cast<Real>(g.profileMax) - g.profileMin);
@@ -82,8 +80,7 @@ void NormaliseProfileSlice() {
   g.profileNormCount += kProfileChunk;
 }
 
-void NormaliseMapSlice() {
-  GeneratorState& g = State();
+void NormaliseMapSlice(GeneratorState& g) {
   const int32_t rows = NormRowsPerSlice(g.height);
   const int32_t end = std::min<int64_t>(int64_t{g.normRow} + rows, g.height);
   const Real range = static_cast<Real>(g.valueMax) - g.valueMin;

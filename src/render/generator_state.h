@@ -9,11 +9,10 @@
 #include "render/height_map.h"
 #include "render/pattern_descriptor.h"
 #include "render/pattern_switches.h"
-#include "render/worker_pool.h"
 
-// Module state of the pattern generator, shared by its source files. Nothing
-// outside src/render includes this header; tests read the generator's
-// progress through generator_readout.h.
+// The state of one pattern generator, shared by its source files. Nothing
+// outside src/render includes this header; tests read a generator's
+// progress through PatternGenerator::Inspect.
 namespace zm::generator {
 
 constexpr float kSmallestNormal = 1.17549435e-38f;
@@ -49,7 +48,7 @@ struct GeneratorState {
   float profileMax = kSmallestNormal;
   float profileMin = kLargestFloat;
   bool done = false;
-  // False between SetupGenerator and StartGenerator: slices then do no
+  // False between Setup and Start: slices then do no
   // work, since the buffers may not match the new size yet.
   bool started = false;
   uint64_t cycleBudget = 0;
@@ -59,18 +58,12 @@ struct GeneratorState {
   int32_t halfTurn = 2048;
   double radianUnits = 2048 / kPi;
   PatternSwitches switches;
-  Counter counter = &RDTSC;
-  // Threads for the row slices (0: one per core) and their pool, started on
-  // first use and joined when the program ends.
-  int32_t threads = 0;
-  std::unique_ptr<WorkerPool> workers;
+  // The counter this state's cycle budget was measured on.
+  Counter budgetCounter = nullptr;
 };
 
-GeneratorState& State();
-
-// The worker pool of the row slices, started on first use; null when one
-// thread is all there is.
-WorkerPool* Workers(GeneratorState& g);
+// The counter the slices are paced on (see SetGeneratorCounter).
+Counter PacingCounter();
 
 // Rows of one row slice: integer part of height / rowsBudget + 1.
 int32_t RowsPerSlice(int32_t height, int32_t rowsBudget);
@@ -79,9 +72,9 @@ int32_t NormRowsPerSlice(int32_t height);
 
 // Stage 1 (profile), stage 2 (profile normalisation), stage 3 (rows) and
 // stage 4 (map normalisation): one slice of each.
-void ProfileSlice();
-void NormaliseProfileSlice();
-void ComputeRows();
-void NormaliseMapSlice();
+void ProfileSlice(GeneratorState& g);
+void NormaliseProfileSlice(GeneratorState& g);
+void ComputeRows(GeneratorState& g);
+void NormaliseMapSlice(GeneratorState& g);
 
 }  // namespace zm::generator

@@ -1,20 +1,18 @@
 #include "render/pattern_generator.h"
 
 #include "base/clock.h"
-#include "render/generator_counter.h"
-#include "render/generator_readout.h"
 #include "render/generator_state.h"
 
 namespace zm {
 
 namespace generator {
 
-GeneratorState& State() {
-  static GeneratorState state;
-  return state;
-}
-
 namespace {
+
+Counter& CurrentCounter() {
+  static Counter counter = &CycleCount;
+  return counter;
+}
 
 enum class Stage { kProfile, kProfileNorm, kRows, kMapNorm, kIdle };
 
@@ -47,27 +45,33 @@ void PrepareBuffers(GeneratorState& g) {
 // map's mean slice cost becomes the budget of every other paced slice.
 void RowSlice(GeneratorState& g, bool noWait, uint64_t start) {
   if (g.nextRow == 0) g.cycleSum = 0;
-  ComputeRows();
+  ComputeRows(g);
   if (noWait) return;
-  g.cycleSum += g.counter() - start;
+  g.cycleSum += PacingCounter()() - start;
   if (g.nextRow >= g.height) g.cycleBudget = g.cycleSum / static_cast<uint64_t>(g.rowsBudget);
 }
 
 void WaitOutBudget(const GeneratorState& g, uint64_t start) {
-  while (g.counter() - start < g.cycleBudget) {
+  const Counter counter = PacingCounter();
+  while (counter() - start < g.cycleBudget) {
   }
 }
 
 }  // namespace
 
+Counter PacingCounter() { return CurrentCounter(); }
+
 }  // namespace generator
 
 using generator::GeneratorState;
-using generator::State;
 
-void SetupGenerator(MapValue* target, int32_t width, int32_t height, double scale,
-                    PatternDescriptor* descriptor, int32_t frameBudget) {
-  GeneratorState& g = State();
+PatternGenerator::PatternGenerator() : state_(std::make_unique<GeneratorState>()) {}
+
+PatternGenerator::~PatternGenerator() = default;
+
+void PatternGenerator::Setup(MapValue* target, int32_t width, int32_t height, double scale,
+                             PatternDescriptor* descriptor, int32_t frameBudget) {
+  GeneratorState& g = *state_;
   if (width != g.width || height != g.height) g.reallocate = true;
   g.width = width;
   g.height = height;
@@ -81,8 +85,8 @@ void SetupGenerator(MapValue* target, int32_t width, int32_t height, double scal
   g.started = false;
 }
 
-void StartGenerator() {
-  GeneratorState& g = State();
+void PatternGenerator::Start() {
+  GeneratorState& g = *state_;
   g.valueCount = 0;
   g.valueMax = g.profileMax = generator::kSmallestNormal;
   g.valueMin = g.profileMin = generator::kLargestFloat;
@@ -96,22 +100,28 @@ void StartGenerator() {
   generator::PrepareBuffers(g);
 }
 
-void GeneratorSlice(bool noWait) {
+void PatternGenerator::Slice(bool noWait) {
   using generator::Stage;
-  GeneratorState& g = State();
-  const uint64_t start = g.counter();
+  GeneratorState& g = *state_;
+  // A budget measured on another counter means nothing on this one.
+  if (g.budgetCounter != generator::PacingCounter()) {
+    g.budgetCounter = generator::PacingCounter();
+    g.cycleBudget = 0;
+    g.cycleSum = 0;
+  }
+  const uint64_t start = g.budgetCounter();
   switch (generator::NextStage(g)) {
     case Stage::kProfile:
-      generator::ProfileSlice();
+      generator::ProfileSlice(g);
       break;
     case Stage::kProfileNorm:
-      generator::NormaliseProfileSlice();
+      generator::NormaliseProfileSlice(g);
       break;
     case Stage::kRows:
       generator::RowSlice(g, noWait, start);
       return;
     case Stage::kMapNorm:
-      generator::NormaliseMapSlice();
+      generator::NormaliseMapSlice(g);
       break;
     case Stage::kIdle:
       break;
@@ -119,23 +129,15 @@ void GeneratorSlice(bool noWait) {
   if (!noWait) generator::WaitOutBudget(g, start);
 }
 
-void RunGeneratorToEnd() {
-  StartGenerator();
-  while (!GeneratorDone()) GeneratorSlice(true);
+void PatternGenerator::RunToEnd() {
+  Start();
+  while (!Done()) Slice(true);
 }
 
-bool GeneratorDone() { return State().done; }
+bool PatternGenerator::Done() const { return state_->done; }
 
-void SetGeneratorCounter(GeneratorCounterFn counter) {
-  GeneratorState& g = State();
-  g.counter = counter != nullptr ? counter : &RDTSC;
-  // A budget measured on another counter means nothing on this one.
-  g.cycleBudget = 0;
-  g.cycleSum = 0;
-}
-
-GeneratorProgress InspectGenerator() {
-  const GeneratorState& g = State();
+GeneratorProgress PatternGenerator::Inspect() const {
+  const GeneratorState& g = *state_;
   GeneratorProgress p;
   p.width = g.width;
   p.height = g.height;
@@ -154,6 +156,10 @@ GeneratorProgress InspectGenerator() {
   return p;
 }
 
-const PatternSwitches& GeneratorSwitches() { return State().switches; }
+const PatternSwitches& PatternGenerator::Switches() const { return state_->switches; }
+
+void SetGeneratorCounter(GeneratorCounterFn counter) {
+  generator::CurrentCounter() = counter != nullptr ? counter : &CycleCount;
+}
 
 }  // namespace zm

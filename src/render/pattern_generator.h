@@ -1,11 +1,19 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "render/height_map.h"
 #include "render/pattern_descriptor.h"
+#include "render/pattern_switches.h"
 
 namespace zm {
+
+class WorkerPool;
+
+namespace generator {
+struct GeneratorState;
+}
 
 // 1 - 2 * r15 / 32767 with a 15-bit draw: a value in [-1, 1].
 double UniformSigned();
@@ -13,13 +21,83 @@ double UniformSigned();
 // Draws harmonicStep, contrast, phaseOn, exponent and the four harmonics.
 void RandomizeDescriptor(PatternDescriptor& descriptor);
 
-// The program's one pattern generator (module state of its own); it serves
-// one target map at a time.
-void SetupGenerator(MapValue* target, int32_t width, int32_t height, double scale,
-                    PatternDescriptor* descriptor, int32_t frameBudget);
-void StartGenerator();
-void GeneratorSlice(bool noWait);
-void RunGeneratorToEnd();
-bool GeneratorDone();
+// A read-only view of a pattern generator's progress and pacing, for tests
+// and diagnostics.
+struct GeneratorProgress {
+  int32_t width = 0;
+  int32_t height = 0;
+  int32_t rowsBudget = 0;
+  int32_t rowsPerSlice = 0;      // rows of one stage-3 slice
+  int32_t normRowsPerSlice = 0;  // rows of one stage-4 slice
+  int32_t profileCount = 0;
+  int32_t profileNormCount = 0;
+  int32_t nextRow = 0;
+  int32_t normRow = 0;
+  uint64_t cycleBudget = 0;
+  uint64_t cycleSum = 0;
+  float valueMin = 0.0f;
+  float valueMax = 0.0f;
+  bool done = false;
+};
+
+// A pattern generator: it fills one target map at a time from a descriptor,
+// in slices (the profile, its normalisation, the rows, the map's
+// normalisation) paced over a frame budget, or all at once. Each engine has
+// its own; they share the worker pool (see SharedWorkers), one after the
+// other on the calling thread.
+class PatternGenerator {
+ public:
+  PatternGenerator();
+  ~PatternGenerator();
+  PatternGenerator(const PatternGenerator&) = delete;
+  PatternGenerator& operator=(const PatternGenerator&) = delete;
+
+  // Points the generator at a map of width x height values and a descriptor
+  // (whose scale becomes `scale`); its slices do nothing until Start. The
+  // rows are spread over frameBudget slices less the ones the other stages
+  // keep. A null target stops it writing anywhere.
+  void Setup(MapValue* target, int32_t width, int32_t height, double scale,
+             PatternDescriptor* descriptor, int32_t frameBudget);
+  void Start();
+  // One slice. Unless noWait, a slice that computes no rows waits out the
+  // cycle budget, so that every frame costs about the same.
+  void Slice(bool noWait);
+  // Start, then every slice at once.
+  void RunToEnd();
+  bool Done() const;
+
+  GeneratorProgress Inspect() const;
+  // The switches drawn by the last Start.
+  const PatternSwitches& Switches() const;
+
+ private:
+  std::unique_ptr<generator::GeneratorState> state_;
+};
+
+// The generators pace their slices on the processor's time-stamp counter
+// (CycleCount). Tests replace the counter with a fake one to drive the
+// pacing deterministically; nullptr restores the real one. A generator's
+// budget measured on another counter is measured again.
+using GeneratorCounterFn = uint64_t (*)();
+void SetGeneratorCounter(GeneratorCounterFn counter);
+
+// The generators share the pixels of each large row slice out over a pool of
+// worker threads: one thread per core, the calling one included, and none
+// besides it on a single core. The pool starts with the first slice that
+// needs it and ends with the program. Every thread count gives the same
+// maps, value for value.
+//
+// Tests and benchmarks force the count (1 works alone); 0 restores one
+// thread per core.
+void SetGeneratorThreads(int32_t threads);
+
+// The threads a large row slice uses: the running pool's, or the count the
+// pool would start with.
+int32_t GeneratorThreads();
+
+// The pool, which the engines' frame composition shares (all of it runs on
+// the calling thread, one after the other), started if need be; null when
+// one thread is all there is.
+WorkerPool* SharedWorkers();
 
 }  // namespace zm

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <atomic>
 
-#include "render/generator_threads.h"
+#include "render/pattern_generator.h"
 #include "render/worker_pool.h"
 
 namespace zm {

@@ -1,11 +1,8 @@
 #include "render/shape.h"
 
 #include "render/map_range.h"
-#include "render/pattern_generator.h"
 
 namespace zm {
-
-Shape* Shape::generatorUser_ = nullptr;
 
 Shape::Shape() = default;
 
@@ -16,7 +13,8 @@ bool Shape::HasMaps() const {
 }
 
 void Shape::FreeMaps() {
-  ReleaseGenerator();
+  generator_.Setup(nullptr, 0, 0, heightScale_, nullptr, 1);
+  generatorSet_ = false;
   std::vector<MapValue>().swap(mapPrevious_);
   std::vector<MapValue>().swap(mapCurrent_);
   std::vector<MapValue>().swap(mapNext_);
@@ -44,18 +42,14 @@ void Shape::RotateMaps() {
 
 void Shape::SetUpGenerator(std::span<MapValue> target, PatternDescriptor& descriptor,
                            int32_t frameBudget) {
-  SetupGenerator(target.data(), width_, height_, heightScale_, &descriptor, frameBudget);
-  generatorUser_ = this;
+  generator_.Setup(target.data(), width_, height_, heightScale_, &descriptor, frameBudget);
+  generatorSet_ = true;
 }
 
 void Shape::RunGeneratorOn(std::span<MapValue> target, PatternDescriptor& descriptor) {
   SetUpGenerator(target, descriptor, 1);
-  RunGeneratorToEnd();
+  generator_.RunToEnd();
   ClampToMapRange(target);
-}
-
-void Shape::ReleaseGenerator() {
-  if (generatorUser_ == this) generatorUser_ = nullptr;
 }
 
 }  // namespace zm

@@ -10,6 +10,7 @@
 #include "render/bitmap_view.h"
 #include "render/height_map.h"
 #include "render/pattern_descriptor.h"
+#include "render/pattern_generator.h"
 #include "render/row_kernel.h"
 
 namespace zm {
@@ -126,6 +127,7 @@ class Shape {
   const Colors32& colors32() const { return colors32_; }
   const Colors24& colors24() const { return colors24_; }
   const Colors16& colors16() const { return colors16_; }
+  const PatternGenerator& Generator() const { return generator_; }
 
  private:
   // Bank indices for the layout bookkeeping.
@@ -143,8 +145,7 @@ class Shape {
   void SetUpGenerator(std::span<MapValue> target, PatternDescriptor& descriptor,
                       int32_t frameBudget);
   void RunGeneratorOn(std::span<MapValue> target, PatternDescriptor& descriptor);
-  bool UsesGenerator() const { return generatorUser_ == this; }
-  void ReleaseGenerator();
+  bool UsesGenerator() const { return generatorSet_; }
 
   std::vector<MapValue> mapPrevious_;
   std::vector<MapValue> mapCurrent_;
@@ -166,11 +167,11 @@ class Shape {
   DisplaySurface* display_ = nullptr;
   bool pacedByDisplay_ = false;
 
-  // The program has one pattern generator, which writes into the map and
-  // reads the descriptor of the engine that set it up last. Only that engine
-  // gives it slices, and an engine that frees its maps lets go of it, so the
-  // generator never writes into memory that is gone.
-  static Shape* generatorUser_;
+  // The engine's own generator, which writes into the next map. It is set
+  // up on one of the maps (generatorSet_) until the maps are freed, so it
+  // never writes into memory that is gone.
+  PatternGenerator generator_;
+  bool generatorSet_ = false;
 };
 
 }  // namespace zm

@@ -2,7 +2,6 @@
 #include <cstdint>
 
 #include "render/map_range.h"
-#include "render/pattern_generator.h"
 #include "render/shape.h"
 #include "render/shape_timing.h"
 #include "settings/saver_settings.h"
@@ -23,9 +22,9 @@ void Shape::NextStep(bool force) {
   if (!HasMaps()) return;
   phase_ = PhaseIncrement(SaverSettings.SHAPE_SPEED);  // the new step starts one frame in
   NextPalette();
-  // An engine whose generator was taken over has no next map coming, so it
-  // moves on as if the map were ready rather than waiting for ever.
-  if (force || !UsesGenerator() || GeneratorDone()) {
+  // An engine whose generator has no map to fill has no next map coming, so
+  // it moves on as if the map were ready rather than waiting for ever.
+  if (force || !UsesGenerator() || generator_.Done()) {
     RotateMaps();
     StartPacedGenerator();
   } else {
@@ -39,12 +38,12 @@ void Shape::NextStep(bool force) {
 void Shape::StartPacedGenerator() {
   RandomizeDescriptor(descriptor_);
   SetUpGenerator(mapNext_, descriptor_, FrameBudget(SaverSettings.SHAPE_SPEED));
-  StartGenerator();
+  generator_.Start();
 }
 
 void Shape::Advance() {
   phase_ += PhaseIncrement(SaverSettings.SHAPE_SPEED);
-  if (UsesGenerator()) GeneratorSlice(pacedByDisplay_);
+  if (UsesGenerator()) generator_.Slice(pacedByDisplay_);
   if (phase_ > 1.0) NextStep(false);
 }
 
@@ -86,18 +85,18 @@ void Shape::BeginWarmup(int32_t steps) {
   RandomizeDescriptor(descriptor_);
   if (!HasMaps()) return;
   SetUpGenerator(mapCurrent_, descriptor_, WarmupBudget(steps));
-  StartGenerator();
+  generator_.Start();
 }
 
 // The first half of the steps generates mapCurrent, the second mapNext.
 bool Shape::WarmupStep() {
-  if (UsesGenerator()) GeneratorSlice(true);
+  if (UsesGenerator()) generator_.Slice(true);
   if (warmupCount_ == warmupSteps_ / 2) {
     ClampToMapRange(mapCurrent_);
     RandomizeDescriptor(descriptor_);
     if (HasMaps()) {
       SetUpGenerator(mapNext_, descriptor_, WarmupBudget(warmupSteps_));
-      StartGenerator();
+      generator_.Start();
     }
   }
   ++warmupCount_;

@@ -3,7 +3,6 @@
 
 #include "base/file_system.h"
 #include "base/notice.h"
-#include "render/pattern_generator.h"
 #include "render/pattern_state_file.h"
 #include "render/shape.h"
 #include "render/shape_timing.h"

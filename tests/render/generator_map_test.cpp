@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "generator_test_support.h"
-#include "render/generator_readout.h"
 #include "render/pattern_generator.h"
 #include "settings/saver_settings.h"
 
@@ -36,7 +35,7 @@ TEST(GeneratorMap, EveryMapSpansZeroToTheTop) {
     ASSERT_EQ(e.low, 0) << "seed " << seed;
     ASSERT_TRUE(e.high == 999 || e.high == 1000) << "seed " << seed << " top " << e.high;
     tops.insert(e.high);
-    const PatternSwitches& s = GeneratorSwitches();
+    const PatternSwitches& s = testing::TestGenerator().Switches();
     combineModes.insert(s.combineMode);
     radialModes.insert(s.radialMode);
     shapeModes.insert(s.shapeModeA * 8 + s.shapeModeB);
@@ -78,7 +77,7 @@ TEST(GeneratorMap, TinyMapsCompleteInRange) {
   for (const auto& size : sizes) {
     for (uint32_t seed = 1; seed <= 50; ++seed) {
       const GeneratedMap map = GenerateMap(seed, size[0], size[1]);
-      ASSERT_TRUE(GeneratorDone());
+      ASSERT_TRUE(testing::TestGenerator().Done());
       const Extremes e = ExtremesOf(map.values);
       ASSERT_GE(e.low, 0) << size[0] << "x" << size[1] << " seed " << seed;
       ASSERT_LE(e.high, 1000) << size[0] << "x" << size[1] << " seed " << seed;
@@ -95,14 +94,14 @@ TEST(GeneratorMap, EmptyTargetsAreCompleteAtOnce) {
     SCOPED_TRACE(::testing::Message() << size[0] << "x" << size[1]);
     PatternDescriptor descriptor;
     MapValue sentinel = 1234;
-    SetupGenerator(&sentinel, size[0], size[1], 1.0, &descriptor, 196);
-    EXPECT_FALSE(GeneratorDone());
-    StartGenerator();
-    EXPECT_TRUE(GeneratorDone());
-    GeneratorSlice(false);
-    GeneratorSlice(true);
-    RunGeneratorToEnd();
-    EXPECT_TRUE(GeneratorDone());
+    testing::TestGenerator().Setup(&sentinel, size[0], size[1], 1.0, &descriptor, 196);
+    EXPECT_FALSE(testing::TestGenerator().Done());
+    testing::TestGenerator().Start();
+    EXPECT_TRUE(testing::TestGenerator().Done());
+    testing::TestGenerator().Slice(false);
+    testing::TestGenerator().Slice(true);
+    testing::TestGenerator().RunToEnd();
+    EXPECT_TRUE(testing::TestGenerator().Done());
     EXPECT_EQ(sentinel, 1234);
   }
   // A real size afterwards gets its buffers.
@@ -114,7 +113,7 @@ TEST(GeneratorMap, SizeChangesBetweenMapsReallocate) {
   const int32_t sizes[][2] = {{64, 48}, {17, 100}, {100, 17}, {64, 48}, {1, 1}, {64, 48}};
   for (const auto& size : sizes) {
     const GeneratedMap map = GenerateMap(11, size[0], size[1]);
-    EXPECT_EQ(InspectGenerator().nextRow >= size[1], true);
+    EXPECT_EQ(testing::TestGenerator().Inspect().nextRow >= size[1], true);
     EXPECT_EQ(ExtremesOf(map.values).low, 0) << size[0] << "x" << size[1];
   }
 }

@@ -3,8 +3,6 @@
 #include <vector>
 
 #include "generator_test_support.h"
-#include "render/generator_counter.h"
-#include "render/generator_readout.h"
 #include "render/pattern_generator.h"
 
 namespace zm {
@@ -29,14 +27,14 @@ class GeneratorPacing : public ::testing::Test {
 
   void Prepare(int32_t w, int32_t h, int32_t frameBudget) {
     map_.assign(static_cast<size_t>(w) * h, -1);
-    SetupGenerator(map_.data(), w, h, 1.0, &descriptor_, frameBudget);
+    testing::TestGenerator().Setup(map_.data(), w, h, 1.0, &descriptor_, frameBudget);
   }
 
   // Paced slices until the map is done; the number of slices it took.
   int RunPaced() {
     int slices = 0;
-    while (!GeneratorDone() && slices < 100000) {
-      GeneratorSlice(false);
+    while (!testing::TestGenerator().Done() && slices < 100000) {
+      testing::TestGenerator().Slice(false);
       ++slices;
     }
     return slices;
@@ -45,7 +43,7 @@ class GeneratorPacing : public ::testing::Test {
   // Counter ticks from the slice's own first read to its last.
   uint64_t PacedSliceSpan() {
     const uint64_t before = fakeNow;
-    GeneratorSlice(false);
+    testing::TestGenerator().Slice(false);
     return fakeNow - before - fakeStep;
   }
 
@@ -72,8 +70,8 @@ TEST_F(GeneratorPacing, FrameBudgetSetsRowsPerSliceAndSliceCount) {
   for (const BudgetCase& c : cases) {
     SCOPED_TRACE(::testing::Message() << c.width << "x" << c.height << " @" << c.frameBudget);
     Prepare(c.width, c.height, c.frameBudget);
-    StartGenerator();
-    const GeneratorProgress p = InspectGenerator();
+    testing::TestGenerator().Start();
+    const GeneratorProgress p = testing::TestGenerator().Inspect();
     EXPECT_EQ(p.rowsBudget, c.rowsBudget);
     EXPECT_EQ(p.rowsPerSlice, c.rowsPerSlice);
     EXPECT_EQ(RunPaced(), c.slices);
@@ -82,41 +80,41 @@ TEST_F(GeneratorPacing, FrameBudgetSetsRowsPerSliceAndSliceCount) {
 
 TEST_F(GeneratorPacing, CycleBudgetIsTheMeanRowSliceCostOfThePacedMap) {
   Prepare(16, 480, 196);
-  StartGenerator();
-  EXPECT_EQ(InspectGenerator().cycleBudget, 0u);  // nothing measured yet
+  testing::TestGenerator().Start();
+  EXPECT_EQ(testing::TestGenerator().Inspect().cycleBudget, 0u);  // nothing measured yet
   RunPaced();
   // 160 row slices of one step each, spread over rowsBudget 166.
-  EXPECT_EQ(InspectGenerator().cycleSum, 160u * 1000u);
-  EXPECT_EQ(InspectGenerator().cycleBudget, 160u * 1000u / 166u);
+  EXPECT_EQ(testing::TestGenerator().Inspect().cycleSum, 160u * 1000u);
+  EXPECT_EQ(testing::TestGenerator().Inspect().cycleBudget, 160u * 1000u / 166u);
 
   // The sum starts afresh with every map.
   fakeStep = 10;
   Prepare(16, 480, 196);
-  StartGenerator();
+  testing::TestGenerator().Start();
   RunPaced();
-  EXPECT_EQ(InspectGenerator().cycleBudget, 160u * 10u / 166u);
+  EXPECT_EQ(testing::TestGenerator().Inspect().cycleBudget, 160u * 10u / 166u);
 
   // Unpaced runs leave the budget alone.
   Prepare(64, 48, 1);
-  RunGeneratorToEnd();
-  EXPECT_EQ(InspectGenerator().cycleBudget, 160u * 10u / 166u);
+  testing::TestGenerator().RunToEnd();
+  EXPECT_EQ(testing::TestGenerator().Inspect().cycleBudget, 160u * 10u / 166u);
 }
 
 TEST_F(GeneratorPacing, PacedSlicesOtherThanRowSlicesLastAtLeastTheBudget) {
   Prepare(16, 480, 196);
-  StartGenerator();
+  testing::TestGenerator().Start();
   RunPaced();
-  ASSERT_EQ(InspectGenerator().cycleBudget, 963u);
+  ASSERT_EQ(testing::TestGenerator().Inspect().cycleBudget, 963u);
 
   // The next map's stages 1, 2 and 4 wait out the budget on a slow clock;
   // its row slices run unstretched and set the next budget at their end.
   fakeStep = 10;
   Prepare(16, 480, 196);
-  StartGenerator();
+  testing::TestGenerator().Start();
   int rowSlices = 0;
   int waited = 0;
-  while (!GeneratorDone()) {
-    const GeneratorProgress p = InspectGenerator();
+  while (!testing::TestGenerator().Done()) {
+    const GeneratorProgress p = testing::TestGenerator().Inspect();
     const bool rowSlice = p.profileNormCount >= kProfileSize && p.nextRow < 480;
     const uint64_t span = PacedSliceSpan();
     if (rowSlice) {
@@ -130,7 +128,7 @@ TEST_F(GeneratorPacing, PacedSlicesOtherThanRowSlicesLastAtLeastTheBudget) {
   }
   EXPECT_EQ(rowSlices, 160);
   EXPECT_EQ(waited, 30);
-  const uint64_t budget = InspectGenerator().cycleBudget;
+  const uint64_t budget = testing::TestGenerator().Inspect().cycleBudget;
   EXPECT_EQ(budget, 160u * 10u / 166u);
   // Idle slices after the map is done are stretched too.
   fakeStep = 1;
@@ -139,26 +137,26 @@ TEST_F(GeneratorPacing, PacedSlicesOtherThanRowSlicesLastAtLeastTheBudget) {
 
 TEST_F(GeneratorPacing, UnpacedSlicesNeverWait) {
   Prepare(16, 480, 196);
-  StartGenerator();
+  testing::TestGenerator().Start();
   RunPaced();
-  ASSERT_GT(InspectGenerator().cycleBudget, 0u);
+  ASSERT_GT(testing::TestGenerator().Inspect().cycleBudget, 0u);
   Prepare(64, 48, 47);
-  StartGenerator();
-  while (!GeneratorDone()) {
+  testing::TestGenerator().Start();
+  while (!testing::TestGenerator().Done()) {
     const uint64_t before = fakeNow;
-    GeneratorSlice(true);
+    testing::TestGenerator().Slice(true);
     EXPECT_EQ(fakeNow - before, fakeStep);  // the start read only
   }
 }
 
 TEST_F(GeneratorPacing, SlicesBeforeStartDoNoWork) {
   Prepare(64, 48, 47);
-  GeneratorSlice(true);
-  EXPECT_EQ(InspectGenerator().profileCount, 0);
-  EXPECT_FALSE(GeneratorDone());
-  StartGenerator();
-  GeneratorSlice(true);
-  EXPECT_EQ(InspectGenerator().profileCount, 100);
+  testing::TestGenerator().Slice(true);
+  EXPECT_EQ(testing::TestGenerator().Inspect().profileCount, 0);
+  EXPECT_FALSE(testing::TestGenerator().Done());
+  testing::TestGenerator().Start();
+  testing::TestGenerator().Slice(true);
+  EXPECT_EQ(testing::TestGenerator().Inspect().profileCount, 100);
 }
 
 }  // namespace

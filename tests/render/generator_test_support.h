@@ -11,6 +11,12 @@
 
 namespace zm::testing {
 
+// The generator the generator tests drive (and read back).
+inline PatternGenerator& TestGenerator() {
+  static PatternGenerator generator;
+  return generator;
+}
+
 // Seeds the random source, draws a descriptor and runs the generator to the
 // end on a fresh map of w x h values (filled with -1 beforehand, so that an
 // unwritten value shows).
@@ -26,8 +32,8 @@ inline GeneratedMap GenerateMap(uint32_t seed, int32_t w, int32_t h) {
   RandomizeDescriptor(map.descriptor);
   map.values.assign(static_cast<size_t>(w) * static_cast<size_t>(h), -1);
   const double scale = h > 0 ? 480.0 / h : 1.1;
-  SetupGenerator(map.values.data(), w, h, scale, &map.descriptor, 1);
-  RunGeneratorToEnd();
+  TestGenerator().Setup(map.values.data(), w, h, scale, &map.descriptor, 1);
+  TestGenerator().RunToEnd();
   return map;
 }
 

@@ -1,4 +1,4 @@
-#include "render/generator_threads.h"
+#include "render/pattern_generator.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "generator_test_support.h"
-#include "render/generator_readout.h"
 
 namespace zm {
 namespace {
@@ -30,10 +29,10 @@ MapRun RunWithThreads(int32_t threads, uint32_t seed, int32_t w, int32_t h, int3
   PatternDescriptor descriptor;
   RandomizeDescriptor(descriptor);
   MapRun run{std::vector<MapValue>(static_cast<size_t>(w) * h, -1), 0, 0};
-  SetupGenerator(run.values.data(), w, h, 480.0 / h, &descriptor, frameBudget);
-  StartGenerator();
-  while (!GeneratorDone()) GeneratorSlice(true);
-  const GeneratorProgress p = InspectGenerator();
+  testing::TestGenerator().Setup(run.values.data(), w, h, 480.0 / h, &descriptor, frameBudget);
+  testing::TestGenerator().Start();
+  while (!testing::TestGenerator().Done()) testing::TestGenerator().Slice(true);
+  const GeneratorProgress p = testing::TestGenerator().Inspect();
   run.highBits = std::bit_cast<uint32_t>(p.valueMax);
   run.lowBits = std::bit_cast<uint32_t>(p.valueMin);
   return run;

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "render/bitmap32.h"
-#include "render/generator_threads.h"
+#include "render/pattern_generator.h"
 #include "render/row_kernel.h"
 #include "render/shape.h"
 #include "render/shape_test_support.h"

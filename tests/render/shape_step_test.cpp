@@ -5,6 +5,7 @@
 #include <limits>
 #include <vector>
 
+#include "base/random_source.h"
 #include "render/pattern_generator.h"
 #include "render/shape.h"
 #include "render/shape_test_support.h"
@@ -92,7 +93,7 @@ TEST_F(ShapeStepTest, NewMapIsHeldToTheTableRangeWhenItMovesIn) {
 TEST_F(ShapeStepTest, LateGeneratorSwapsPreviousAndCurrent) {
   Prepare(8, 5);
   shape.NextStep(true);  // starts the generator on mapNext, paced
-  ASSERT_FALSE(GeneratorDone());
+  ASSERT_FALSE(shape.Generator().Done());
   const std::vector<MapValue> previous = Copy(shape.MapPrevious());
   const std::vector<MapValue> current = Copy(shape.MapCurrent());
   const MapValue* nextBuffer = shape.MapNext().data();
@@ -102,10 +103,41 @@ TEST_F(ShapeStepTest, LateGeneratorSwapsPreviousAndCurrent) {
   EXPECT_EQ(shape.MapNext().data(), nextBuffer);  // the generator's target stays put
 }
 
+// Engines of several monitors each fill their next map with a generator of
+// their own: slices given to them in turn build the same maps as each alone.
+TEST_F(ShapeStepTest, EnginesSideBySideEachFinishTheirOwnNextMap) {
+  auto startPaced = [](Shape& engine, uint32_t seed, int32_t w, int32_t h) {
+    engine.Resize(w, h);
+    SeedRandom(seed);
+    engine.NextStep(true);  // draws the pattern and starts the paced generator
+  };
+  auto finish = [](Shape& engine) {
+    for (int i = 0; i < 10000 && !engine.Generator().Done(); ++i) engine.Advance();
+  };
+  Shape first;
+  Shape second;
+  startPaced(first, 11, 24, 16);
+  startPaced(second, 12, 40, 20);
+  for (int i = 0; i < 10000 && !(first.Generator().Done() && second.Generator().Done()); ++i) {
+    first.Advance();
+    second.Advance();
+  }
+  Shape firstAlone;
+  Shape secondAlone;
+  startPaced(firstAlone, 11, 24, 16);
+  finish(firstAlone);
+  startPaced(secondAlone, 12, 40, 20);
+  finish(secondAlone);
+  ASSERT_TRUE(first.Generator().Done() && second.Generator().Done());
+  EXPECT_TRUE(IsGeneratedMap(first.MapNext()));
+  EXPECT_EQ(Copy(first.MapNext()), Copy(firstAlone.MapNext()));
+  EXPECT_EQ(Copy(second.MapNext()), Copy(secondAlone.MapNext()));
+}
+
 TEST_F(ShapeStepTest, FinishedGeneratorRotatesInTheNewMap) {
   Prepare(8, 5);
   shape.PrepareNow();  // generates current and next at once
-  ASSERT_TRUE(GeneratorDone());
+  ASSERT_TRUE(shape.Generator().Done());
   const std::vector<MapValue> current = Copy(shape.MapCurrent());
   const std::vector<MapValue> next = Copy(shape.MapNext());
   EXPECT_TRUE(IsGeneratedMap(next));
@@ -193,7 +225,7 @@ TEST_F(ShapeStepTest, WarmupFillsCurrentThenNext) {
   for (int i = 50; i < 100; ++i) ASSERT_FALSE(shape.WarmupStep());
   EXPECT_EQ(Copy(shape.MapCurrent()), current);
   EXPECT_TRUE(IsGeneratedMap(next));
-  EXPECT_TRUE(GeneratorDone());
+  EXPECT_TRUE(shape.Generator().Done());
   EXPECT_TRUE(shape.WarmupStep());
   EXPECT_EQ(shape.WarmupCount(), 101);
 }
