@@ -18,7 +18,6 @@
 #include "render/row_kernel.h"
 #include "render/shape.h"
 #include "render/trig_tables.h"
-#include "settings/saver_settings.h"
 
 namespace zm {
 namespace {
@@ -31,7 +30,6 @@ void StartProgram() {
     BuildTrigTables();
     BuildMaterialCurves();
     SelectAllColors();
-    SaverSettings.SHAPE_SPEED = 1.7;
     return true;
   }();
   (void)started;
@@ -87,6 +85,7 @@ void MemoryBaselineVector(const MapValue* current, const MapValue* previous,
 struct Frame {
   Frame(int32_t w, int32_t h) : bitmap(w, h) {
     StartProgram();
+    shape.Configure({.speed = 1.7});
     shape.Resize(w, h);
     FillRings(shape.MapCurrent(), w, h, w / 3, h / 2);
     FillRings(shape.MapPrevious(), w, h, 2 * w / 3, h / 3);
@@ -176,13 +175,12 @@ void BM_MemoryBaselineVector(benchmark::State& state) {
 void BM_RenderToBitmap(benchmark::State& state) {
   Frame frame(static_cast<int32_t>(state.range(0)), static_cast<int32_t>(state.range(1)));
   const BitmapView view = frame.bitmap.View();
-  SaverSettings.SHAPE_SPEED = 0.0;
+  frame.shape.Configure({.speed = 0.0});
   frame.shape.SetPhase(0.5);
   for (auto _ : state) {
     frame.shape.RenderToBitmap(view);
     benchmark::ClobberMemory();
   }
-  SaverSettings.SHAPE_SPEED = 1.7;
 }
 
 void BM_NextPalette(benchmark::State& state) {

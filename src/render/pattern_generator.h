@@ -18,8 +18,10 @@ struct GeneratorState;
 // 1 - 2 * r15 / 32767 with a 15-bit draw: a value in [-1, 1].
 double UniformSigned();
 
-// Draws harmonicStep, contrast, phaseOn, exponent and the four harmonics.
-void RandomizeDescriptor(PatternDescriptor& descriptor);
+// Draws harmonicStep, contrast, phaseOn, exponent and the four harmonics;
+// for a video mode less than 480 rows high the profile keeps its first two
+// harmonics only.
+void RandomizeDescriptor(PatternDescriptor& descriptor, int32_t modeHeight = 480);
 
 // A read-only view of a pattern generator's progress and pacing, for tests
 // and diagnostics.

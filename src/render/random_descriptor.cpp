@@ -1,7 +1,6 @@
 #include "base/random_source.h"
 #include "render/pattern_descriptor.h"
 #include "render/pattern_generator.h"
-#include "settings/saver_settings.h"
 
 namespace zm {
 
@@ -20,7 +19,7 @@ double UniformSigned() {
   return static_cast<double>(1.0L - 2.0L * static_cast<Real>(Random15()) / 32767.0L);
 }
 
-void RandomizeDescriptor(PatternDescriptor& descriptor) {
+void RandomizeDescriptor(PatternDescriptor& descriptor, int32_t modeHeight) {
   descriptor.harmonicStep =
       static_cast<int32_t>((static_cast<Real>(UniformSigned()) + 1.0L) * 5.0L + 1.0L);
   descriptor.contrast = static_cast<double>(
@@ -31,7 +30,7 @@ void RandomizeDescriptor(PatternDescriptor& descriptor) {
     harmonic.phase = static_cast<float>(static_cast<Real>(UniformSigned()) * Real{kPi});
     harmonic.amplitude = static_cast<float>(UniformSigned());
   }
-  if (SaverSettings.Mode.Height < kFullHarmonicsHeight) {
+  if (modeHeight < kFullHarmonicsHeight) {
     descriptor.harmonics[2] = Harmonic{};
     descriptor.harmonics[3] = Harmonic{};
   }

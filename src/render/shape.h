@@ -28,6 +28,15 @@ namespace zm {
 // place, which keeps every pixel's colour continuous across the boundary.
 class Shape {
  public:
+  // What the engine takes from the settings, handed over by its caller: the
+  // animation's speed, the bits per pixel of a page-flipped surface and the
+  // video mode's height (below 480 rows patterns draw fewer harmonics).
+  struct Settings {
+    double speed = 1.0;
+    int32_t surfaceBits = 32;
+    int32_t modeHeight = 480;
+  };
+
   using Rgb24 = std::array<uint8_t, 3>;
   using Colors32 = std::array<uint32_t, kColorTableSize>;
   using Colors24 = std::array<Rgb24, kColorTableSize>;
@@ -41,6 +50,9 @@ class Shape {
   // The display surface of the page-flipped path; null (the default) for the
   // bitmap path, where the palette conversions do nothing.
   void SetDisplay(DisplaySurface* display) { display_ = display; }
+
+  void Configure(const Settings& settings) { settings_ = settings; }
+  const Settings& Configuration() const { return settings_; }
 
   // Maps and size.
   void FreeMaps();
@@ -166,6 +178,7 @@ class Shape {
   bool bankInPaletteLayout_[2] = {true, true};
   DisplaySurface* display_ = nullptr;
   bool pacedByDisplay_ = false;
+  Settings settings_;
 
   // The engine's own generator, which writes into the next map. It is set
   // up on one of the maps (generatorSet_) until the maps are freed, so it

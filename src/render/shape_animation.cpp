@@ -4,7 +4,6 @@
 #include "render/map_range.h"
 #include "render/shape.h"
 #include "render/shape_timing.h"
-#include "settings/saver_settings.h"
 
 namespace zm {
 
@@ -20,7 +19,7 @@ int32_t WarmupBudget(int32_t steps) {
 
 void Shape::NextStep(bool force) {
   if (!HasMaps()) return;
-  phase_ = PhaseIncrement(SaverSettings.SHAPE_SPEED);  // the new step starts one frame in
+  phase_ = PhaseIncrement(settings_.speed);  // the new step starts one frame in
   NextPalette();
   // An engine whose generator has no map to fill has no next map coming, so
   // it moves on as if the map were ready rather than waiting for ever.
@@ -36,19 +35,19 @@ void Shape::NextStep(bool force) {
 
 // A new random pattern for mapNext, paced over the frames of one step.
 void Shape::StartPacedGenerator() {
-  RandomizeDescriptor(descriptor_);
-  SetUpGenerator(mapNext_, descriptor_, FrameBudget(SaverSettings.SHAPE_SPEED));
+  RandomizeDescriptor(descriptor_, settings_.modeHeight);
+  SetUpGenerator(mapNext_, descriptor_, FrameBudget(settings_.speed));
   generator_.Start();
 }
 
 void Shape::Advance() {
-  phase_ += PhaseIncrement(SaverSettings.SHAPE_SPEED);
+  phase_ += PhaseIncrement(settings_.speed);
   if (UsesGenerator()) generator_.Slice(pacedByDisplay_);
   if (phase_ > 1.0) NextStep(false);
 }
 
 bool Shape::IsStill() const {
-  return PhaseIncrement(SaverSettings.SHAPE_SPEED) == 0.0 && phase_ <= 1.0;
+  return PhaseIncrement(settings_.speed) == 0.0 && phase_ <= 1.0;
 }
 
 void Shape::ComputeMapNow(std::span<MapValue> map, PatternDescriptor& descriptor) {
@@ -61,9 +60,9 @@ void Shape::Reset() {
   InitPalettes();
   AllocateMaps();
   if (!HasMaps()) return;  // no size known yet: stay empty
-  RandomizeDescriptor(descriptor_);
+  RandomizeDescriptor(descriptor_, settings_.modeHeight);
   ComputeMapNow(mapCurrent_, descriptor_);
-  RandomizeDescriptor(descriptor_);
+  RandomizeDescriptor(descriptor_, settings_.modeHeight);
   ComputeMapNow(mapNext_, descriptor_);
 }
 
@@ -71,9 +70,9 @@ void Shape::PrepareNow() {
   if (!HasMaps()) return;
   NextPalette();
   NextPalette();
-  RandomizeDescriptor(descriptor_);
+  RandomizeDescriptor(descriptor_, settings_.modeHeight);
   RunGeneratorOn(mapCurrent_, descriptor_);
-  RandomizeDescriptor(descriptor_);
+  RandomizeDescriptor(descriptor_, settings_.modeHeight);
   RunGeneratorOn(mapNext_, descriptor_);
 }
 
@@ -82,7 +81,7 @@ void Shape::BeginWarmup(int32_t steps) {
   warmupCount_ = 0;
   NextPalette();
   NextPalette();
-  RandomizeDescriptor(descriptor_);
+  RandomizeDescriptor(descriptor_, settings_.modeHeight);
   if (!HasMaps()) return;
   SetUpGenerator(mapCurrent_, descriptor_, WarmupBudget(steps));
   generator_.Start();
@@ -93,7 +92,7 @@ bool Shape::WarmupStep() {
   if (UsesGenerator()) generator_.Slice(true);
   if (warmupCount_ == warmupSteps_ / 2) {
     ClampToMapRange(mapCurrent_);
-    RandomizeDescriptor(descriptor_);
+    RandomizeDescriptor(descriptor_, settings_.modeHeight);
     if (HasMaps()) {
       SetUpGenerator(mapNext_, descriptor_, WarmupBudget(warmupSteps_));
       generator_.Start();

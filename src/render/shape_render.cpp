@@ -4,7 +4,6 @@
 #include "render/row_bands.h"
 #include "render/shape.h"
 #include "render/shape_timing.h"
-#include "settings/saver_settings.h"
 
 namespace zm {
 
@@ -35,7 +34,7 @@ void Shape::RenderRowSurface(uint8_t* row, int32_t y) const {
   const MapValue* current = mapCurrent_.data() + offset;
   const MapValue* previous = mapPrevious_.data() + offset;
   const int32_t t = PhaseToTime(phase_);
-  switch (SaverSettings.Mode.BitPerPix) {
+  switch (settings_.surfaceBits) {
     case 32:
       if (reinterpret_cast<uintptr_t>(row) % alignof(uint32_t) == 0) {
         SelectRowKernel32()(current, previous, width_, t, colors32_.data(),

@@ -7,7 +7,6 @@
 #include "render/shape.h"
 #include "render/shape_timing.h"
 #include "settings/atomic_file.h"
-#include "settings/saver_settings.h"
 
 namespace zm {
 
@@ -58,7 +57,7 @@ bool Shape::SaveState(const std::string& path, std::string* reason) const {
 }
 
 bool Shape::LoadState(const std::string& path) {
-  phase_ = PhaseIncrement(SaverSettings.SHAPE_SPEED);
+  phase_ = PhaseIncrement(settings_.speed);
   const int32_t oldWidth = width_;
   const int32_t oldHeight = height_;
 

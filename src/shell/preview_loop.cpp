@@ -4,6 +4,7 @@
 
 #include "render/shape.h"
 #include "settings/saver_settings.h"
+#include "shell/saver_screen.h"
 
 namespace zm {
 
@@ -50,6 +51,7 @@ PreviewEnd RunPreviewLoop(PreviewHost& host, const SettingsOverrides& overrides)
   ApplyPreviewOverrides(overrides);
 
   Shape shape;
+  shape.Configure(EngineSettingsOf(SaverSettings));
   shape.SetPacedByDisplay(host.FramesPacedByDisplay());
   shape.Resize(bitmap.width, bitmap.height);
   shape.PrepareNow();

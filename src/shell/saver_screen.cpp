@@ -61,6 +61,10 @@ class WarmupProgress {
 
 }  // namespace
 
+Shape::Settings EngineSettingsOf(const SaverSettingsRecord& settings) {
+  return {settings.SHAPE_SPEED, settings.Mode.BitPerPix, settings.Mode.Height};
+}
+
 SaverScreen::SaverScreen(SaverWindow& window, DisplayControl& display, PasswordServices& passwords,
                          ProgramFiles files)
     : window_(window), display_(display), passwords_(passwords), files_(std::move(files)) {}
@@ -75,6 +79,7 @@ void SaverScreen::FormCreate() {
   overridden_.Apply(overrides_);
   Engine.SetPacedByDisplay(window_.FramesPacedByDisplay());
   PrepareFrameBitmap();
+  Engine.Configure(EngineSettingsOf(SaverSettings));
   LoadOrGeneratePattern();
 }
 

@@ -5,12 +5,16 @@
 #include "display/display_control.h"
 #include "display/monitor_area.h"
 #include "render/shape.h"
+#include "settings/saver_settings.h"
 #include "shell/password_check.h"
 #include "shell/program_files.h"
 #include "shell/saver_window.h"
 #include "shell/settings_overrides.h"
 
 namespace zm {
+
+// What the engine takes from the settings (see Shape::Settings).
+Shape::Settings EngineSettingsOf(const SaverSettingsRecord& settings);
 
 // The rules of the window the saver runs in: what its creation, activation,
 // input, frame, closing and destruction handlers do. The platform forwards

@@ -30,6 +30,8 @@ SetupDialog::PreviewTarget SetupDialog::CurrentPreviewTarget() const {
 void SetupDialog::PreviewIdle(bool& done) {
   if (previewPaused || !screen_.Seen()) return;
   Shape& engine = screen_.Engine;
+  // The dialog's controls change the speed and the video mode as it runs.
+  engine.Configure(EngineSettingsOf(SaverSettings));
   const PreviewTarget target = CurrentPreviewTarget();
   // A frame drawn from a still engine is the picture every later one would
   // show there: no frames, no generator slices until something changes.

@@ -118,20 +118,13 @@ TEST(GeneratorMap, SizeChangesBetweenMapsReallocate) {
   }
 }
 
-class SmallDisplay : public ::testing::Test {
- protected:
-  void TearDown() override { SaverSettings.Mode.Height = savedHeight_; }
-  int32_t savedHeight_ = SaverSettings.Mode.Height;
-};
-
-TEST_F(SmallDisplay, BelowHeight480OnlyTwoHarmonicsRemain) {
+TEST(SmallDisplay, BelowHeight480OnlyTwoHarmonicsRemain) {
   int fullSeeds = 0;
   for (uint32_t seed = 1; seed <= 200; ++seed) {
     for (int32_t height : {479, 480}) {
-      SaverSettings.Mode.Height = height;
       SeedRandom(seed);
       PatternDescriptor d;
-      RandomizeDescriptor(d);
+      RandomizeDescriptor(d, height);
       const bool upperSilent = d.harmonics[2].amplitude == 0 && d.harmonics[2].phase == 0 &&
                                d.harmonics[3].amplitude == 0 && d.harmonics[3].phase == 0;
       if (height < 480) {

@@ -25,16 +25,18 @@ class GeneratorPacing : public ::testing::Test {
   }
   void TearDown() override { SetGeneratorCounter(nullptr); }
 
+  PatternGenerator generator_;
+
   void Prepare(int32_t w, int32_t h, int32_t frameBudget) {
     map_.assign(static_cast<size_t>(w) * h, -1);
-    testing::TestGenerator().Setup(map_.data(), w, h, 1.0, &descriptor_, frameBudget);
+    generator_.Setup(map_.data(), w, h, 1.0, &descriptor_, frameBudget);
   }
 
   // Paced slices until the map is done; the number of slices it took.
   int RunPaced() {
     int slices = 0;
-    while (!testing::TestGenerator().Done() && slices < 100000) {
-      testing::TestGenerator().Slice(false);
+    while (!generator_.Done() && slices < 100000) {
+      generator_.Slice(false);
       ++slices;
     }
     return slices;
@@ -43,7 +45,7 @@ class GeneratorPacing : public ::testing::Test {
   // Counter ticks from the slice's own first read to its last.
   uint64_t PacedSliceSpan() {
     const uint64_t before = fakeNow;
-    testing::TestGenerator().Slice(false);
+    generator_.Slice(false);
     return fakeNow - before - fakeStep;
   }
 
@@ -70,8 +72,8 @@ TEST_F(GeneratorPacing, FrameBudgetSetsRowsPerSliceAndSliceCount) {
   for (const BudgetCase& c : cases) {
     SCOPED_TRACE(::testing::Message() << c.width << "x" << c.height << " @" << c.frameBudget);
     Prepare(c.width, c.height, c.frameBudget);
-    testing::TestGenerator().Start();
-    const GeneratorProgress p = testing::TestGenerator().Inspect();
+    generator_.Start();
+    const GeneratorProgress p = generator_.Inspect();
     EXPECT_EQ(p.rowsBudget, c.rowsBudget);
     EXPECT_EQ(p.rowsPerSlice, c.rowsPerSlice);
     EXPECT_EQ(RunPaced(), c.slices);
@@ -80,41 +82,41 @@ TEST_F(GeneratorPacing, FrameBudgetSetsRowsPerSliceAndSliceCount) {
 
 TEST_F(GeneratorPacing, CycleBudgetIsTheMeanRowSliceCostOfThePacedMap) {
   Prepare(16, 480, 196);
-  testing::TestGenerator().Start();
-  EXPECT_EQ(testing::TestGenerator().Inspect().cycleBudget, 0u);  // nothing measured yet
+  generator_.Start();
+  EXPECT_EQ(generator_.Inspect().cycleBudget, 0u);  // nothing measured yet
   RunPaced();
   // 160 row slices of one step each, spread over rowsBudget 166.
-  EXPECT_EQ(testing::TestGenerator().Inspect().cycleSum, 160u * 1000u);
-  EXPECT_EQ(testing::TestGenerator().Inspect().cycleBudget, 160u * 1000u / 166u);
+  EXPECT_EQ(generator_.Inspect().cycleSum, 160u * 1000u);
+  EXPECT_EQ(generator_.Inspect().cycleBudget, 160u * 1000u / 166u);
 
   // The sum starts afresh with every map.
   fakeStep = 10;
   Prepare(16, 480, 196);
-  testing::TestGenerator().Start();
+  generator_.Start();
   RunPaced();
-  EXPECT_EQ(testing::TestGenerator().Inspect().cycleBudget, 160u * 10u / 166u);
+  EXPECT_EQ(generator_.Inspect().cycleBudget, 160u * 10u / 166u);
 
   // Unpaced runs leave the budget alone.
   Prepare(64, 48, 1);
-  testing::TestGenerator().RunToEnd();
-  EXPECT_EQ(testing::TestGenerator().Inspect().cycleBudget, 160u * 10u / 166u);
+  generator_.RunToEnd();
+  EXPECT_EQ(generator_.Inspect().cycleBudget, 160u * 10u / 166u);
 }
 
 TEST_F(GeneratorPacing, PacedSlicesOtherThanRowSlicesLastAtLeastTheBudget) {
   Prepare(16, 480, 196);
-  testing::TestGenerator().Start();
+  generator_.Start();
   RunPaced();
-  ASSERT_EQ(testing::TestGenerator().Inspect().cycleBudget, 963u);
+  ASSERT_EQ(generator_.Inspect().cycleBudget, 963u);
 
   // The next map's stages 1, 2 and 4 wait out the budget on a slow clock;
   // its row slices run unstretched and set the next budget at their end.
   fakeStep = 10;
   Prepare(16, 480, 196);
-  testing::TestGenerator().Start();
+  generator_.Start();
   int rowSlices = 0;
   int waited = 0;
-  while (!testing::TestGenerator().Done()) {
-    const GeneratorProgress p = testing::TestGenerator().Inspect();
+  while (!generator_.Done()) {
+    const GeneratorProgress p = generator_.Inspect();
     const bool rowSlice = p.profileNormCount >= kProfileSize && p.nextRow < 480;
     const uint64_t span = PacedSliceSpan();
     if (rowSlice) {
@@ -128,7 +130,7 @@ TEST_F(GeneratorPacing, PacedSlicesOtherThanRowSlicesLastAtLeastTheBudget) {
   }
   EXPECT_EQ(rowSlices, 160);
   EXPECT_EQ(waited, 30);
-  const uint64_t budget = testing::TestGenerator().Inspect().cycleBudget;
+  const uint64_t budget = generator_.Inspect().cycleBudget;
   EXPECT_EQ(budget, 160u * 10u / 166u);
   // Idle slices after the map is done are stretched too.
   fakeStep = 1;
@@ -137,26 +139,26 @@ TEST_F(GeneratorPacing, PacedSlicesOtherThanRowSlicesLastAtLeastTheBudget) {
 
 TEST_F(GeneratorPacing, UnpacedSlicesNeverWait) {
   Prepare(16, 480, 196);
-  testing::TestGenerator().Start();
+  generator_.Start();
   RunPaced();
-  ASSERT_GT(testing::TestGenerator().Inspect().cycleBudget, 0u);
+  ASSERT_GT(generator_.Inspect().cycleBudget, 0u);
   Prepare(64, 48, 47);
-  testing::TestGenerator().Start();
-  while (!testing::TestGenerator().Done()) {
+  generator_.Start();
+  while (!generator_.Done()) {
     const uint64_t before = fakeNow;
-    testing::TestGenerator().Slice(true);
+    generator_.Slice(true);
     EXPECT_EQ(fakeNow - before, fakeStep);  // the start read only
   }
 }
 
 TEST_F(GeneratorPacing, SlicesBeforeStartDoNoWork) {
   Prepare(64, 48, 47);
-  testing::TestGenerator().Slice(true);
-  EXPECT_EQ(testing::TestGenerator().Inspect().profileCount, 0);
-  EXPECT_FALSE(testing::TestGenerator().Done());
-  testing::TestGenerator().Start();
-  testing::TestGenerator().Slice(true);
-  EXPECT_EQ(testing::TestGenerator().Inspect().profileCount, 100);
+  generator_.Slice(true);
+  EXPECT_EQ(generator_.Inspect().profileCount, 0);
+  EXPECT_FALSE(generator_.Done());
+  generator_.Start();
+  generator_.Slice(true);
+  EXPECT_EQ(generator_.Inspect().profileCount, 100);
 }
 
 }  // namespace

@@ -158,7 +158,7 @@ TEST_F(ShapeStepTest, AdvanceEndsTheStepOncePastOne) {
 TEST_F(ShapeStepTest, StillSpeedKeepsThePhase) {
   Prepare(8, 5);
   shape.NextStep(true);
-  SaverSettings.SHAPE_SPEED = 0.0;
+  shape.Configure({.speed = 0.0});
   shape.SetPhase(0.25);
   for (int i = 0; i < 10; ++i) shape.Advance();
   EXPECT_EQ(shape.Phase(), 0.25);
@@ -168,7 +168,7 @@ TEST_F(ShapeStepTest, StillSpeedKeepsThePhase) {
 
 TEST_F(ShapeStepTest, HandEditedSpeedNeverTakesTheIndexOutOfTheTables) {
   Prepare(8, 5);
-  SaverSettings.SHAPE_SPEED = 900.0;
+  shape.Configure({.speed = 900.0});
   shape.SetPhase(0.999);
   shape.Advance();
   EXPECT_DOUBLE_EQ(shape.Phase(), 0.006);

@@ -20,7 +20,7 @@ class ShapeSurfaceTest : public ShapeTest {
  protected:
   // An engine on `display` with fixed maps and palettes from a fixed seed.
   void Prepare(Shape& shape, FakeDisplaySurface& display) {
-    SaverSettings.Mode.BitPerPix = static_cast<int32_t>(display.format.rgbBitCount);
+    shape.Configure({.surfaceBits = static_cast<int32_t>(display.format.rgbBitCount)});
     SeedRandom(99);
     shape.SetDisplay(&display);
     shape.Resize(kW, kH);
@@ -159,7 +159,7 @@ TEST_F(ShapeSurfaceTest, OtherDepthsWriteNothingButTheFrameStillFlips) {
   Shape shape;
   FakeDisplaySurface display(kW, kH, Rgb32RedHigh());
   Prepare(shape, display);
-  SaverSettings.Mode.BitPerPix = 8;
+  shape.Configure({.surfaceBits = 8});
   EXPECT_TRUE(shape.RenderToSurface());
   for (uint8_t byte : display.back) ASSERT_EQ(byte, FakeDisplaySurface::kUntouched);
   EXPECT_EQ(display.flips, 1);

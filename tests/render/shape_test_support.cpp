@@ -5,7 +5,6 @@
 #include "materials/material_curves.h"
 #include "render/trig_tables.h"
 #include "settings/atomic_file.h"
-#include "settings/saver_settings.h"
 
 namespace zm::testing {
 
@@ -16,9 +15,6 @@ void ShapeTest::SetUpTestSuite() {
 
 void ShapeTest::SetUp() {
   SeedRandom(20240601);
-  SaverSettings = SaverSettingsRecord{};
-  SaverSettings.SHAPE_SPEED = 1.0;
-  SaverSettings.Mode.BitPerPix = 32;
   SelectAllColors();
   ForceRowKernel(nullptr);
 }

@@ -13,8 +13,8 @@
 namespace zm::testing {
 
 // Program-wide state as a saver run starts: trigonometric tables and colour
-// curves built once, the random source seeded, default speed and depth, a
-// random material per palette and the fastest row kernel.
+// curves built once, the random source seeded, a random material per palette
+// and the fastest row kernel.
 class ShapeTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite();

@@ -187,12 +187,12 @@ TEST_F(SaverScreenTest, NoFramesWhileNobodySeesThemOrThePictureStandsStill) {
 
   // Speed 0: the still picture is drawn once, then not again (nor does the
   // generator get slices) until the window shows it anew.
-  SaverSettings.SHAPE_SPEED = 0.0;
+  s.Engine.Configure({.speed = 0.0});
   EXPECT_TRUE(s.Engine.IsStill());
   EXPECT_EQ(DrawWhileWanted(s, window, 10), 1);
   s.PictureLost();
   EXPECT_EQ(DrawWhileWanted(s, window, 10), 1);
-  SaverSettings.SHAPE_SPEED = 1.0;
+  s.Engine.Configure({.speed = 1.0});
   EXPECT_EQ(DrawWhileWanted(s, window, 2), 2);
 }
 
