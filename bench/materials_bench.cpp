@@ -14,7 +14,7 @@ void BM_ColorsetConstruction(benchmark::State& state) {
   (void)built;
   SelectMaterial(5);
   for (auto _ : state) {
-    colorset palette;
+    Palette palette;
     benchmark::DoNotOptimize(palette);
   }
 }

@@ -4,17 +4,17 @@
 
 namespace zm {
 
-int8_t Pattern = 0;
-bool Show_All = true;
+int8_t ChosenMaterial = 0;
+bool AllMaterialsShown = true;
 
-void SelectAllColors() { Show_All = true; }
+void SelectAllColors() { AllMaterialsShown = true; }
 
 void SelectMaterial(int8_t index) {
-  Show_All = false;
-  Pattern = index;
+  AllMaterialsShown = false;
+  ChosenMaterial = index;
 }
 
-bool AllColorsSelected() { return Show_All; }
+bool AllColorsSelected() { return AllMaterialsShown; }
 
 int MaterialIndexFor(int8_t pattern) {
   return pattern >= 0 && pattern < kMaterialCount ? pattern : 0;

@@ -4,10 +4,10 @@
 
 namespace zm {
 
-// The material choice: one fixed material (`Pattern`, 0..8) or a random
-// material for every palette (`Show_All`).
-extern int8_t Pattern;
-extern bool Show_All;
+// The material choice: one fixed material (`ChosenMaterial`, 0..8) or a random
+// material for every palette (`AllMaterialsShown`).
+extern int8_t ChosenMaterial;
+extern bool AllMaterialsShown;
 
 void SelectAllColors();
 void SelectMaterial(int8_t index);

@@ -187,7 +187,7 @@ constexpr MaterialRule kRules[kMaterialCount] = {
 void BuildMaterialCurves() {
   const ShapingCurves curves = MakeShapingCurves();
   for (int m = 0; m < kMaterialCount; ++m) {
-    colset::pattern& material = MaterialSet[m];
+    Material& material = MaterialSet[m];
     for (float i = 0.0f; i < 100.0f; i += 1.0f) {
       const Rgb rgb = kRules[m](i, curves);
       material.Blue.AddPoint(i, static_cast<double>(rgb.blue));

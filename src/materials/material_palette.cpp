@@ -8,7 +8,7 @@ float PalettePosition(int entry) {
   return static_cast<float>(static_cast<long double>(entry * 100) * (1.0 / kPaletteSize));
 }
 
-std::array<Colour, kPaletteSize> PaletteOf(const colset::pattern& material) {
+std::array<Colour, kPaletteSize> PaletteOf(const Material& material) {
   std::array<Colour, kPaletteSize> entries;
   for (int e = 0; e < kPaletteSize; ++e) entries[e] = material.ColorAt(PalettePosition(e));
   return entries;

@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "materials/color_pattern.h"
+#include "materials/material.h"
 #include "materials/palette.h"
 
 namespace zm {
@@ -14,6 +14,6 @@ float PalettePosition(int entry);
 // The 2016 colours of one material, sampled at the palette positions. Reads
 // neither the material choice nor the random source, so a tool can show the
 // palette of any material, or of a fresh grey ramp.
-std::array<Colour, kPaletteSize> PaletteOf(const colset::pattern& material);
+std::array<Colour, kPaletteSize> PaletteOf(const Material& material);
 
 }  // namespace zm

@@ -2,6 +2,6 @@
 
 namespace zm {
 
-colset::pattern MaterialSet[kMaterialCount];
+Material MaterialSet[kMaterialCount];
 
 }  // namespace zm

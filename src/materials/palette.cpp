@@ -7,11 +7,11 @@
 
 namespace zm {
 
-colorset::colorset() {
-  int material = MaterialIndexFor(Pattern);
+Palette::Palette() {
+  int material = MaterialIndexFor(ChosenMaterial);
   // "All colors": a fresh random material for every palette; the stored
   // choice stays as it is.
-  if (Show_All) material = static_cast<int>(Random31() % kMaterialCount);
+  if (AllMaterialsShown) material = static_cast<int>(Random31() % kMaterialCount);
   entries_ = PaletteOf(MaterialSet[material]);
 }
 

@@ -12,9 +12,9 @@ using Colour = uint32_t;
 
 // A palette of 2016 colours, built on construction from the current material
 // choice (a random material per palette when "All colors" is on).
-class colorset {
+class Palette {
  public:
-  colorset();
+  Palette();
   Colour operator[](int e) const { return entries_[e]; }
   const std::array<Colour, kPaletteSize>& Entries() const { return entries_; }
 

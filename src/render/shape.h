@@ -173,7 +173,7 @@ class Shape {
   int32_t width_ = 0;
   int32_t height_ = 0;
 
-  // Which banks of colors32 still hold colorset entries (0x00RRGGBB) that a
+  // Which banks of colors32 still hold palette entries (0x00RRGGBB) that a
   // 32-bit surface conversion has not yet put into the display's order.
   bool bankInPaletteLayout_[2] = {true, true};
   DisplaySurface* display_ = nullptr;

@@ -33,7 +33,7 @@ uint32_t SwapRedBlue(uint32_t colour) {
 
 // Fills one bank of colors32 from a fresh palette (0x00RRGGBB layout).
 void Shape::TakePalette(Bank bank) {
-  const colorset palette;
+  const Palette palette;
   std::copy(palette.Entries().begin(), palette.Entries().end(),
             colors32_.begin() + bank * kPaletteSize);
   bankInPaletteLayout_[bank] = true;

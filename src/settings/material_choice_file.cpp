@@ -13,13 +13,13 @@ constexpr const char* kSection = "PATTERNS";
 }  // namespace
 
 void ReadMaterialChoice(const IniFile& file) {
-  Pattern = static_cast<int8_t>(file.ReadInteger(kSection, "Pattern", 0));
-  Show_All = file.ReadBool(kSection, "Show_All", true);
+  ChosenMaterial = static_cast<int8_t>(file.ReadInteger(kSection, "Pattern", 0));
+  AllMaterialsShown = file.ReadBool(kSection, "Show_All", true);
 }
 
 void WriteMaterialChoice(IniFile& file) {
-  file.WriteInteger(kSection, "Pattern", Pattern);
-  file.WriteBool(kSection, "Show_All", Show_All);
+  file.WriteInteger(kSection, "Pattern", ChosenMaterial);
+  file.WriteBool(kSection, "Show_All", AllMaterialsShown);
 }
 
 }  // namespace zm

@@ -33,15 +33,15 @@ std::string Describe(const SaverSettingsRecord& s, int8_t pattern, bool showAll)
 
 std::string ListSettingsFile(const std::string& iniPath) {
   const SaverSettingsRecord savedSettings = SaverSettings;
-  const int8_t savedPattern = Pattern;
-  const bool savedShowAll = Show_All;
+  const int8_t savedPattern = ChosenMaterial;
+  const bool savedShowAll = AllMaterialsShown;
   // Read through the saver's own reader, from the values a fresh process has.
   SaverSettings = SaverSettingsRecord();
   LoadSettingsFile(iniPath);
-  std::string listing = Describe(SaverSettings, Pattern, Show_All);
+  std::string listing = Describe(SaverSettings, ChosenMaterial, AllMaterialsShown);
   SaverSettings = savedSettings;
-  Pattern = savedPattern;
-  Show_All = savedShowAll;
+  ChosenMaterial = savedPattern;
+  AllMaterialsShown = savedShowAll;
   return listing;
 }
 

@@ -22,8 +22,8 @@ void OverriddenSettings::Apply(const SettingsOverrides& overrides) {
   fileSpeed_ = SaverSettings.SHAPE_SPEED;
   fileVideoMode_ = SaverSettings.use_DirectX;
   fileLayout_ = SaverSettings.Layout;
-  filePattern_ = Pattern;
-  fileShowAll_ = Show_All;
+  filePattern_ = ChosenMaterial;
+  fileShowAll_ = AllMaterialsShown;
   if (overrides.speed) SaverSettings.SHAPE_SPEED = *overrides.speed;
   if (overrides.videoMode) SaverSettings.use_DirectX = *overrides.videoMode;
   if (overrides.layout) SaverSettings.Layout = MonitorLayoutName(*overrides.layout);
@@ -35,8 +35,8 @@ void OverriddenSettings::PutBack() const {
   if (applied_.videoMode) SaverSettings.use_DirectX = fileVideoMode_;
   if (applied_.layout) SaverSettings.Layout = fileLayout_;
   if (applied_.allColors || applied_.material) {
-    Pattern = filePattern_;
-    Show_All = fileShowAll_;
+    ChosenMaterial = filePattern_;
+    AllMaterialsShown = fileShowAll_;
   }
 }
 

@@ -17,7 +17,7 @@ class MaterialCurves : public ::testing::Test {
 };
 
 TEST_F(MaterialCurves, EveryCurveHoldsPositions0To99AndTheWhiteEnd) {
-  for (const colset::pattern& material : MaterialSet) {
+  for (const Material& material : MaterialSet) {
     for (const FunTab* curve : {&material.Red, &material.Green, &material.Blue}) {
       ASSERT_EQ(curve->size(), 101u);
       EXPECT_EQ(curve->begin()->first, 0.0);
@@ -49,7 +49,7 @@ TEST_F(MaterialCurves, ValuesAtChosenPositions) {
       {8, 50, 0, 48.771, 60.964},
   };
   for (const Row& row : rows) {
-    const colset::pattern& m = MaterialSet[row.material];
+    const Material& m = MaterialSet[row.material];
     SCOPED_TRACE(testing::Message() << "material " << row.material << " at " << row.position);
     EXPECT_NEAR(static_cast<double>(m.Red.ValueAt(row.position)), row.red, 0.0005);
     EXPECT_NEAR(static_cast<double>(m.Green.ValueAt(row.position)), row.green, 0.0005);
@@ -69,7 +69,7 @@ TEST_F(MaterialCurves, TwoRedPointsExceed255ButNoPaletteSampleReaches256) {
   EXPECT_NEAR(static_cast<double>(MaterialSet[4].Red.ValueAt(8)), 256.356, 0.0005);
   EXPECT_NEAR(static_cast<double>(MaterialSet[5].Red.ValueAt(PalettePosition(80))), 255.97, 0.005);
   EXPECT_NEAR(static_cast<double>(MaterialSet[4].Red.ValueAt(PalettePosition(161))), 255.70, 0.005);
-  for (const colset::pattern& material : MaterialSet) {
+  for (const Material& material : MaterialSet) {
     for (int e = 0; e < kPaletteSize; ++e) {
       const double x = PalettePosition(e);
       for (const FunTab* curve : {&material.Red, &material.Green, &material.Blue}) {
@@ -124,7 +124,7 @@ TEST_F(MaterialCurves, GoldIsBlueOnlyAndWhiteAndRedPureRedFromPosition20) {
 }
 
 TEST_F(MaterialCurves, RebuildingGivesTheSamePoints) {
-  const colset::pattern before = MaterialSet[2];
+  const Material before = MaterialSet[2];
   BuildMaterialCurves();
   EXPECT_EQ(MaterialSet[2].Red, before.Red);
   EXPECT_EQ(MaterialSet[2].Green, before.Green);

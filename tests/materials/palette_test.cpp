@@ -15,21 +15,21 @@ namespace zm {
 namespace {
 
 // Keeps the program-wide choice and random state as each test found them.
-class Palette : public ::testing::Test {
+class PaletteTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() { test::BuildCurvesOnce(); }
   void SetUp() override {
-    saved_pattern_ = Pattern;
-    saved_show_all_ = Show_All;
+    saved_pattern_ = ChosenMaterial;
+    saved_show_all_ = AllMaterialsShown;
     saved_random_ = ProgramRandom();
   }
   void TearDown() override {
-    Pattern = saved_pattern_;
-    Show_All = saved_show_all_;
+    ChosenMaterial = saved_pattern_;
+    AllMaterialsShown = saved_show_all_;
     ProgramRandom() = saved_random_;
   }
 
-  static bool SameAs(const colorset& palette, int material) {
+  static bool SameAs(const Palette& palette, int material) {
     return palette.Entries() == PaletteOf(MaterialSet[material]);
   }
 
@@ -39,18 +39,18 @@ class Palette : public ::testing::Test {
   RandomSource saved_random_;
 };
 
-TEST_F(Palette, FixedMaterialGivesTheSamePaletteEveryTime) {
+TEST_F(PaletteTest, FixedMaterialGivesTheSamePaletteEveryTime) {
   SelectMaterial(5);
   const RandomSource random_before = ProgramRandom();
-  const colorset first;
-  const colorset second;
+  const Palette first;
+  const Palette second;
   EXPECT_EQ(first.Entries(), second.Entries());
   EXPECT_TRUE(SameAs(first, 5));
   EXPECT_EQ(ProgramRandom().Low(), random_before.Low());  // no draw taken
   EXPECT_EQ(ProgramRandom().High(), random_before.High());
 }
 
-TEST_F(Palette, AllColorsDrawsEachMaterialFromTheRandomSource) {
+TEST_F(PaletteTest, AllColorsDrawsEachMaterialFromTheRandomSource) {
   SelectMaterial(3);
   SelectAllColors();
   SeedRandom(20240611);
@@ -59,38 +59,38 @@ TEST_F(Palette, AllColorsDrawsEachMaterialFromTheRandomSource) {
   bool differed = false;
   for (int n = 0; n < 12; ++n) {
     const int material = static_cast<int>(expected.Draw31() % kMaterialCount);
-    const colorset palette;
+    const Palette palette;
     ASSERT_TRUE(SameAs(palette, material)) << "palette " << n;
     if (n > 0 && material != 0) differed = differed || !SameAs(palette, 0);
   }
   EXPECT_TRUE(differed);
   EXPECT_EQ(ProgramRandom().Low(), expected.Low());
   EXPECT_EQ(ProgramRandom().High(), expected.High());
-  EXPECT_EQ(Pattern, 3);  // a random draw does not replace the stored choice
-  EXPECT_TRUE(Show_All);
+  EXPECT_EQ(ChosenMaterial, 3);  // a random draw does not replace the stored choice
+  EXPECT_TRUE(AllMaterialsShown);
 }
 
-TEST_F(Palette, StoredChoiceOutsideTheMaterialsFallsBackToMaterial0) {
+TEST_F(PaletteTest, StoredChoiceOutsideTheMaterialsFallsBackToMaterial0) {
   for (int8_t stored : {int8_t{9}, int8_t{42}, int8_t{-1}, int8_t{-128}}) {
     SelectMaterial(stored);
-    const colorset palette;
+    const Palette palette;
     EXPECT_TRUE(SameAs(palette, 0)) << int{stored};
-    EXPECT_EQ(Pattern, stored);
+    EXPECT_EQ(ChosenMaterial, stored);
   }
-  EXPECT_FALSE(SameAs(colorset(), 1));
+  EXPECT_FALSE(SameAs(Palette(), 1));
 }
 
 TEST(MaterialChoice, SelectingKeepsOrClearsAllColors) {
-  const int8_t saved_pattern = Pattern;
-  const bool saved_show_all = Show_All;
+  const int8_t saved_pattern = ChosenMaterial;
+  const bool saved_show_all = AllMaterialsShown;
   SelectMaterial(7);
   EXPECT_FALSE(AllColorsSelected());
-  EXPECT_EQ(Pattern, 7);
+  EXPECT_EQ(ChosenMaterial, 7);
   SelectAllColors();
   EXPECT_TRUE(AllColorsSelected());
-  EXPECT_EQ(Pattern, 7);
-  Pattern = saved_pattern;
-  Show_All = saved_show_all;
+  EXPECT_EQ(ChosenMaterial, 7);
+  ChosenMaterial = saved_pattern;
+  AllMaterialsShown = saved_show_all;
 }
 
 TEST(MaterialChoice, IndexForStoredValue) {

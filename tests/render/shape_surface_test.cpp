@@ -141,7 +141,7 @@ TEST_F(ShapeSurfaceTest, BlueHighBanksAreConvertedExactlyOnce) {
     Prepare(shape, display);
     const Shape::Colors32 before = shape.colors32();
     SeedRandom(1234);
-    const colorset fresh;  // the palette that NextPalette draws after the same seed
+    const Palette fresh;  // the palette that NextPalette draws after the same seed
     SeedRandom(1234);
     shape.NextPalette();
     for (int32_t i = 0; i < kPaletteSize; ++i) {

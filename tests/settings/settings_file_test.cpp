@@ -43,8 +43,8 @@ class SettingsFileTest : public ::testing::Test {
 
   static void ResetState() {
     SaverSettings = SaverSettingsRecord();
-    Pattern = 0;
-    Show_All = true;
+    ChosenMaterial = 0;
+    AllMaterialsShown = true;
   }
 
   std::string Exe() const { return dir_.File("Zelk_Mirv.scr"); }
@@ -67,8 +67,8 @@ TEST_F(SettingsFileTest, MissingFileOrSectionGivesDefaults) {
     EXPECT_EQ(SaverSettings.SHAPE_SPEED, 1.7);
     EXPECT_TRUE(SaverSettings.use_DirectX);
     EXPECT_EQ(SaverSettings.Mode, (DisplayMode{480, 640, 0, 32}));
-    EXPECT_EQ(Pattern, 0);
-    EXPECT_TRUE(Show_All);
+    EXPECT_EQ(ChosenMaterial, 0);
+    EXPECT_TRUE(AllMaterialsShown);
     if (contents == nullptr) {
       EXPECT_FALSE(std::filesystem::exists(Ini()));  // reading never writes
     }
@@ -84,17 +84,17 @@ TEST_F(SettingsFileTest, UnreadableValuesGiveDefaults) {
   EXPECT_EQ(SaverSettings.Mode.Width, 640);
   EXPECT_EQ(SaverSettings.Mode.Height, 480);
   EXPECT_EQ(SaverSettings.Mode.BitPerPix, 32);
-  EXPECT_EQ(Pattern, 0);
-  EXPECT_TRUE(Show_All);
+  EXPECT_EQ(ChosenMaterial, 0);
+  EXPECT_TRUE(AllMaterialsShown);
 }
 
 TEST_F(SettingsFileTest, BoolsAreNonZeroIntegers) {
   LoadFrom("[BASIC_PARAMETERS]\nuse_DirectX=5\n[PATTERNS]\nShow_All=0\n");
   EXPECT_TRUE(SaverSettings.use_DirectX);
-  EXPECT_FALSE(Show_All);
+  EXPECT_FALSE(AllMaterialsShown);
   LoadFrom("[BASIC_PARAMETERS]\nuse_DirectX=0\n[PATTERNS]\nShow_All=-1\n");
   EXPECT_FALSE(SaverSettings.use_DirectX);
-  EXPECT_TRUE(Show_All);
+  EXPECT_TRUE(AllMaterialsShown);
 }
 
 TEST_F(SettingsFileTest, NamesMatchWithoutRegardToCase) {
@@ -105,14 +105,14 @@ TEST_F(SettingsFileTest, NamesMatchWithoutRegardToCase) {
   EXPECT_FALSE(SaverSettings.use_DirectX);
   EXPECT_EQ(SaverSettings.Mode.Height, 600);
   EXPECT_EQ(SaverSettings.Mode.Width, 800);
-  EXPECT_EQ(Pattern, 3);
-  EXPECT_FALSE(Show_All);
+  EXPECT_EQ(ChosenMaterial, 3);
+  EXPECT_FALSE(AllMaterialsShown);
 }
 
 TEST_F(SettingsFileTest, EightBitValuesKeepTheirLowBitsAndAreWrittenSigned) {
   LoadFrom("[BASIC_PARAMETERS]\nPATTERN_MODE=300\n[PATTERNS]\nPattern=200\n");
   EXPECT_EQ(SaverSettings.PATTERN_MODE, 44);
-  EXPECT_EQ(Pattern, -56);
+  EXPECT_EQ(ChosenMaterial, -56);
   SaveSettings(Exe());
   std::string text = ReadBytes(Ini());
   EXPECT_NE(text.find("PATTERN_MODE=44\n"), std::string::npos) << text;
@@ -130,8 +130,8 @@ TEST_F(SettingsFileTest, NewFileHoldsTheKeysInRecordOrder) {
   SaverSettings.SHAPE_SPEED = 0.1;
   SaverSettings.use_DirectX = true;
   SaverSettings.Mode = DisplayMode{768, 1024, 60, 16};
-  Pattern = 5;
-  Show_All = false;
+  ChosenMaterial = 5;
+  AllMaterialsShown = false;
   SaveSettings(Exe());
   EXPECT_EQ(ReadBytes(Ini()),
             NativeLines(
@@ -144,13 +144,13 @@ TEST_F(SettingsFileTest, ValuesRoundTrip) {
   for (double speed : {1.7, 0.1, 2.0, 0.0}) {
     SaverSettings.SHAPE_SPEED = speed;
     SaverSettings.Mode = DisplayMode{-1, -2147483647 - 1, -60, 24};
-    Pattern = -128;
+    ChosenMaterial = -128;
     SaveSettings(Exe());
     ResetState();
     LoadSettings(Exe());
     EXPECT_EQ(SaverSettings.SHAPE_SPEED, speed);
     EXPECT_EQ(SaverSettings.Mode, (DisplayMode{-1, -2147483647 - 1, -60, 24}));
-    EXPECT_EQ(Pattern, -128);
+    EXPECT_EQ(ChosenMaterial, -128);
   }
 }
 
@@ -290,7 +290,7 @@ TEST_F(SettingsFileTest, ListingShowsWhatTheSaverReads) {
             "PATTERN_MODE=44\nSHAPE_SPEED=1.7\nuse_DirectX=0\nDirectXPresent=0\nHeight=1024\n"
             "Width=640\nRefreshRate=0\nBitPerPix=32\nPattern=7\nShow_All=1\nLayout=primary\n");
   EXPECT_EQ(SaverSettings.Mode.Height, 123);  // the program's state is untouched
-  EXPECT_EQ(Pattern, 0);
+  EXPECT_EQ(ChosenMaterial, 0);
   EXPECT_EQ(ListSettingsFile(dir_.File("none.ini")),
             "PATTERN_MODE=1\nSHAPE_SPEED=1.7\nuse_DirectX=1\nDirectXPresent=0\nHeight=480\n"
             "Width=640\nRefreshRate=0\nBitPerPix=32\nPattern=0\nShow_All=1\nLayout=primary\n");

@@ -154,15 +154,15 @@ TEST_F(SetupDialogTest, UncheckingAllColorsAppliesTheEntryAtOnceCheckingWaitsFor
     const std::vector<uint32_t> shown = bankA();
     View().allColors = false;
     dialog.All_MaterialsClick();
-    EXPECT_EQ(Pattern, 5) << "Gold";
-    EXPECT_FALSE(Show_All);
+    EXPECT_EQ(ChosenMaterial, 5) << "Gold";
+    EXPECT_FALSE(AllMaterialsShown);
     EXPECT_NE(bankA(), shown);
     EXPECT_EQ(bankA(), bankB()) << "the new colours replace both banks";
 
     const std::vector<uint32_t> gold = bankA();
     View().allColors = true;
     dialog.All_MaterialsClick();
-    EXPECT_TRUE(Show_All);
+    EXPECT_TRUE(AllMaterialsShown);
     EXPECT_FALSE(View().materialsEnabled);
     EXPECT_EQ(bankA(), gold);
 
@@ -170,7 +170,7 @@ TEST_F(SetupDialogTest, UncheckingAllColorsAppliesTheEntryAtOnceCheckingWaitsFor
     View().allColors = false;
     dialog.All_MaterialsClick();
     EXPECT_EQ(View().material, 0);
-    EXPECT_EQ(Pattern, 0);
+    EXPECT_EQ(ChosenMaterial, 0);
     EXPECT_NE(bankA(), gold);
   });
 }

@@ -15,7 +15,7 @@ constexpr int kStripHeight = 16;
 int RunPalette(const PaletteOptions& options) {
   std::array<Colour, kPaletteSize> strip;
   if (options.material == kGreyRamp) {
-    strip = PaletteOf(colset::pattern());
+    strip = PaletteOf(Material());
   } else {
     PrepareProgram(0);
     strip = PaletteOf(MaterialSet[options.material]);

@@ -1,4 +1,4 @@
-#include "materials/color_pattern.h"
+#include "materials/material.h"
 
 #include <gtest/gtest.h>
 
@@ -15,7 +15,7 @@ Colour GreenOf(Colour c) { return c >> 8 & 0xFF; }
 Colour BlueOf(Colour c) { return c & 0xFF; }
 
 TEST(GreyRamp, FreshMaterialIsBlackToWhite) {
-  const colset::pattern grey;
+  const Material grey;
   for (const FunTab* curve : {&grey.Red, &grey.Green, &grey.Blue}) {
     ASSERT_EQ(curve->size(), 2u);
     EXPECT_EQ(curve->ValueAt(0), 0.0L);
@@ -35,7 +35,7 @@ TEST(GreyRamp, PalettePositionsSpanZeroTo99_9504) {
 }
 
 TEST(ColorAt, ClampsAtNinetyNineAndZero) {
-  const colset::pattern grey;
+  const Material grey;
   EXPECT_EQ(grey.ColorAt(150), grey.ColorAt(99));
   EXPECT_EQ(grey.ColorAt(100), grey.ColorAt(99));
   EXPECT_EQ(grey.ColorAt(-3), grey.ColorAt(0));
@@ -44,7 +44,7 @@ TEST(ColorAt, ClampsAtNinetyNineAndZero) {
 
 TEST(ColorAt, PositionsAboveNinetyNineBlendTowardsWhite) {
   test::BuildCurvesOnce();
-  const colset::pattern& silk = MaterialSet[0];
+  const Material& silk = MaterialSet[0];
   const Colour at99 = silk.ColorAt(99);
   const Colour at99_5 = silk.ColorAt(99.5f);
   for (auto channel : {RedOf, GreenOf, BlueOf}) {
@@ -54,7 +54,7 @@ TEST(ColorAt, PositionsAboveNinetyNineBlendTowardsWhite) {
 }
 
 TEST(ColorAt, ChannelsAreTruncatedAndPacked) {
-  colset::pattern material;
+  Material material;
   material.Red.AddPoint(50, 200.999);
   material.Green.AddPoint(50, 0.999);
   material.Blue.AddPoint(50, 17.5);

@@ -1,8 +1,8 @@
-#include "materials/color_pattern.h"
+#include "materials/material.h"
 
 #include <cstdint>
 
-namespace zm::colset {
+namespace zm {
 
 namespace {
 
@@ -13,7 +13,7 @@ Colour Channel(long double value) {
 
 }  // namespace
 
-pattern::pattern() {
+Material::Material() {
   Red.AddPoint(0.0, 0.0);
   Green.AddPoint(0.0, 0.0);
   Blue.AddPoint(0.0, 0.0);
@@ -22,7 +22,7 @@ pattern::pattern() {
   Blue.AddPoint(kPositionSpan, 255.0);
 }
 
-Colour pattern::ColorAt(float x) const {
+Colour Material::ColorAt(float x) const {
   // Clamped to 99, not 100: the last stretch blends the colour at 99 into
   // the white end point only for positions strictly between 99 and 100.
   if (x >= kPositionSpan) x = kPositionSpan - 1.0f;
@@ -32,4 +32,4 @@ Colour pattern::ColorAt(float x) const {
          Channel(Blue.ValueAt(at));
 }
 
-}  // namespace zm::colset
+}  // namespace zm

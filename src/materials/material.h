@@ -8,14 +8,12 @@ namespace zm {
 // Curves are defined on palette positions 0 to kPositionSpan.
 constexpr float kPositionSpan = 100.0f;
 
-namespace colset {
-
 // One material: red, green and blue intensity (nominally 0..255) as
 // functions of the palette position.
-class pattern {
+class Material {
  public:
   // A straight grey ramp: (0, 0) and (100, 255) in every channel.
-  pattern();
+  Material();
 
   // The packed colour at position x. Positions of 100 or more are looked up
   // at 99, negative ones at 0; each channel is its curve value truncated,
@@ -27,5 +25,4 @@ class pattern {
   FunTab Blue;
 };
 
-}  // namespace colset
 }  // namespace zm
