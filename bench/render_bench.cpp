@@ -189,7 +189,7 @@ void BM_NextPalette(benchmark::State& state) {
   shape.InitPalettes();
   for (auto _ : state) {
     shape.NextPalette();
-    benchmark::DoNotOptimize(shape.colors32().data());
+    benchmark::DoNotOptimize(shape.ColorTable32().data());
   }
 }
 

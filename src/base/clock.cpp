@@ -11,13 +11,13 @@
 
 namespace zm {
 
-uint32_t CPU_Frq = 0;
 
 namespace {
 
 struct ClockStart {
   bool calibrated = false;
-  bool measured = false;  // CPU_Frq holds this calibration's frequency
+  bool measured = false;  // frequency holds this calibration's measurement
+  uint32_t frequency = 0;
   uint64_t counter = 0;
   uint32_t tick = 0;
 };
@@ -37,7 +37,7 @@ void FinishCalibration(ClockStart& start) {
     std::this_thread::sleep_for(std::chrono::milliseconds(101 - elapsed));
   }
   start.measured = true;
-  CPU_Frq = static_cast<uint32_t>(CurrentFrequency());
+  start.frequency = static_cast<uint32_t>(CurrentFrequency());
 }
 
 }  // namespace
@@ -78,6 +78,8 @@ int64_t CurrentFrequency() {
       static_cast<long double>(ticks) / static_cast<long double>(elapsed) * 1000.0L;
   return std::llrintl(perSecond);
 }
+
+uint32_t MeasuredFrequency() { return Start().frequency; }
 
 void Delay(uint32_t ms, MessagePump* app) {
   const uint64_t start = CycleCount();

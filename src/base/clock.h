@@ -16,9 +16,9 @@ uint32_t TickCount();
 
 // Starts the clock: takes the start counter and tick, and returns at once.
 // The frequency is measured over more than 100 ms of tick count from here:
-// the first CurrentFrequency sleeps out whatever is left of them and stores
-// CPU_Frq, so the measurement overlaps the rest of start-up instead of
-// spinning for it. Start-up (PrepareProgram) starts it before the run mode is
+// the first CurrentFrequency sleeps out whatever is left of them and keeps
+// the result (MeasuredFrequency), so the measurement overlaps the rest of
+// start-up instead of spinning for it. Start-up (PrepareProgram) starts it before the run mode is
 // decided; CurrentFrequency starts it should anything ask earlier.
 void CalibrateClock();
 
@@ -35,6 +35,6 @@ void Delay(uint32_t ms, MessagePump* app);
 
 // The counter frequency measured at calibration: its low 32 bits; 0 until the
 // first CurrentFrequency (or Delay) has finished the measurement.
-extern uint32_t CPU_Frq;
+uint32_t MeasuredFrequency();
 
 }  // namespace zm

@@ -135,10 +135,10 @@ class Shape {
   std::span<const MapValue> MapPrevious() const { return mapPrevious_; }
   std::span<const MapValue> MapCurrent() const { return mapCurrent_; }
   std::span<const MapValue> MapNext() const { return mapNext_; }
-  Colors32& colors32() { return colors32_; }
-  const Colors32& colors32() const { return colors32_; }
-  const Colors24& colors24() const { return colors24_; }
-  const Colors16& colors16() const { return colors16_; }
+  Colors32& ColorTable32() { return colors32_; }
+  const Colors32& ColorTable32() const { return colors32_; }
+  const Colors24& ColorTable24() const { return colors24_; }
+  const Colors16& ColorTable16() const { return colors16_; }
   const PatternGenerator& Generator() const { return generator_; }
 
  private:

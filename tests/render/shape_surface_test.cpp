@@ -65,16 +65,16 @@ TEST_F(ShapeSurfaceTest, SixteenBitTablesFollowTheirMasks) {
     Shape shape;
     FakeDisplaySurface display(kW, kH, format);
     shape.SetDisplay(&display);
-    shape.colors32()[0] = 0x00FFFFFF;
-    shape.colors32()[1] = 0x00123456;  // R 0x12, G 0x34, B 0x56
-    shape.colors32()[4031] = 0x00F80408;
+    shape.ColorTable32()[0] = 0x00FFFFFF;
+    shape.ColorTable32()[1] = 0x00123456;  // R 0x12, G 0x34, B 0x56
+    shape.ColorTable32()[4031] = 0x00F80408;
     shape.ConvertPalettes();
     const bool is565 = format.greenMask == 0x07E0;
-    EXPECT_EQ(shape.colors16()[0], is565 ? 0xFFFF : 0x7FFF);
-    EXPECT_EQ(shape.colors16()[1], is565 ? (0x56 / 8 | 0x34 / 4 << 5 | 0x12 / 8 << 11)
+    EXPECT_EQ(shape.ColorTable16()[0], is565 ? 0xFFFF : 0x7FFF);
+    EXPECT_EQ(shape.ColorTable16()[1], is565 ? (0x56 / 8 | 0x34 / 4 << 5 | 0x12 / 8 << 11)
                                          : (0x56 / 8 | 0x34 / 8 << 5 | 0x12 / 8 << 10));
-    EXPECT_EQ(shape.colors16()[4031], is565 ? (1 | 1 << 5 | 31 << 11) : (1 | 0 << 5 | 31 << 10));
-    EXPECT_EQ(shape.colors32()[1], 0x00123456u);  // the 32-bit table is not touched
+    EXPECT_EQ(shape.ColorTable16()[4031], is565 ? (1 | 1 << 5 | 31 << 11) : (1 | 0 << 5 | 31 << 10));
+    EXPECT_EQ(shape.ColorTable32()[1], 0x00123456u);  // the 32-bit table is not touched
   }
 }
 
@@ -86,7 +86,7 @@ TEST_F(ShapeSurfaceTest, SixteenBitFrameWritesTwoBytesPerPixel) {
   const int32_t t = PhaseToTime(0.6);
   for (int32_t x = 0; x < kW; ++x) {
     const int32_t index = ColorIndex(t, shape.MapCurrent()[x], shape.MapPrevious()[x]);
-    EXPECT_EQ(display.Pixel(x, 0), shape.colors16()[index]);
+    EXPECT_EQ(display.Pixel(x, 0), shape.ColorTable16()[index]);
   }
   // The row's padding is left alone.
   EXPECT_EQ(display.back[kW * 2], FakeDisplaySurface::kUntouched);
@@ -104,13 +104,13 @@ TEST_F(ShapeSurfaceTest, UnknownFormatsLeaveTheTablesAsTheyWere) {
     Shape shape;
     FakeDisplaySurface display(kW, kH, format);
     Prepare(shape, display);
-    const Shape::Colors32 colours32 = shape.colors32();
-    const Shape::Colors24 colours24 = shape.colors24();
-    const Shape::Colors16 colours16 = shape.colors16();
+    const Shape::Colors32 colours32 = shape.ColorTable32();
+    const Shape::Colors24 colours24 = shape.ColorTable24();
+    const Shape::Colors16 colours16 = shape.ColorTable16();
     shape.ConvertPalettes();
-    EXPECT_EQ(shape.colors32(), colours32);
-    EXPECT_EQ(shape.colors24(), colours24);
-    EXPECT_EQ(shape.colors16(), colours16);
+    EXPECT_EQ(shape.ColorTable32(), colours32);
+    EXPECT_EQ(shape.ColorTable24(), colours24);
+    EXPECT_EQ(shape.ColorTable16(), colours16);
   }
 }
 
@@ -121,9 +121,9 @@ TEST_F(ShapeSurfaceTest, NoPrimarySurfaceOrNoFormatMeansNoConversion) {
     display.primary = primary;
     display.formatReadable = false;
     shape.SetDisplay(&display);
-    shape.colors32()[5] = 0x00112233;
+    shape.ColorTable32()[5] = 0x00112233;
     shape.ConvertPalettes();
-    EXPECT_EQ(shape.colors32()[5], 0x00112233u);
+    EXPECT_EQ(shape.ColorTable32()[5], 0x00112233u);
   }
 }
 
@@ -139,18 +139,18 @@ TEST_F(ShapeSurfaceTest, BlueHighBanksAreConvertedExactlyOnce) {
     Shape shape;
     FakeDisplaySurface display(kW, kH, Rgb32BlueHigh());
     Prepare(shape, display);
-    const Shape::Colors32 before = shape.colors32();
+    const Shape::Colors32 before = shape.ColorTable32();
     SeedRandom(1234);
     const Palette fresh;  // the palette that NextPalette draws after the same seed
     SeedRandom(1234);
     shape.NextPalette();
     for (int32_t i = 0; i < kPaletteSize; ++i) {
-      ASSERT_EQ(shape.colors32()[i], SwapRedBlue(fresh[i])) << i;
+      ASSERT_EQ(shape.ColorTable32()[i], SwapRedBlue(fresh[i])) << i;
       // With a random material per palette bank B is the previous bank A,
       // already in the display's order; with one material it is the fresh
       // palette again.
       const uint32_t bankB = allColours ? before[i] : SwapRedBlue(fresh[i]);
-      ASSERT_EQ(shape.colors32()[kPaletteSize + i], bankB) << i;
+      ASSERT_EQ(shape.ColorTable32()[kPaletteSize + i], bankB) << i;
     }
   }
 }

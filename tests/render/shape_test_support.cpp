@@ -25,7 +25,7 @@ void ShapeTest::TearDown() {
 }
 
 void UseIndexColours(Shape& shape) {
-  for (int32_t i = 0; i < kColorTableSize; ++i) shape.colors32()[i] = static_cast<uint32_t>(i);
+  for (int32_t i = 0; i < kColorTableSize; ++i) shape.ColorTable32()[i] = static_cast<uint32_t>(i);
 }
 
 std::vector<MapValue> PatternValues(size_t count, uint32_t seed) {

@@ -146,7 +146,7 @@ TEST_F(SetupDialogTest, TheModeBoxOffersEachModeOnceAndChoosingOneKeepsTheRefres
 TEST_F(SetupDialogTest, UncheckingAllColorsAppliesTheEntryAtOnceCheckingWaitsForTheNextPalette) {
   WriteSettings("[SETUP_DIALOG]\nItem=3\n[BASIC_PARAMETERS]\nuse_DirectX=0\n");
   Run([&](SetupDialog& dialog, AboutBox&, SaverScreen& screen) {
-    const uint32_t* colors = screen.Engine.colors32().data();
+    const uint32_t* colors = screen.Engine.ColorTable32().data();
     const auto bankA = [&] { return std::vector<uint32_t>(colors, colors + kPaletteSize); };
     const auto bankB = [&] {
       return std::vector<uint32_t>(colors + kPaletteSize, colors + 2 * kPaletteSize);
