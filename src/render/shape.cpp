@@ -8,8 +8,7 @@
 
 #include "base/file_system.h"
 #include "base/notice.h"
-#include "render/map_range.h"
-#include "render/map_resample.h"
+#include "render/height_map.h"
 #include "render/pattern_state_file.h"
 #include "render/shape_timing.h"
 #include "settings/atomic_file.h"

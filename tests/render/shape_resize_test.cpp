@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "render/map_resample.h"
+#include "render/height_map.h"
 #include "render/shape.h"
 #include "render/shape_test_support.h"
 
