@@ -203,15 +203,18 @@ std::vector<MonitorArea> SaverWindowWin32::Monitors() const {
   return list.monitors;
 }
 
+// A frame of another size or place leaves part of the window to go black.
 void SaverWindowWin32::SizeFrameBitmap(int32_t width, int32_t height) {
+  const bool resized = width != bitmap_.Width() || height != bitmap_.Height();
   bitmap_.Resize(width, height);
+  if (resized) InvalidateRect(window_, nullptr, TRUE);
 }
 
 void SaverWindowWin32::PlaceFrameBitmap(int32_t left, int32_t top) {
   if (left == frameLeft_ && top == frameTop_) return;
   frameLeft_ = left;
   frameTop_ = top;
-  InvalidateRect(window_, nullptr, TRUE);  // the part the frame left goes black
+  InvalidateRect(window_, nullptr, TRUE);
 }
 
 void SaverWindowWin32::PaintFrameBitmap() {
