@@ -16,6 +16,7 @@
 //   preview-still [SECONDS [FILE.ppm]]  succeeds once two captures a second
 //                            apart are the same picture (the preview paused)
 //   choose-mode TEXT         picks an entry of the video-mode box's list
+//   choose-monitors TEXT     picks an entry of the "Monitors:" list
 //   steal-focus SECONDS [FILE]  another program's window takes the focus
 //                            until FILE exists or SECONDS pass
 //   activate TITLE           brings a window to the front
@@ -141,6 +142,27 @@ HWND Required(HWND parent, const wchar_t* windowClass, const wchar_t* text) {
 
 bool Checked(HWND box) { return SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED; }
 
+// The two combo boxes: the video modes' has a text field (CBS_DROPDOWN), the
+// monitor layouts' a list only (CBS_DROPDOWNLIST).
+HWND ComboBox(HWND dialog, DWORD kind) {
+  for (const Control& child : ChildrenOf(dialog)) {
+    const LONG style = GetWindowLongW(child.window, GWL_STYLE);
+    if (lstrcmpiW(child.windowClass.c_str(), L"ComboBox") == 0 && (style & 3) == kind) {
+      return child.window;
+    }
+  }
+  std::fprintf(stderr, "no combo box of style %lu\n", static_cast<unsigned long>(kind));
+  return nullptr;
+}
+
+std::string SelectedText(HWND box) {
+  const LRESULT index = SendMessageW(box, CB_GETCURSEL, 0, 0);
+  wchar_t text[256] = {};
+  if (index == CB_ERR || SendMessageW(box, CB_GETLBTEXTLEN, index, 0) >= 255) return "none";
+  SendMessageW(box, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(text));
+  return Narrow(text);
+}
+
 void Print(const char* key, const std::string& value) {
   std::printf("%s=%s\n", key, value.c_str());
 }
@@ -160,7 +182,7 @@ void PrintColors(HWND dialog) {
   Print("colors_enabled", anyEnabled);
 }
 
-// The video-mode box's list, the entries separated by "|".
+// A combo box's list, the entries separated by "|".
 std::string ModeEntries(HWND modes) {
   std::string entries;
   const LRESULT count = SendMessageW(modes, CB_GETCOUNT, 0, 0);
@@ -192,9 +214,10 @@ int State() {
   HWND dialog = Dialog();
   HWND speed = Required(dialog, TRACKBAR_CLASSW, nullptr);
   HWND allColors = Required(dialog, L"Button", L"All colors");
-  HWND modes = Required(dialog, L"ComboBox", nullptr);
+  HWND modes = dialog ? ComboBox(dialog, CBS_DROPDOWN) : nullptr;
   HWND useDirectX = Required(dialog, L"Button", L"Use DirectX");
-  if (!speed || !allColors || !modes || !useDirectX) return 1;
+  HWND monitors = dialog ? ComboBox(dialog, CBS_DROPDOWNLIST) : nullptr;
+  if (!speed || !allColors || !modes || !useDirectX || !monitors) return 1;
   Print("dialog_visible", IsWindowVisible(dialog) != FALSE);
   Print("dialog_enabled", IsWindowEnabled(dialog) != FALSE);
   Print("speed", SendMessageW(speed, TBM_GETPOS, 0, 0));
@@ -205,6 +228,9 @@ int State() {
   Print("use_directx", Checked(useDirectX));
   Print("use_directx_enabled", IsWindowEnabled(useDirectX) != FALSE);
   Print("modes", ModeEntries(modes));
+  Print("monitors", SelectedText(monitors));
+  Print("monitors_enabled", IsWindowEnabled(monitors) != FALSE);
+  Print("monitor_layouts", ModeEntries(monitors));
   Print("focus", FocusOf(dialog));
   HWND saver = FindWindowW(kSaverClass, nullptr);
   RECT rect{};
@@ -242,15 +268,15 @@ int MoveSpeed(int position) {
 
 using Pixels = std::vector<unsigned char>;  // blue, green, red, unused; top row first
 
-// What the video-mode box does when the user picks an entry from its list:
-// it selects the entry and tells its parent.
-int ChooseMode(const wchar_t* text) {
+// What a combo box does when the user picks an entry from its list: it
+// selects the entry and tells its parent.
+int ChooseEntry(DWORD kind, const wchar_t* text) {
   HWND dialog = Dialog();
-  HWND modes = Required(dialog, L"ComboBox", nullptr);
+  HWND modes = dialog ? ComboBox(dialog, kind) : nullptr;
   if (modes == nullptr) return 1;
   const LRESULT index = SendMessageW(modes, CB_FINDSTRINGEXACT, -1, reinterpret_cast<LPARAM>(text));
   if (index == CB_ERR) {
-    std::fprintf(stderr, "no video mode \"%s\" in the list\n", Narrow(text).c_str());
+    std::fprintf(stderr, "no entry \"%s\" in the list\n", Narrow(text).c_str());
     return 1;
   }
   SendMessageW(modes, CB_SETCURSEL, index, 0);
@@ -451,15 +477,19 @@ int main(int argc, char** argv) {
     HWND window = FindWindowW(nullptr, Widen(argv[2]).c_str());
     return window != nullptr && SetForegroundWindow(window) ? 0 : 1;
   }
-  if (command == "choose-mode" && argc > 2) return ChooseMode(Widen(argv[2]).c_str());
+  if (command == "choose-mode" && argc > 2) {
+    return ChooseEntry(CBS_DROPDOWN, Widen(argv[2]).c_str());
+  }
+  if (command == "choose-monitors" && argc > 2) {
+    return ChooseEntry(CBS_DROPDOWNLIST, Widen(argv[2]).c_str());
+  }
   if (command == "origin" && argc > 2) return Origin(Widen(argv[2]).c_str());
   if (command == "cursor-over" && argc > 3) {
     return CursorOver(Widen(argv[2]).c_str(), Widen(argv[3]).c_str());
   }
-  std::fprintf(
-      stderr,
-      "usage: dialog_driver.exe wait|wait-gone|state|click|speed|"
-      "message-box|preview-moves|preview-still|choose-mode|steal-focus|activate|close|origin|"
-      "cursor-over ...\n");
+  std::fprintf(stderr,
+               "usage: dialog_driver.exe wait|wait-gone|state|click|speed|"
+               "message-box|preview-moves|preview-still|choose-mode|choose-monitors|steal-focus|"
+               "activate|close|origin|cursor-over ...\n");
   return 2;
 }

@@ -3,10 +3,12 @@
 # controls' window messages by dialog_driver.exe:
 # 1. a first start (no files) opens the dialog with a moving preview and the
 #    defaults: speed 17, "All colors" checked, the colour list disabled with
-#    "Gold and white silk" selected;
-# 2. "Gold", speed 20, the 16-bit mode and Ok write the settings file
-#    (SETUP_DIALOG first, as the dialog creates it) and the pattern state
-#    file, and the run ends with 0; the next run shows what was stored;
+#    "Gold and white silk" selected, "Monitors:" on "primary" of
+#    primary|each|span, disabled while "Use DirectX" is checked;
+# 2. "Gold", speed 20, the 16-bit mode, "span" (chosen while "Use DirectX"
+#    is off for a moment) and Ok write the settings file (SETUP_DIALOG
+#    first, as the dialog creates it) and the pattern state file, and the
+#    run ends with 0; the next run shows what was stored;
 # 3. Cancel after changes leaves both files as they were;
 # 4. a settings file that cannot be written: Ok shows "Unable to write to
 #    ..." and the dialog stays open with its preview moving.
@@ -21,7 +23,8 @@ echo "== first start: the defaults"
 [ ! -e "$ZM_SETTINGS" ] && [ ! -e "$ZM_STATE" ] || zm_fail "the saver's folder is not empty"
 zm_dialog_start
 drv preview-moves 10 "$ZM_OUT/preview-first.ppm" || zm_fail "the preview does not move"
-zm_expect_state speed=17 all_colors=1 colors_enabled=0 "color=Gold and white silk" saver_visible=0
+zm_expect_state speed=17 all_colors=1 colors_enabled=0 "color=Gold and white silk" saver_visible=0 \
+  use_directx=1 monitors=primary monitors_enabled=0 "monitor_layouts=primary|each|span"
 shot=$(zm_screenshot dialog-defaults)
 # The colour list's frame at (36, 78) shows the dialog's silver under its
 # greyed entries: nothing black (a clipped group box leaves its inside black).
@@ -35,7 +38,12 @@ drv click "All colors"
 drv click Gold
 drv speed 20 || zm_fail "the trackbar did not move to 20"
 drv choose-mode "800*600  16-bit" || zm_fail "Wine offers no 16-bit mode"
-zm_expect_state speed=20 all_colors=0 colors_enabled=1 color=Gold "mode_text=800*600  16-bit"
+drv click "Use DirectX"
+zm_expect_state use_directx=0 monitors_enabled=1
+drv choose-monitors span
+drv click "Use DirectX"
+zm_expect_state speed=20 all_colors=0 colors_enabled=1 color=Gold "mode_text=800*600  16-bit" \
+  use_directx=1 monitors=span monitors_enabled=0
 drv preview-moves 10 "$ZM_OUT/preview-gold.ppm" || zm_fail "the preview does not move"
 zm_screenshot dialog-gold >/dev/null
 drv click Ok
@@ -50,13 +58,15 @@ zm_expect_ini PATTERNS Pattern 5
 zm_expect_ini PATTERNS Show_All 0
 zm_expect_ini BASIC_PARAMETERS SHAPE_SPEED 2
 zm_expect_ini BASIC_PARAMETERS BitPerPix 16
+zm_expect_ini MONITORS Layout span
 [ -s "$ZM_STATE" ] || zm_fail "no pattern state file after Ok"
 
 echo "== Cancel after changes stores nothing"
 cp "$ZM_SETTINGS" "$ZM_OUT/before-cancel.ini"
 cp "$ZM_STATE" "$ZM_OUT/before-cancel.par"
 zm_dialog_start
-zm_expect_state speed=20 all_colors=0 colors_enabled=1 color=Gold "mode_text=800*600  16-bit"
+zm_expect_state speed=20 all_colors=0 colors_enabled=1 color=Gold "mode_text=800*600  16-bit" \
+  monitors=span monitors_enabled=0
 drv speed 3
 drv click Silver
 drv click "All colors"

@@ -67,6 +67,35 @@ zm_start_xorg_dummy() {
     -logfile "$ZM_OUT/xorg.log"
 }
 
+# The dummy-driver server with two monitors of different sizes: 1024x768,
+# the primary, and 640x480 to its right (the screen is 1664x768). Needs root
+# as zm_start_xorg_dummy does.
+zm_start_xorg_two_monitors() {
+  if [ "$(id -u)" -ne 0 ]; then
+    echo "SKIP: the dummy-driver Xorg server needs root" >&2
+    exit "$ZM_SKIP"
+  fi
+  zm_start_x Xorg -config "$ZM_HARNESS_DIR/../x11/dummy_xorg.conf" -noreset -nolisten tcp \
+    -logfile "$ZM_OUT/xorg.log"
+  xrandr --addmode DUMMY1 640x480
+  zm_second_monitor on
+  # NOTE: Wine started right after the change saw only the primary monitor
+  # (a 1024x768 virtual screen); once a client has listed the monitors it
+  # sees both.
+  [ "$(xrandr --listmonitors | head -n 1)" = "Monitors: 2" ] ||
+    zm_fail "no two monitors: $(xrandr --listmonitors)"
+}
+
+# Turns the second monitor of zm_start_xorg_two_monitors on or off.
+zm_second_monitor() {
+  if [ "$1" = on ]; then
+    xrandr --output DUMMY0 --mode 1024x768 --pos 0x0 --primary \
+      --output DUMMY1 --mode 640x480 --pos 1024x0
+  else
+    xrandr --output DUMMY1 --off
+  fi
+}
+
 zm_stop_x() {
   [ -n "$ZM_X_PID" ] || return 0
   kill "$ZM_X_PID" 2>/dev/null || true

@@ -7,12 +7,15 @@ ZM_SAVER_PID=""
 ZM_WAIT_DIALOG_SIZE=380x70
 
 # The test's X server and the shared Wine prefix. The server is Xvfb with a
-# screen WIDTHxHEIGHTxDEPTH (1024x768x24 unless given), or xorg-dummy.
-# Usage: zm_saver_init OUTDIR NAME [SCREEN|xorg-dummy]
+# screen WIDTHxHEIGHTxDEPTH (1024x768x24 unless given), xorg-dummy or
+# two-monitors (the dummy driver with two monitors).
+# Usage: zm_saver_init OUTDIR NAME [SCREEN|xorg-dummy|two-monitors]
 zm_saver_init() {
   zm_harness_init "$1/$2"
   if [ "${3:-}" = xorg-dummy ]; then
     zm_start_xorg_dummy
+  elif [ "${3:-}" = two-monitors ]; then
+    zm_start_xorg_two_monitors
   else
     zm_start_xvfb "${3:-1024x768x24}"
   fi

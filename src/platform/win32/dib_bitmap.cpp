@@ -43,9 +43,9 @@ BitmapView DibBitmap::View() const {
   return BitmapView{bits_, ptrdiff_t{width_} * 4, width_, height_};
 }
 
-void DibBitmap::Draw(HDC target) const {
+void DibBitmap::Draw(HDC target, int x, int y) const {
   if (bitmap_ == nullptr) return;
-  BitBlt(target, 0, 0, width_, height_, memory_, 0, 0, SRCCOPY);
+  BitBlt(target, x, y, width_, height_, memory_, 0, 0, SRCCOPY);
 }
 
 void DibBitmap::DrawStretched(HDC target, int x, int y, int width, int height) const {

@@ -24,8 +24,8 @@ class DibBitmap {
   int32_t Width() const { return width_; }
   int32_t Height() const { return height_; }
 
-  // Copies the bitmap unscaled to (0, 0) of `target`.
-  void Draw(HDC target) const;
+  // Copies the bitmap unscaled to (x, y) of `target`.
+  void Draw(HDC target, int x = 0, int y = 0) const;
   // Copies the whole bitmap stretched into the rectangle.
   void DrawStretched(HDC target, int x, int y, int width, int height) const;
 

@@ -6,8 +6,9 @@
 
 namespace zm::win32 {
 
-// Black topmost windows over every monitor but the primary one, so that the
-// saver leaves no part of the desktop visible while it runs there.
+// Black topmost windows over every monitor but the primary one, so that a
+// saver run in a switched video mode, whose window covers only the primary
+// monitor, leaves no part of the desktop visible.
 class MonitorCovers {
  public:
   ~MonitorCovers() { Remove(); }

@@ -3,6 +3,7 @@
 #include <windowsx.h>
 
 #include "platform/win32/application.h"
+#include "platform/win32/text_encoding.h"
 #include "platform/win32/window_class.h"
 #include "settings/saver_settings.h"
 #include "shell/run_mode.h"
@@ -13,6 +14,38 @@ namespace {
 
 constexpr UINT_PTR kCloseTimer = 1;
 constexpr const char* kMessageCaption = "Zelk Mirv";
+
+#ifndef WM_DPICHANGED
+constexpr UINT WM_DPICHANGED = 0x02E0;
+#endif
+
+// The virtual screen: the bounding box of all monitors, in the desktop's
+// pixels (its origin is left of or above the primary monitor's when a
+// monitor stands there).
+RECT VirtualScreen() {
+  const int left = GetSystemMetrics(SM_XVIRTUALSCREEN);
+  const int top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+  return RECT{left, top, left + GetSystemMetrics(SM_CXVIRTUALSCREEN),
+              top + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+}
+
+struct MonitorList {
+  POINT origin;  // the window's client origin on the desktop
+  std::vector<MonitorArea> monitors;
+};
+
+BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM list) {
+  MONITORINFOEXW info{};
+  info.cbSize = sizeof(info);
+  if (!GetMonitorInfoW(monitor, &info)) return TRUE;
+  auto& [origin, monitors] = *reinterpret_cast<MonitorList*>(list);
+  const RECT& r = info.rcMonitor;
+  monitors.push_back(
+      MonitorArea{{r.left - origin.x, r.top - origin.y, r.right - r.left, r.bottom - r.top},
+                  (info.dwFlags & MONITORINFOF_PRIMARY) != 0,
+                  ToUtf8(info.szDevice)});
+  return TRUE;
+}
 
 }  // namespace
 
@@ -97,10 +130,17 @@ LRESULT SaverWindowWin32::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_DISPLAYCHANGE:
       pacer_.ReadRefreshRate();  // a video mode of another rate
+      ScreenChanged();
       break;
+    case WM_DPICHANGED:
+      // The suggested rectangle is one monitor's; the window keeps covering
+      // all of them.
+      ScreenChanged();
+      return 0;
     case WM_ERASEBKGND:
-      if (!SaverSettings.use_DirectX && bitmap_.Width() > 0) return 1;  // the bitmap covers it
-      break;
+      if (SaverSettings.use_DirectX || bitmap_.Width() == 0) break;
+      EraseAroundFrame(reinterpret_cast<HDC>(wParam));  // the bitmap covers its own part
+      return 1;
     case WM_SYSCOMMAND:
       // No second saver while this runs (a monitor power-down still may).
       if ((wParam & 0xFFF0) == SC_SCREENSAVE) return 0;
@@ -122,24 +162,77 @@ void SaverWindowWin32::Paint() {
   PAINTSTRUCT paint;
   HDC dc = BeginPaint(window_, &paint);
   if (!SaverSettings.use_DirectX) {
-    bitmap_.Draw(dc);
+    bitmap_.Draw(dc, frameLeft_, frameTop_);
   } else if (screen_ != nullptr) {
     screen_->PictureLost();  // the flipped surface is gone: a still picture is drawn again
   }
   EndPaint(window_, &paint);
 }
 
-int32_t SaverWindowWin32::ScreenWidth() const { return GetSystemMetrics(SM_CXSCREEN); }
-int32_t SaverWindowWin32::ScreenHeight() const { return GetSystemMetrics(SM_CYSCREEN); }
+// A monitor added, removed, moved or given another resolution or scale: the
+// full-screen window takes the new virtual screen, and the saver screen
+// works out the frame's area again.
+void SaverWindowWin32::ScreenChanged() {
+  if (presentation_ == WindowPresentation::kMaximisedOnTop && IsVisible()) ApplyPresentation();
+  screen_->WindowSizeChanged();
+}
 
+// On the bitmap path the window covers the virtual screen; in a switched
+// video mode, the primary monitor.
+RECT SaverWindowWin32::ScreenRect() const {
+  if (presentation_ == WindowPresentation::kMaximisedOnTop) return VirtualScreen();
+  return RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+}
+
+int32_t SaverWindowWin32::ScreenWidth() const {
+  const RECT r = ScreenRect();
+  return r.right - r.left;
+}
+
+int32_t SaverWindowWin32::ScreenHeight() const {
+  const RECT r = ScreenRect();
+  return r.bottom - r.top;
+}
+
+// In the pixels of the window as it stands once shown (ScreenRect), which
+// a hidden window does not yet.
+std::vector<MonitorArea> SaverWindowWin32::Monitors() const {
+  const RECT screen = ScreenRect();
+  MonitorList list{{screen.left, screen.top}, {}};
+  EnumDisplayMonitors(nullptr, nullptr, &AddMonitor, reinterpret_cast<LPARAM>(&list));
+  return list.monitors;
+}
+
+// A frame of another size or place leaves part of the window to go black.
 void SaverWindowWin32::SizeFrameBitmap(int32_t width, int32_t height) {
+  const bool resized = width != bitmap_.Width() || height != bitmap_.Height();
   bitmap_.Resize(width, height);
+  if (resized) InvalidateRect(window_, nullptr, TRUE);
+}
+
+void SaverWindowWin32::PlaceFrameBitmap(int32_t left, int32_t top) {
+  if (left == frameLeft_ && top == frameTop_) return;
+  frameLeft_ = left;
+  frameTop_ = top;
+  InvalidateRect(window_, nullptr, TRUE);
 }
 
 void SaverWindowWin32::PaintFrameBitmap() {
   HDC dc = GetDC(window_);
-  bitmap_.Draw(dc);
+  bitmap_.Draw(dc, frameLeft_, frameTop_);
   ReleaseDC(window_, dc);
+}
+
+// Black wherever the frame bitmap does not reach (the monitors the ornament
+// leaves out).
+void SaverWindowWin32::EraseAroundFrame(HDC dc) const {
+  RECT client{};
+  GetClientRect(window_, &client);
+  const int saved = SaveDC(dc);
+  ExcludeClipRect(dc, frameLeft_, frameTop_, frameLeft_ + bitmap_.Width(),
+                  frameTop_ + bitmap_.Height());
+  FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+  RestoreDC(dc, saved);
 }
 
 WaitDialog& SaverWindowWin32::Wait() {
@@ -154,13 +247,24 @@ void SaverWindowWin32::SetPresentation(WindowPresentation presentation) {
   if (IsVisible()) ApplyPresentation();
 }
 
-// Maximised and topmost over the primary screen, or (in a switched video
-// mode) an ordinary window over the whole of that mode's screen. The
-// ordinary window keeps its place in the order: activation made it topmost.
+// Topmost over every monitor, or (in a switched video mode) an ordinary
+// window over the whole of that mode's screen, with the other monitors
+// covered. The ordinary window keeps its place in the order: activation
+// made it topmost.
 void SaverWindowWin32::ApplyPresentation() {
   const bool onTop = presentation_ == WindowPresentation::kMaximisedOnTop;
-  SetWindowPos(window_, HWND_TOPMOST, 0, 0, ScreenWidth(), ScreenHeight(),
+  const RECT r = ScreenRect();
+  SetWindowPos(window_, HWND_TOPMOST, r.left, r.top, r.right - r.left, r.bottom - r.top,
                SWP_NOACTIVATE | (onTop ? 0 : SWP_NOZORDER));
+  UpdateCovers();
+}
+
+void SaverWindowWin32::UpdateCovers() {
+  if (saverRunning_ && presentation_ == WindowPresentation::kNormal) {
+    covers_.Cover();
+  } else {
+    covers_.Remove();
+  }
 }
 
 void SaverWindowWin32::BringToTop() {
@@ -170,11 +274,8 @@ void SaverWindowWin32::BringToTop() {
 void SaverWindowWin32::SetScreenSaverRunning(bool running) {
   BOOL scratch = FALSE;
   SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, running ? TRUE : FALSE, &scratch, 0);
-  if (running) {
-    covers_.Cover();
-  } else {
-    covers_.Remove();
-  }
+  saverRunning_ = running;
+  UpdateCovers();
 }
 
 void SaverWindowWin32::MakeVisible() {

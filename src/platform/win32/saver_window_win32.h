@@ -30,9 +30,11 @@ class SaverWindowWin32 : public SaverWindow {
 
   int32_t ScreenWidth() const override;
   int32_t ScreenHeight() const override;
+  std::vector<MonitorArea> Monitors() const override;
   void SizeFrameBitmap(int32_t width, int32_t height) override;
   BitmapView FrameBitmap() override { return bitmap_.View(); }
   void PaintFrameBitmap() override;
+  void PlaceFrameBitmap(int32_t left, int32_t top) override;
   const DibBitmap& Bitmap() const { return bitmap_; }
   WaitDialog& Wait() override;
   void ProcessMessages() override;
@@ -58,7 +60,11 @@ class SaverWindowWin32 : public SaverWindow {
   bool HandleInput(UINT message, LPARAM lParam);
   bool HandleViewerChange(UINT message, WPARAM wParam, LPARAM lParam);
   void Paint();
+  void EraseAroundFrame(HDC dc) const;
   void ApplyPresentation();
+  void UpdateCovers();
+  void ScreenChanged();
+  RECT ScreenRect() const;
 
   HWND window_ = nullptr;
   SaverScreen* screen_ = nullptr;
@@ -68,6 +74,9 @@ class SaverWindowWin32 : public SaverWindow {
   std::unique_ptr<ViewerWatch> viewers_;
   MonitorCovers covers_;
   WindowPresentation presentation_ = WindowPresentation::kMaximisedOnTop;
+  bool saverRunning_ = false;
+  int32_t frameLeft_ = 0;  // where the frame bitmap stands in the window
+  int32_t frameTop_ = 0;
 };
 
 // The message that asks the saver window for one frame.

@@ -6,6 +6,7 @@
 #include "platform/win32/controls.h"
 #include "platform/win32/text_encoding.h"
 #include "platform/win32/window_class.h"
+#include "settings/monitor_layout.h"
 #include "shell/dialog_layout.h"
 #include "shell/dialog_texts.h"
 #include "shell/program_entry.h"
@@ -30,6 +31,7 @@ enum ControlId {
   kAboutButton,
   kModes,
   kUseDirectX,
+  kMonitors,
   kFirstColor,
 };
 
@@ -66,7 +68,7 @@ SetupDialogWin32::~SetupDialogWin32() {
 }
 
 // Created in tab order: Preview, the speed, the colours, Ok, Cancel, About,
-// the video mode and "Use DirectX".
+// the video mode, "Use DirectX" and the monitor layout.
 void SetupDialogWin32::CreateControls() {
   const DWORD tab = WS_TABSTOP;
   CreateControl(window_, L"BUTTON", kPreviewCaption, BS_PUSHBUTTON | tab, layout::kPreviewButton,
@@ -95,6 +97,25 @@ void SetupDialogWin32::CreateControls() {
   SendMessageW(modes_, CB_SETITEMHEIGHT, 0, 13);
   useDirectX_ = CreateControl(window_, L"BUTTON", kUseDirectXCaption, BS_AUTOCHECKBOX | tab,
                               layout::kUseDirectX, kUseDirectX, font_);
+  CreateMonitorsBox();
+}
+
+// "Monitors:", a drop-down list of the layouts' names in the order of their
+// entries.
+void SetupDialogWin32::CreateMonitorsBox() {
+  CreateControl(window_, L"STATIC", kMonitorsLabel, 0, layout::kMonitorsLabel, 0, font_);
+  ClientRect box = layout::kMonitors;
+  box.height = kDroppedListHeight;
+  monitors_ =
+      CreateControl(window_, L"COMBOBOX", "", CBS_DROPDOWNLIST | WS_TABSTOP, box, kMonitors, font_);
+  // The closed box's height is its selection field's plus a 3-pixel border
+  // above and below.
+  SendMessageW(monitors_, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), layout::kMonitors.height - 6);
+  for (MonitorLayout entry :
+       {MonitorLayout::kPrimary, MonitorLayout::kEach, MonitorLayout::kSpan}) {
+    const std::wstring name = ToWide(MonitorLayoutName(entry));
+    SendMessageW(monitors_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
+  }
 }
 
 // The group "Colors:" with "All colors" and the nine colour entries, which
@@ -121,7 +142,7 @@ void SetupDialogWin32::Show() {
 }
 
 LRESULT CALLBACK SetupDialogWin32::Procedure(HWND window, UINT message, WPARAM wParam,
-                                              LPARAM lParam) {
+                                             LPARAM lParam) {
   SetupDialogWin32* self = WindowOwner<SetupDialogWin32>(window, message, lParam);
   if (self == nullptr) return DefWindowProcW(window, message, wParam, lParam);
   if (message == WM_NCDESTROY) self->window_ = nullptr;
@@ -198,6 +219,9 @@ void SetupDialogWin32::Command(int id, int code) {
       break;
     case kUseDirectX:
       dialog_->UseDirectXClick();
+      break;
+    case kMonitors:
+      if (code == CBN_SELCHANGE) dialog_->MonitorsChange();
       break;
     case kModes:
       if (code == CBN_SELCHANGE) {
@@ -293,6 +317,17 @@ void SetupDialogWin32::EnableModeBox(bool enabled) { EnableWindow(modes_, enable
 void SetupDialogWin32::CheckUseDirectX(bool checked) { Check(useDirectX_, checked); }
 bool SetupDialogWin32::UseDirectXChecked() const { return Checked(useDirectX_); }
 void SetupDialogWin32::EnableUseDirectX(bool enabled) { EnableWindow(useDirectX_, enabled); }
+
+void SetupDialogWin32::SelectMonitorsEntry(int32_t entry) {
+  SendMessageW(monitors_, CB_SETCURSEL, static_cast<WPARAM>(entry), 0);
+}
+
+int32_t SetupDialogWin32::MonitorsEntry() const {
+  const LRESULT index = SendMessageW(monitors_, CB_GETCURSEL, 0, 0);
+  return index == CB_ERR ? -1 : static_cast<int32_t>(index);
+}
+
+void SetupDialogWin32::EnableMonitors(bool enabled) { EnableWindow(monitors_, enabled); }
 
 void SetupDialogWin32::SetBusyCursor(bool busy) {
   SetCursor(LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(busy ? IDC_WAIT : IDC_ARROW)));

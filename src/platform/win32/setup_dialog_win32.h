@@ -36,6 +36,9 @@ class SetupDialogWin32 : public SetupDialogView {
   void CheckUseDirectX(bool checked) override;
   bool UseDirectXChecked() const override;
   void EnableUseDirectX(bool enabled) override;
+  void SelectMonitorsEntry(int32_t entry) override;
+  int32_t MonitorsEntry() const override;
+  void EnableMonitors(bool enabled) override;
   void SetBusyCursor(bool busy) override;
   void DrawPreview(const BitmapView& frame, const ClientRect& target) override;
   void Close() override;
@@ -46,6 +49,7 @@ class SetupDialogWin32 : public SetupDialogView {
   LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
   void CreateControls();
   void CreateColorGroup();
+  void CreateMonitorsBox();
   void Command(int id, int code);
   void Paint();
   void RestoreFocus();
@@ -59,6 +63,7 @@ class SetupDialogWin32 : public SetupDialogView {
   std::array<HWND, 9> colors_{};
   HWND modes_ = nullptr;
   HWND useDirectX_ = nullptr;
+  HWND monitors_ = nullptr;
   HWND focus_ = nullptr;  // the control that had the focus last
 };
 
