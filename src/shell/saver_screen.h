@@ -68,6 +68,13 @@ class SaverScreen {
   // The window lost what it showed (an expose the platform cannot repaint
   // from its frame bitmap): a still picture is drawn once more.
   void PictureLost() { stillShown_ = false; }
+  // The window shows part of itself anew (an expose, a paint message): true
+  // when the platform puts its frame bitmap there again; on the page-flipped
+  // path the surface's picture is lost instead (PictureLost).
+  bool WindowExposed();
+  // Whether frames go to the window's frame bitmap rather than to a
+  // page-flipped surface.
+  bool DrawsOnBitmap() const;
 
   void RequestExit();
 

@@ -65,6 +65,14 @@ bool SaverScreen::FrameWanted() const {
   return !(stillShown_ && Engine.IsStill());
 }
 
+bool SaverScreen::DrawsOnBitmap() const { return !SaverSettings.use_DirectX; }
+
+bool SaverScreen::WindowExposed() {
+  if (DrawsOnBitmap()) return true;
+  PictureLost();
+  return false;
+}
+
 void SaverScreen::DrawFrame() {
   // A frame drawn from a still engine is the picture every later one would
   // show.

@@ -5,7 +5,6 @@
 #include "platform/win32/application.h"
 #include "platform/win32/text_encoding.h"
 #include "platform/win32/window_class.h"
-#include "settings/saver_settings.h"
 #include "shell/run_mode.h"
 
 namespace zm::win32 {
@@ -138,7 +137,7 @@ LRESULT SaverWindowWin32::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       ScreenChanged();
       return 0;
     case WM_ERASEBKGND:
-      if (SaverSettings.use_DirectX || bitmap_.Width() == 0) break;
+      if (screen_ == nullptr || !screen_->DrawsOnBitmap() || bitmap_.Width() == 0) break;
       EraseAroundFrame(reinterpret_cast<HDC>(wParam));  // the bitmap covers its own part
       return 1;
     case WM_SYSCOMMAND:
@@ -161,11 +160,7 @@ LRESULT SaverWindowWin32::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
 void SaverWindowWin32::Paint() {
   PAINTSTRUCT paint;
   HDC dc = BeginPaint(window_, &paint);
-  if (!SaverSettings.use_DirectX) {
-    bitmap_.Draw(dc, frameLeft_, frameTop_);
-  } else if (screen_ != nullptr) {
-    screen_->PictureLost();  // the flipped surface is gone: a still picture is drawn again
-  }
+  if (screen_ != nullptr && screen_->WindowExposed()) bitmap_.Draw(dc, frameLeft_, frameTop_);
   EndPaint(window_, &paint);
 }
 

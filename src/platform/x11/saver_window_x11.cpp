@@ -13,7 +13,6 @@
 
 #include "display/pixel_packing.h"
 #include "platform/x11/run_signals.h"
-#include "settings/saver_settings.h"
 
 namespace zm::x11 {
 
@@ -377,11 +376,7 @@ void SaverWindowX11::Handle(const XEvent& event) {
       break;
     case Expose:
       if (event.xexpose.count != 0) break;
-      if (SaverSettings.use_DirectX) {
-        screen_->PictureLost();
-      } else {
-        RepaintShown();
-      }
+      if (screen_->WindowExposed()) RepaintShown();
       break;
     default:
       if (Owned()) HandleOwnInput(event);
