@@ -19,7 +19,6 @@ class ConfigureHostWin32 : public ConfigureHost {
   SaverWindow& CreateSaverWindow() override;
   void RunDialog(SetupDialog& dialog, AboutBox& about, SaverScreen& screen) override;
 
-  HWND SaverHandle() const { return saver_ ? saver_->Handle() : nullptr; }
 
  private:
   std::unique_ptr<SetupDialogWin32> dialog_;

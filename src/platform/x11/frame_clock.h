@@ -15,7 +15,6 @@ class FrameClock {
   // Refresh rate in Hz; 0 or less (a rate the display does not report)
   // means 60.
   void SetRate(double hertz) { grid_.SetRate(hertz); }
-  double Rate() const { return grid_.Rate(); }
   // Milliseconds until the next slot (0 when due).
   int MillisecondsLeft() const;
   // A frame went out: the next slot is the grid's next one.
