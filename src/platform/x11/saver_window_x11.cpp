@@ -89,15 +89,12 @@ void SaverWindowX11::CreateOwnWindow() {
 void SaverWindowX11::AdoptForeignWindow(Window foreign) {
   Display* d = x_.display();
   window_ = foreign;
-  const XWindowAttributes attributes = ForeignWindowAttributes(d, foreign);
-  visual_ = attributes.visual;
-  depth_ = attributes.depth;
-  width_ = attributes.width;
-  height_ = attributes.height;
-  mapped_ = attributes.map_state == IsViewable;
-  // Only structure and visibility events: another client (the daemon) may
-  // hold the input.
-  XSelectInput(d, foreign, StructureNotifyMask | VisibilityChangeMask);
+  const ForeignWindow taken = x11::AdoptForeignWindow(d, foreign);
+  visual_ = taken.visual;
+  depth_ = taken.depth;
+  width_ = taken.width;
+  height_ = taken.height;
+  mapped_ = taken.viewable;
 }
 
 void SaverWindowX11::SizeFrameBitmap(int32_t width, int32_t height) {
@@ -137,10 +134,7 @@ void SaverWindowX11::PaintFrameBitmap() {
   if (image == nullptr || closed_) return;
   if (!bitmap_.empty()) {
     image->WaitUntilFree();
-    for (int32_t y = 0; y < bitmapHeight_; ++y) {
-      PackPixels(bitmap_.data() + static_cast<size_t>(y) * bitmapWidth_, bitmapWidth_, format_,
-                 image->Data() + static_cast<ptrdiff_t>(y) * image->Pitch());
-    }
+    image->Pack(bitmap_.data(), bitmapWidth_, bitmapHeight_, format_);
   }
   if (blackWanted_) {
     XSetForeground(x_.display(), gc_, BlackPixel(x_.display(), x_.screen()));
