@@ -35,6 +35,11 @@ class SaverScreen {
   void FormActivate();
   void FormMouseMove(int32_t x, int32_t y);
   void FormMouseDown() { RequestExit(); }
+  // A pointer button numbered as X numbers them, from 1: buttons 4 to 7 are
+  // the wheel's turns and tilts, which are no input.
+  void FormButtonDown(uint32_t button) {
+    if (button < 4 || button > 7) FormMouseDown();
+  }
   void FormKeyDown() { RequestExit(); }
   void CloseTimerFired();
   bool FormCloseQuery() const { return ExitAllowed != 0; }

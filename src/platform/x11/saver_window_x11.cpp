@@ -323,8 +323,7 @@ void SaverWindowX11::HandleOwnInput(const XEvent& event) {
       screen_->FormKeyDown();
       break;
     case ButtonPress:
-      // Buttons 4 to 7 are the wheel's turns and tilts: no input.
-      if (event.xbutton.button < Button4 || event.xbutton.button > 7) screen_->FormMouseDown();
+      screen_->FormButtonDown(event.xbutton.button);
       break;
     case MotionNotify:
       screen_->FormMouseMove(event.xmotion.x, event.xmotion.y);
