@@ -178,10 +178,10 @@ TEST_F(SaverScreenTest, NoFramesWhileNobodySeesThemOrThePictureStandsStill) {
 
   // Covered, or the display off: the animation waits where it stands.
   const double phase = s.Engine.Phase();
-  window.unseen = true;
+  window.covered = true;
   EXPECT_EQ(DrawWhileWanted(s, window, 5), 0);
   EXPECT_EQ(s.Engine.Phase(), phase);
-  window.unseen = false;
+  window.covered = false;
   EXPECT_EQ(DrawWhileWanted(s, window, 1), 1);
   EXPECT_GT(s.Engine.Phase(), phase);
 

@@ -199,8 +199,6 @@ void SaverWindowX11::RepaintShown() {
   image->PutAsync(window_, gc_, frameLeft_, frameTop_);
 }
 
-bool SaverWindowX11::Unseen() const { return covered_ || DisplayPoweredOff(); }
-
 // The display's power state (DPMS), read at most once a second.
 bool SaverWindowX11::DisplayPoweredOff() const {
   const long long now = NowMs();
@@ -431,7 +429,10 @@ bool SaverWindowX11::Step() {
     screen_->CloseTimerFired();
     return !closed_;
   }
-  if (!frameRequested_) screen_->IdleFrameRequest();
+  if (!frameRequested_) {
+    if (mapped_) screen_->DisplayPowerChanged(!DisplayPoweredOff());
+    screen_->IdleFrameRequest();
+  }
   int timeout = -1;
   if (frameRequested_) {
     // The page-flipped path waits for its slot at each flip.
