@@ -63,7 +63,7 @@ zm_start_xorg_dummy() {
     echo "SKIP: the dummy-driver Xorg server needs root" >&2
     exit "$ZM_SKIP"
   fi
-  zm_start_x Xorg -config "$ZM_HARNESS_DIR/xorg-dummy.conf" -noreset -nolisten tcp \
+  zm_start_x Xorg -config "$ZM_HARNESS_DIR/../support/dummy_xorg.conf" -noreset -nolisten tcp \
     -logfile "$ZM_OUT/xorg.log"
 }
 
