@@ -39,6 +39,11 @@ class SaverScreen {
   void FormActivate();
   void FormMouseMove(int32_t x, int32_t y);
   void FormMouseDown() { RequestExit(); }
+  // A pointer button numbered as X numbers them, from 1: buttons 4 to 7 are
+  // the wheel's turns and tilts, which are no input.
+  void FormButtonDown(uint32_t button) {
+    if (button < 4 || button > 7) FormMouseDown();
+  }
   void FormKeyDown() { RequestExit(); }
   void CloseTimerFired();
   bool FormCloseQuery() const { return ExitAllowed != 0; }
@@ -78,12 +83,14 @@ class SaverScreen {
 
   void RequestExit();
 
-  // Whether anyone can see the screen: while its display is turned off or
-  // the session is locked, no frame is requested or drawn, and the
-  // animation goes on from where it paused.
+  // Whether anyone can see the picture: not while its display is turned off
+  // or the session is locked (the platform reports both as it learns of
+  // them), nor while the shown window is fully covered (SaverWindow::Covered).
+  // No frame is then requested or drawn, in a saver run and in the setup
+  // dialog alike, and the animation goes on from where it paused.
   void DisplayPowerChanged(bool on) { displayOn_ = on; }
   void SessionLockChanged(bool locked) { sessionLocked_ = locked; }
-  bool Seen() const { return displayOn_ && !sessionLocked_; }
+  bool Seen() const { return displayOn_ && !sessionLocked_ && !window_.Covered(); }
   // After the setup dialog changed use_DirectX or the video mode: the frame
   // bitmap takes the new output size and the engine follows it.
   void ApplyFrameSize();

@@ -61,7 +61,7 @@ void SaverScreen::IdleFrameRequest() {
 }
 
 bool SaverScreen::FrameWanted() const {
-  if (ExitAllowed || !window_.IsVisible() || !Seen() || window_.Unseen()) return false;
+  if (ExitAllowed || !window_.IsVisible() || !Seen()) return false;
   return !(stillShown_ && Engine.IsStill());
 }
 

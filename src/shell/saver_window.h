@@ -64,10 +64,10 @@ class SaverWindow {
   // Whether the display paces the frames: a frame request is served at the
   // display's next refresh, not at once.
   virtual bool FramesPacedByDisplay() const { return false; }
-  // Whether nobody can see the window now: it is fully covered, or its
-  // display is powered off. The platform calls IdleFrameRequest again when
-  // that changes (for a display, within a second or so).
-  virtual bool Unseen() const { return false; }
+  // Whether the shown window is fully covered by other windows now (see
+  // SaverScreen::Seen). The platform calls IdleFrameRequest again when that
+  // changes.
+  virtual bool Covered() const { return false; }
   // Starts the close timer with this interval, or stops it with 0; the
   // platform calls CloseTimerFired when it fires.
   virtual void SetCloseTimer(int32_t milliseconds) = 0;

@@ -178,10 +178,10 @@ TEST_F(SaverScreenTest, NoFramesWhileNobodySeesThemOrThePictureStandsStill) {
 
   // Covered, or the display off: the animation waits where it stands.
   const double phase = s.Engine.Phase();
-  window.unseen = true;
+  window.covered = true;
   EXPECT_EQ(DrawWhileWanted(s, window, 5), 0);
   EXPECT_EQ(s.Engine.Phase(), phase);
-  window.unseen = false;
+  window.covered = false;
   EXPECT_EQ(DrawWhileWanted(s, window, 1), 1);
   EXPECT_GT(s.Engine.Phase(), phase);
 
@@ -196,7 +196,7 @@ TEST_F(SaverScreenTest, NoFramesWhileNobodySeesThemOrThePictureStandsStill) {
   EXPECT_EQ(DrawWhileWanted(s, window, 2), 2);
 }
 
-TEST_F(SaverScreenTest, PointerMovesEndTheRunOnlyPastTwoPixelsOnBothAxes) {
+TEST_F(SaverScreenTest, PointerMovesEndTheRunOnlyPastTwoPixelsOnBothAxesAndTheWheelNever) {
   SaverScreen& s = Start();
   for (int i = 0; i < 5; ++i) s.FormMouseMove(100 * i, 100 * i);  // ignored
   EXPECT_EQ(s.LastMouseX, -1);
@@ -205,11 +205,15 @@ TEST_F(SaverScreenTest, PointerMovesEndTheRunOnlyPastTwoPixelsOnBothAxes) {
   s.FormMouseMove(500, 10);  // horizontal only
   s.FormMouseMove(10, 400);  // vertical only
   s.FormMouseMove(12, 12);   // two pixels on both axes
+  for (uint32_t button = 4; button <= 7; ++button) s.FormButtonDown(button);  // the wheel
   EXPECT_EQ(s.ExitAllowed, 0);
   EXPECT_EQ(s.LastMouseX, 10) << "moves that do not count keep the reference";
   s.FormMouseMove(13, 13);
   EXPECT_EQ(s.ExitAllowed, 1);
   EXPECT_EQ(window.closeTimer, 20);
+  // Any other button is input (a mouse's side buttons are 8 and 9).
+  Start().FormButtonDown(8);
+  EXPECT_EQ(screen->ExitAllowed, 1);
 }
 
 TEST_F(SaverScreenTest, ARefusedPasswordContinuesTheRunAndIgnoresFiveMoves) {

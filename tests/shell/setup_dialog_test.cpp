@@ -224,6 +224,10 @@ TEST_F(SetupDialogTest,
     EXPECT_EQ(View().previews, 1);
     dialog.AppDeactivated();
     EXPECT_EQ(dialog.previewPaused, 0) << "the saver window has the focus";
+    host->window.covered = true;
+    dialog.PreviewIdle(done);
+    EXPECT_EQ(host->window.paints, 1) << "nobody sees a covered saver window";
+    host->window.covered = false;
     screen.FormKeyDown();
     EXPECT_EQ(PreviewFromSetup, 0);
     host->window.visible = false;  // the window closes, which only hides it

@@ -58,7 +58,7 @@ class FakeSaverWindow : public SaverWindow {
   void ReleaseMouse() override { log_.push_back("release"); }
   void PostFrameRequest() override { ++frameRequests; }
   bool FramesPacedByDisplay() const override { return paced; }
-  bool Unseen() const override { return unseen; }
+  bool Covered() const override { return covered; }
   void SetCloseTimer(int32_t milliseconds) override { closeTimer = milliseconds; }
   void ShrinkBeforeClosing() override { log_.push_back("shrink"); }
   void Close() override { log_.push_back("close"); }
@@ -71,7 +71,7 @@ class FakeSaverWindow : public SaverWindow {
   FakeWaitDialog wait;
   bool visible = false;
   bool paced = false;
-  bool unseen = false;
+  bool covered = false;
   int paints = 0;
   int frameRequests = 0;
   int cursorCount = 0;

@@ -30,7 +30,7 @@ probe_pid=$!
 
 for bits in 32 16; do
   line=$(zm_wait_line "$log" "^(holding 640x480x$bits|not listed $bits)$" 120) ||
-    { cat "$log"; zm_fail "the probe never drew at $bits bits"; }
+    { cat "$log"; zm_abort "the probe never drew at $bits bits"; }
   if [ "$line" = "not listed $bits" ]; then
     [ "$bits" != 32 ] || zm_fail "640x480 at 32 bits is not listed"
     echo "Wine lists no 640x480 at $bits bits"

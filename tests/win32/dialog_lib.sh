@@ -45,7 +45,7 @@ zm_dialog_start() {
   (cd "$ZM_APP" && exec "$ZM_WINE" ./zelk_mirv.scr /c) >>"$ZM_OUT/saver.log" 2>&1 &
   ZM_SAVER_PID=$!
   local started=$SECONDS
-  drv wait "$ZM_DIALOG_TITLE" 60 || zm_fail "no setup dialog within 60s"
+  drv wait "$ZM_DIALOG_TITLE" 60 || zm_abort "no setup dialog within 60s"
   echo "dialog open after $((SECONDS - started))s"
 }
 
@@ -56,7 +56,7 @@ zm_dialog_wait_exit() {
     kill -0 "$ZM_SAVER_PID" 2>/dev/null || break
     sleep 0.1
   done
-  kill -0 "$ZM_SAVER_PID" 2>/dev/null && zm_fail "the configure run did not end within 30s"
+  kill -0 "$ZM_SAVER_PID" 2>/dev/null && zm_abort "the configure run did not end within 30s"
   wait "$ZM_SAVER_PID" || status=$?
   ZM_SAVER_PID=""
   [ "$status" -eq 0 ] || zm_fail "the configure run ended with $status"
@@ -65,7 +65,7 @@ zm_dialog_wait_exit() {
 # Fails unless the driver's state output has every KEY=value given.
 zm_expect_state() {
   local state line
-  state=$(drv state) || zm_fail "cannot read the dialog's state"
+  state=$(drv state) || zm_abort "cannot read the dialog's state"
   for line in "$@"; do
     grep -qxF "$line" <<<"$state" || { echo "$state" >&2; zm_fail "dialog state lacks $line"; }
   done

@@ -1,7 +1,9 @@
 # Shell pieces for the end-to-end tests of the Windows build under Wine.
 # Source it, then call zm_harness_init OUTDIR first: everything a test starts
 # (an X server, Wine) is stopped when the test's shell exits, and its output
-# (logs, screenshots) stays under OUTDIR.
+# (logs, screenshots) stays under OUTDIR. A failed check (zm_fail) is printed
+# and counted, and the test goes on; when it exits, it fails if any check
+# did. zm_abort ends it at once, for what the rest cannot go without.
 
 ZM_HARNESS_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 ZM_X_PID=""
@@ -11,23 +13,39 @@ zm_harness_init() {
   ZM_OUT=$1
   rm -rf "$ZM_OUT"
   mkdir -p "$ZM_OUT"
+  # A file, not a variable: checks made in a subshell count too.
+  ZM_FAILURES="$ZM_OUT/failures"
+  : >"$ZM_FAILURES"
   ZM_WINE=${ZM_WINE:-$(command -v /usr/lib/wine/wine64 wine64 wine | head -n 1 || true)}
   ZM_WINESERVER=${ZM_WINESERVER:-$(command -v /usr/lib/wine/wineserver64 wineserver | head -n 1 || true)}
-  [ -n "$ZM_WINE" ] || zm_fail "no wine64 found"
+  [ -n "$ZM_WINE" ] || zm_abort "no wine64 found"
   trap zm_cleanup EXIT
   trap 'exit 130' INT TERM
 }
 
 zm_fail() {
   echo "FAIL: $*" >&2
+  echo "$*" >>"$ZM_FAILURES"
+}
+
+zm_abort() {
+  zm_fail "$@"
   exit 1
 }
 
+# The exit trap's last word: a test with a failed check fails, whatever its
+# own status.
 zm_cleanup() {
   if [ -n "${WINEPREFIX:-}" ] && [ -n "${ZM_WINESERVER:-}" ]; then
     "$ZM_WINESERVER" -k >/dev/null 2>&1 || true
   fi
   zm_stop_x
+  local failed
+  failed=$(wc -l <"$ZM_FAILURES" 2>/dev/null || echo 0)
+  if [ "$failed" -gt 0 ]; then
+    echo "$failed check(s) failed" >&2
+    exit 1
+  fi
 }
 
 # Starts an X server given as a command (without display number), with the
@@ -46,7 +64,7 @@ zm_start_x() {
     sleep 0.1
   done
   tail -n 20 "$ZM_OUT/x-server.out" >&2
-  zm_fail "X server did not start: $*"
+  zm_abort "X server did not start: $*"
 }
 
 # A virtual frame buffer for tests that need windows but no video modes.
@@ -63,7 +81,7 @@ zm_start_xorg_dummy() {
     echo "SKIP: the dummy-driver Xorg server needs root" >&2
     exit "$ZM_SKIP"
   fi
-  zm_start_x Xorg -config "$ZM_HARNESS_DIR/xorg-dummy.conf" -noreset -nolisten tcp \
+  zm_start_x Xorg -config "$ZM_HARNESS_DIR/../support/dummy_xorg.conf" -noreset -nolisten tcp \
     -logfile "$ZM_OUT/xorg.log"
 }
 
@@ -108,7 +126,7 @@ zm_wine_prefix() {
   export WINEPREFIX=$1 WINEDEBUG=-all WINEDLLOVERRIDES=winemenubuilder.exe=d
   if [ ! -f "$WINEPREFIX/.zm-ready" ]; then
     mkdir -p "$WINEPREFIX"
-    "$ZM_WINE" wineboot -i >"$ZM_OUT/wineboot.log" 2>&1 || zm_fail "wineboot failed"
+    "$ZM_WINE" wineboot -i >"$ZM_OUT/wineboot.log" 2>&1 || zm_abort "wineboot failed"
     "$ZM_WINESERVER" -w
     touch "$WINEPREFIX/.zm-ready"
   fi
@@ -131,7 +149,7 @@ zm_screen_size() {
 # Takes a screenshot of the whole X screen into OUTDIR/NAME.png; prints the path.
 zm_screenshot() {
   local file="$ZM_OUT/$1.png"
-  import -window root "$file" || zm_fail "screenshot $1"
+  import -window root "$file" || zm_abort "screenshot $1"
   echo "$file"
 }
 
@@ -161,7 +179,7 @@ zm_wait_window() {
     fi
     sleep 0.1
   done
-  zm_fail "no window \"$title\" within ${seconds}s"
+  zm_abort "no window \"$title\" within ${seconds}s"
 }
 
 # Waits until a line of FILE matches the extended regular expression; prints it.

@@ -17,7 +17,7 @@ zm_saver_init "$out" saver_frame_rate 320x240x24
 
 counter="$ZM_OUT/damage_frames"
 cc -O2 -o "$counter" "$ZM_HARNESS_DIR/damage_frames.c" -lXdamage -lXfixes -lX11 ||
-  zm_fail "cannot build the frame counter (scripts/deps.sh installs libxdamage-dev)"
+  zm_abort "cannot build the frame counter (scripts/deps.sh installs libxdamage-dev)"
 
 folder=$(zm_saver_folder paced)
 zm_write_ini "$folder/zelk_mirv.ini" use_DirectX=0 SHAPE_SPEED=1.7

@@ -28,7 +28,7 @@ xdotool mousemove 10 10
 zm_saver_start "$folder"
 for _ in $(seq 600); do
   zm_full_screen_window_shown "$screen" && break
-  zm_saver_alive || zm_fail "the saver ended before its window showed"
+  zm_saver_alive || zm_abort "the saver ended before its window showed"
   sleep 0.05
 done
 zm_expect_full_screen_window "$screen"
@@ -69,7 +69,7 @@ zm_saver_move 100 400 "a purely horizontal move"
 zm_saver_move 600 700 "a purely vertical move"
 zm_saver_move 602 402 "a move of 2 pixels on both axes"
 screen_window=$(xwininfo -root -tree | awk '/"MainScreen"/ { print $1; exit }')
-[ -n "$screen_window" ] || zm_fail "no window named MainScreen"
+[ -n "$screen_window" ] || zm_abort "no window named MainScreen"
 started=$(date +%s%N)
 xdotool mousemove 603 403
 # The close timer (20 ms) shrinks the window to 10 x 10 and closes it; Wine
@@ -93,7 +93,7 @@ zm_write_ini "$folder/zelk_mirv.ini" SHAPE_SPEED=0 use_DirectX=1
 WINEDLLOVERRIDES="$WINEDLLOVERRIDES;ddraw=d" zm_saver_start "$folder"
 for _ in $(seq 600); do
   zm_full_screen_window_shown "$screen" && break
-  zm_saver_alive || zm_fail "the saver ended before its window showed"
+  zm_saver_alive || zm_abort "the saver ended before its window showed"
   sleep 0.05
 done
 sleep 1

@@ -21,10 +21,10 @@ desktop=$(zm_screen_size)
 wait_screen_size() {
   for _ in $(seq 600); do
     [ "$(zm_screen_size)" = "$1" ] && return 0
-    zm_saver_alive || zm_fail "the saver ended before the screen became $1"
+    zm_saver_alive || zm_abort "the saver ended before the screen became $1"
     sleep 0.05
   done
-  zm_fail "the screen never became $1 (it is $(zm_screen_size))"
+  zm_abort "the screen never became $1 (it is $(zm_screen_size))"
 }
 
 # Fails unless the red channel of the picture has at most 32 levels (BITS

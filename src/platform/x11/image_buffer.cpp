@@ -12,6 +12,7 @@
 #include <X11/extensions/Xpresent.h>
 #endif
 
+#include "display/pixel_packing.h"
 #include "platform/x11/run_signals.h"
 #include "platform/x11/x_connection.h"
 
@@ -169,6 +170,14 @@ ImageBuffer::~ImageBuffer() {
     image_->data = nullptr;
   }
   XDestroyImage(image_);  // frees the plain image's pixels too
+}
+
+void ImageBuffer::Pack(const uint32_t* pixels, int32_t width, int32_t height,
+                       const PixelFormat& format) {
+  for (int32_t y = 0; y < height; ++y) {
+    PackPixels(pixels + static_cast<size_t>(y) * width, width, format,
+               Data() + static_cast<ptrdiff_t>(y) * Pitch());
+  }
 }
 
 void ImageBuffer::Put(Drawable target, GC gc, int x, int y) {

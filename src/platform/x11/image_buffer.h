@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "display/display_surface.h"
+
 namespace zm::x11 {
 
 // An image in the server's pixel format that the program writes directly and
@@ -24,6 +26,10 @@ class ImageBuffer {
   int BitsPerPixel() const { return image_->bits_per_pixel; }
   int Width() const { return image_->width; }
   int Height() const { return image_->height; }
+
+  // Packs a frame of 0x00RRGGBB pixels (rows of width pixels, no gap) into
+  // the image's rows in the server's format.
+  void Pack(const uint32_t* pixels, int32_t width, int32_t height, const PixelFormat& format);
 
   // Puts the image at (x, y) of the drawable and waits until the server has
   // read it, so the next frame may overwrite it.

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "display/pixel_packing.h"
 #include "platform/x11/run_signals.h"
 
 namespace zm::x11 {
@@ -11,16 +10,15 @@ namespace zm::x11 {
 PreviewHostX11::PreviewHostX11(XConnection& x, Window parent, FpsOverlay& fps)
     : x_(x), parent_(parent), fps_(fps) {
   Display* d = x_.display();
-  const XWindowAttributes attributes = ForeignWindowAttributes(d, parent);
-  visual_ = attributes.visual;
-  depth_ = attributes.depth;
-  x0_ = attributes.x;
-  y0_ = attributes.y;
-  width_ = attributes.width;
-  height_ = attributes.height;
-  viewable_ = attributes.map_state == IsViewable;
+  const ForeignWindow foreign = AdoptForeignWindow(d, parent);
+  visual_ = foreign.visual;
+  depth_ = foreign.depth;
+  x0_ = foreign.x;
+  y0_ = foreign.y;
+  width_ = foreign.width;
+  height_ = foreign.height;
+  viewable_ = foreign.viewable;
   format_ = x_.FormatOf(visual_, depth_);
-  XSelectInput(d, parent, StructureNotifyMask | VisibilityChangeMask);
   gc_ = XCreateGC(d, parent, 0, nullptr);
   ThrowIfWindowRefused(d, parent);
 }
@@ -69,10 +67,7 @@ BitmapView PreviewHostX11::CreateBitmap(int32_t width, int32_t height) {
 
 void PreviewHostX11::DrawBitmap() {
   if (image_ == nullptr || !image_->Valid() || gone_) return;
-  for (int32_t y = 0; y < bitmapHeight_; ++y) {
-    PackPixels(bitmap_.data() + static_cast<size_t>(y) * bitmapWidth_, bitmapWidth_, format_,
-               image_->Data() + static_cast<ptrdiff_t>(y) * image_->Pitch());
-  }
+  image_->Pack(bitmap_.data(), bitmapWidth_, bitmapHeight_, format_);
   image_->Put(parent_, gc_);
   fps_.FrameShown(x_.display(), parent_);
 }

@@ -88,15 +88,12 @@ void SaverWindowX11::CreateOwnWindow() {
 void SaverWindowX11::AdoptForeignWindow(Window foreign) {
   Display* d = x_.display();
   window_ = foreign;
-  const XWindowAttributes attributes = ForeignWindowAttributes(d, foreign);
-  visual_ = attributes.visual;
-  depth_ = attributes.depth;
-  width_ = attributes.width;
-  height_ = attributes.height;
-  mapped_ = attributes.map_state == IsViewable;
-  // Only structure and visibility events: another client (the daemon) may
-  // hold the input.
-  XSelectInput(d, foreign, StructureNotifyMask | VisibilityChangeMask);
+  const ForeignWindow taken = x11::AdoptForeignWindow(d, foreign);
+  visual_ = taken.visual;
+  depth_ = taken.depth;
+  width_ = taken.width;
+  height_ = taken.height;
+  mapped_ = taken.viewable;
 }
 
 void SaverWindowX11::SizeFrameBitmap(int32_t width, int32_t height) {
@@ -136,10 +133,7 @@ void SaverWindowX11::PaintFrameBitmap() {
   if (image == nullptr || closed_) return;
   if (!bitmap_.empty()) {
     image->WaitUntilFree();
-    for (int32_t y = 0; y < bitmapHeight_; ++y) {
-      PackPixels(bitmap_.data() + static_cast<size_t>(y) * bitmapWidth_, bitmapWidth_, format_,
-                 image->Data() + static_cast<ptrdiff_t>(y) * image->Pitch());
-    }
+    image->Pack(bitmap_.data(), bitmapWidth_, bitmapHeight_, format_);
   }
   if (blackWanted_) {
     XSetForeground(x_.display(), gc_, BlackPixel(x_.display(), x_.screen()));
@@ -203,8 +197,6 @@ void SaverWindowX11::RepaintShown() {
   if (image == nullptr || closed_) return;
   image->PutAsync(window_, gc_, frameLeft_, frameTop_);
 }
-
-bool SaverWindowX11::Unseen() const { return covered_ || DisplayPoweredOff(); }
 
 // The display's power state (DPMS), read at most once a second.
 bool SaverWindowX11::DisplayPoweredOff() const {
@@ -328,8 +320,7 @@ void SaverWindowX11::HandleOwnInput(const XEvent& event) {
       screen_->FormKeyDown();
       break;
     case ButtonPress:
-      // Buttons 4 to 7 are the wheel's turns and tilts: no input.
-      if (event.xbutton.button < Button4 || event.xbutton.button > 7) screen_->FormMouseDown();
+      screen_->FormButtonDown(event.xbutton.button);
       break;
     case MotionNotify:
       screen_->FormMouseMove(event.xmotion.x, event.xmotion.y);
@@ -433,7 +424,10 @@ bool SaverWindowX11::Step() {
     screen_->CloseTimerFired();
     return !closed_;
   }
-  if (!frameRequested_) screen_->IdleFrameRequest();
+  if (!frameRequested_) {
+    if (mapped_) screen_->DisplayPowerChanged(!DisplayPoweredOff());
+    screen_->IdleFrameRequest();
+  }
   int timeout = -1;
   if (frameRequested_) {
     // The page-flipped path waits for its slot at each flip.

@@ -65,7 +65,7 @@ class SaverWindowX11 : public SaverWindow {
   void PostFrameRequest() override { frameRequested_ = true; }
   // The loop below waits for the frame clock's slot before every frame.
   bool FramesPacedByDisplay() const override { return true; }
-  bool Unseen() const override;
+  bool Covered() const override { return mapped_ && covered_; }
   void SetCloseTimer(int32_t milliseconds) override;
   void ShrinkBeforeClosing() override;
   void Close() override;

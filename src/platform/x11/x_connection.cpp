@@ -78,7 +78,7 @@ PixelFormat XConnection::FormatOf(const Visual* visual, int depth) const {
   return format;
 }
 
-XWindowAttributes ForeignWindowAttributes(Display* display, Window window) {
+ForeignWindow AdoptForeignWindow(Display* display, Window window) {
   SyncAndTakeError(display);
   XWindowAttributes attributes{};
   const Status found = XGetWindowAttributes(display, window, &attributes);
@@ -92,7 +92,14 @@ XWindowAttributes ForeignWindowAttributes(Display* display, Window window) {
                   "the window 0x%lx is an input-only window: nothing can be drawn into it", window);
     throw ProgramError(text, 1);
   }
-  return attributes;
+  XSelectInput(display, window, StructureNotifyMask | VisibilityChangeMask);
+  return {attributes.visual,
+          attributes.depth,
+          attributes.x,
+          attributes.y,
+          attributes.width,
+          attributes.height,
+          attributes.map_state == IsViewable};
 }
 
 void ThrowIfWindowRefused(Display* display, Window window) {

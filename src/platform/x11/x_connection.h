@@ -38,9 +38,21 @@ class XConnection {
   int screen_ = 0;
 };
 
-// The attributes of someone else's window to draw into; throws ProgramError
-// (status 1) when there is no such window or it is input-only.
-XWindowAttributes ForeignWindowAttributes(Display* display, Window window);
+// Someone else's window to draw into, as it stood when it was taken.
+struct ForeignWindow {
+  Visual* visual = nullptr;
+  int depth = 0;
+  int x = 0;
+  int y = 0;
+  int width = 0;
+  int height = 0;
+  bool viewable = false;
+};
+// Takes someone else's window to draw into, selecting only its structure and
+// visibility events (another client, the daemon or the host, may hold the
+// input); throws ProgramError (status 1) when there is no such window or it
+// is input-only.
+ForeignWindow AdoptForeignWindow(Display* display, Window window);
 // Throws ProgramError (status 1), naming the X error, when the requests made
 // for drawing into the window (its graphics context) were refused.
 void ThrowIfWindowRefused(Display* display, Window window);
