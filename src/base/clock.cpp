@@ -11,7 +11,6 @@
 
 namespace zm {
 
-
 namespace {
 
 struct ClockStart {

@@ -1,13 +1,13 @@
 #include <algorithm>
-#include <memory>
 #include <atomic>
+#include <memory>
 #include <thread>
 #include <vector>
 
 #include "render/generator_state.h"
 #include "render/pattern_generator.h"
-#include "render/worker_pool.h"
 #include "render/raw_height.h"
+#include "render/worker_pool.h"
 
 // Stage 3 of the generator: the raw heights of a few rows. Each pixel's
 // height depends only on its row, its column and the pattern, so the pixels

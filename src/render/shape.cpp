@@ -130,9 +130,7 @@ void Shape::Advance() {
   if (phase_ > 1.0) NextStep(false);
 }
 
-bool Shape::IsStill() const {
-  return PhaseIncrement(settings_.speed) == 0.0 && phase_ <= 1.0;
-}
+bool Shape::IsStill() const { return PhaseIncrement(settings_.speed) == 0.0 && phase_ <= 1.0; }
 
 void Shape::ComputeMapNow(std::span<MapValue> map, PatternDescriptor& descriptor) {
   if (map.empty() || map.size() != static_cast<size_t>(width_) * static_cast<size_t>(height_))

@@ -1,11 +1,10 @@
-#include "render/shape.h"
-
 #include <algorithm>
 #include <cstring>
 
 #include "materials/material_choice.h"
 #include "materials/palette.h"
 #include "render/row_bands.h"
+#include "render/shape.h"
 #include "render/shape_timing.h"
 
 // The engine's colour banks (the palettes and their conversions to the
@@ -55,12 +54,14 @@ void Shape::InitPalettes() {
 // A. With one fixed material both banks get the fresh palette.
 void Shape::NextPalette() {
   if (AllColorsSelected()) {
-    std::copy(colors32_.begin(), colors32_.begin() + kPaletteSize, colors32_.begin() + kPaletteSize);
+    std::copy(colors32_.begin(), colors32_.begin() + kPaletteSize,
+              colors32_.begin() + kPaletteSize);
     bankInPaletteLayout_[kBankB] = bankInPaletteLayout_[kBankA];
     TakePalette(kBankA);
   } else {
     TakePalette(kBankA);
-    std::copy(colors32_.begin(), colors32_.begin() + kPaletteSize, colors32_.begin() + kPaletteSize);
+    std::copy(colors32_.begin(), colors32_.begin() + kPaletteSize,
+              colors32_.begin() + kPaletteSize);
     bankInPaletteLayout_[kBankB] = true;
   }
   ConvertPalettes();

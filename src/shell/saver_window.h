@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "display/monitor_area.h"
-
 #include "render/bitmap_view.h"
 #include "shell/wait_dialog.h"
 

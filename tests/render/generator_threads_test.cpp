@@ -1,5 +1,3 @@
-#include "render/pattern_generator.h"
-
 #include <gtest/gtest.h>
 
 #include <bit>
@@ -7,6 +5,7 @@
 #include <vector>
 
 #include "generator_test_support.h"
+#include "render/pattern_generator.h"
 
 namespace zm {
 namespace {

@@ -72,8 +72,9 @@ TEST_F(ShapeSurfaceTest, SixteenBitTablesFollowTheirMasks) {
     const bool is565 = format.greenMask == 0x07E0;
     EXPECT_EQ(shape.ColorTable16()[0], is565 ? 0xFFFF : 0x7FFF);
     EXPECT_EQ(shape.ColorTable16()[1], is565 ? (0x56 / 8 | 0x34 / 4 << 5 | 0x12 / 8 << 11)
-                                         : (0x56 / 8 | 0x34 / 8 << 5 | 0x12 / 8 << 10));
-    EXPECT_EQ(shape.ColorTable16()[4031], is565 ? (1 | 1 << 5 | 31 << 11) : (1 | 0 << 5 | 31 << 10));
+                                             : (0x56 / 8 | 0x34 / 8 << 5 | 0x12 / 8 << 10));
+    EXPECT_EQ(shape.ColorTable16()[4031],
+              is565 ? (1 | 1 << 5 | 31 << 11) : (1 | 0 << 5 | 31 << 10));
     EXPECT_EQ(shape.ColorTable32()[1], 0x00123456u);  // the 32-bit table is not touched
   }
 }

@@ -89,12 +89,7 @@ zm_start_xorg_dummy() {
 # the primary, and 640x480 to its right (the screen is 1664x768). Needs root
 # as zm_start_xorg_dummy does.
 zm_start_xorg_two_monitors() {
-  if [ "$(id -u)" -ne 0 ]; then
-    echo "SKIP: the dummy-driver Xorg server needs root" >&2
-    exit "$ZM_SKIP"
-  fi
-  zm_start_x Xorg -config "$ZM_HARNESS_DIR/../x11/dummy_xorg.conf" -noreset -nolisten tcp \
-    -logfile "$ZM_OUT/xorg.log"
+  zm_start_xorg_dummy
   xrandr --addmode DUMMY1 640x480
   zm_second_monitor on
   # NOTE: Wine started right after the change saw only the primary monitor

@@ -53,7 +53,7 @@ void ConfigureHostWayland::RunDialog(SetupDialog& dialog, AboutBox& about, Saver
   source_ = g_source_new(&funcs, sizeof(WaylandSource));
   auto* source = reinterpret_cast<WaylandSource*>(source_);
   source->host = this;
-  source->tag = g_source_add_unix_fd(source_, wl_display_get_fd(wayland_.display()), G_IO_IN);
+  source->tag = g_source_add_unix_fd(source_, wl_display_get_fd(wayland_.Connection()), G_IO_IN);
   g_source_attach(source_, nullptr);
 
   loop_.Run(dialog, screen, *dialogView_, *aboutView_);
@@ -77,9 +77,9 @@ void ConfigureHostWayland::StopSources() {
 // program asked for is sent.
 gboolean ConfigureHostWayland::Prepare(GSource* source, gint* timeout) {
   ConfigureHostWayland* host = reinterpret_cast<WaylandSource*>(source)->host;
-  const bool pending = wl_display_prepare_read(host->wayland_.display()) != 0;
-  if (!pending) wl_display_cancel_read(host->wayland_.display());
-  wl_display_flush(host->wayland_.display());
+  const bool pending = wl_display_prepare_read(host->wayland_.Connection()) != 0;
+  if (!pending) wl_display_cancel_read(host->wayland_.Connection());
+  wl_display_flush(host->wayland_.Connection());
   *timeout = host->loop_.TimeoutMs();
   return pending || host->loop_.TimerDue();
 }

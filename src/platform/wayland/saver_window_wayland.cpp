@@ -6,11 +6,11 @@
 #include <array>
 #include <cstdio>
 
+#include "platform/wayland/protocols/wlr-layer-shell-unstable-v1-client-protocol.h"
+#include "platform/wayland/protocols/xdg-shell-client-protocol.h"
 #include "platform/wayland/shm_buffer.h"
 #include "platform/x11/run_signals.h"
 #include "platform/x11/x_connection.h"
-#include "platform/wayland/protocols/wlr-layer-shell-unstable-v1-client-protocol.h"
-#include "platform/wayland/protocols/xdg-shell-client-protocol.h"
 
 namespace zm::wayland {
 
@@ -133,14 +133,13 @@ void OnAxisSource(void*, wl_pointer*, uint32_t) {}
 void OnAxisStop(void*, wl_pointer*, uint32_t, uint32_t) {}
 void OnAxisDiscrete(void*, wl_pointer*, uint32_t, int32_t) {}
 
-const wl_pointer_listener kPointerListener = {OnPointerEnter, OnPointerLeave, OnMotion,
-                                              OnButton,       OnAxis,         OnPointerFrame,
-                                              OnAxisSource,   OnAxisStop,     OnAxisDiscrete,
-                                              nullptr};
+const wl_pointer_listener kPointerListener = {
+    OnPointerEnter, OnPointerLeave, OnMotion,   OnButton,       OnAxis,
+    OnPointerFrame, OnAxisSource,   OnAxisStop, OnAxisDiscrete, nullptr};
 
 // Pixels of the frame copied to the top left of a buffer, black beyond.
-void CopyClipped(const uint32_t* frame, int32_t frameWidth, int32_t frameHeight,
-                 ShmBuffer& buffer, int32_t width, int32_t height) {
+void CopyClipped(const uint32_t* frame, int32_t frameWidth, int32_t frameHeight, ShmBuffer& buffer,
+                 int32_t width, int32_t height) {
   const int32_t columns = std::min(frameWidth, width);
   for (int32_t y = 0; y < height; ++y) {
     uint32_t* row = buffer.Row(y);
@@ -188,7 +187,7 @@ SaverWindowWayland::~SaverWindowWayland() {
   surfaces_.clear();
   if (keyboard_ != nullptr) wl_keyboard_release(keyboard_);
   if (pointer_ != nullptr) wl_pointer_release(pointer_);
-  wl_display_flush(wayland_.display());
+  wl_display_flush(wayland_.Connection());
 }
 
 void SaverWindowWayland::AddOutput(WaylandOutput& output) {
@@ -197,9 +196,9 @@ void SaverWindowWayland::AddOutput(WaylandOutput& output) {
   shown->window = this;
   shown->output = &output;
   shown->surface = wl_compositor_create_surface(wayland_.compositor());
-  shown->layer = zwlr_layer_shell_v1_get_layer_surface(
-      wayland_.layerShell(), shown->surface, output.output, ZWLR_LAYER_SHELL_V1_LAYER_BACKGROUND,
-      "zelk-mirv");
+  shown->layer =
+      zwlr_layer_shell_v1_get_layer_surface(wayland_.layerShell(), shown->surface, output.output,
+                                            ZWLR_LAYER_SHELL_V1_LAYER_BACKGROUND, "zelk-mirv");
   zwlr_layer_surface_v1_add_listener(shown->layer, &kLayerListener, shown.get());
   zwlr_layer_surface_v1_set_anchor(shown->layer, kAllEdges);
   zwlr_layer_surface_v1_set_exclusive_zone(shown->layer, -1);
@@ -363,7 +362,7 @@ void SaverWindowWayland::PaintFrameBitmap() {
   }
   direct_ = nullptr;
   directSurface_ = nullptr;
-  wl_display_flush(wayland_.display());
+  wl_display_flush(wayland_.Connection());
 }
 
 bool SaverWindowWayland::Due(const ShownSurface& shown) {
@@ -413,7 +412,7 @@ void SaverWindowWayland::Close() {
   const SaverScreen::CloseAction action = screen_->Closing();
   if (action == SaverScreen::CloseAction::kStayOpen) return;
   surfaces_.clear();
-  wl_display_flush(wayland_.display());
+  wl_display_flush(wayland_.Connection());
   closed_ = action == SaverScreen::CloseAction::kDestroy;
 }
 
@@ -470,7 +469,7 @@ int SaverWindowWayland::ServeEvents() {
     closeAtMs_ = 0;
     screen_->CloseTimerFired();
   }
-  wl_display_flush(wayland_.display());
+  wl_display_flush(wayland_.Connection());
   return closeAtMs_ == 0 ? -1 : static_cast<int>(std::max(0LL, closeAtMs_ - x11::NowMs()));
 }
 

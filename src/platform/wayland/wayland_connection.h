@@ -38,7 +38,7 @@ class WaylandConnection {
   WaylandConnection(const WaylandConnection&) = delete;
   WaylandConnection& operator=(const WaylandConnection&) = delete;
 
-  wl_display* display() const { return display_; }
+  wl_display* Connection() const { return display_; }
   wl_compositor* compositor() const { return compositor_; }
   wl_shm* shm() const { return shm_; }
   zwlr_layer_shell_v1* layerShell() const { return layerShell_; }

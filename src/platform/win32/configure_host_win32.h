@@ -19,7 +19,6 @@ class ConfigureHostWin32 : public ConfigureHost {
   SaverWindow& CreateSaverWindow() override;
   void RunDialog(SetupDialog& dialog, AboutBox& about, SaverScreen& screen) override;
 
-
  private:
   std::unique_ptr<SetupDialogWin32> dialog_;
   std::unique_ptr<AboutBoxWin32> about_;

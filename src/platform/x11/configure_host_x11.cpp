@@ -72,7 +72,7 @@ void ConfigureHostX11::RunDialog(SetupDialog& dialog, AboutBox& about, SaverScre
   xSource_ = g_source_new(&xFuncs, sizeof(XEventSource));
   auto* source = reinterpret_cast<XEventSource*>(xSource_);
   source->host = this;
-  source->tag = g_source_add_unix_fd(xSource_, ConnectionNumber(x_.display()), G_IO_IN);
+  source->tag = g_source_add_unix_fd(xSource_, ConnectionNumber(x_.Connection()), G_IO_IN);
   g_source_attach(xSource_, nullptr);
 
   loop_.Run(dialog, screen, *dialogView_, *aboutView_);
@@ -97,12 +97,12 @@ void ConfigureHostX11::StopSources() {
 // The program's X connection: events Xlib has already read count as well as
 // bytes on the socket, and the close timer's due time bounds the wait.
 bool ConfigureHostX11::SaverEventsWaiting() const {
-  return XEventsQueued(x_.display(), QueuedAlready) > 0 || loop_.TimerDue();
+  return XEventsQueued(x_.Connection(), QueuedAlready) > 0 || loop_.TimerDue();
 }
 
 gboolean ConfigureHostX11::PrepareX(GSource* source, gint* timeout) {
   ConfigureHostX11* host = reinterpret_cast<XEventSource*>(source)->host;
-  XFlush(host->x_.display());
+  XFlush(host->x_.Connection());
   *timeout = host->loop_.TimeoutMs();
   return host->SaverEventsWaiting() || host->loop_.ActivationDue(host->saver_->IsVisible());
 }

@@ -21,7 +21,7 @@ void DisplayControlX11::SetTarget(Window window, GC gc, Visual* visual, int dept
 bool DisplayControlX11::Startup() {
   if (ready_) return true;
   if (!mayUseModes_ || visual_ == nullptr) return false;
-  desktop_ = ReadOutputState(x_.display(), x_.root());
+  desktop_ = ReadOutputState(x_.Connection(), x_.root());
   if (!desktop_) return false;
   serverBits_ = x_.BitsPerPixel(depth_);
   ready_ = true;
@@ -65,11 +65,11 @@ bool DisplayControlX11::SetVideoMode(int32_t width, int32_t height, int32_t bits
   const RRMode showing = current_ != nullptr ? current_->id : desktop_->mode;
   if (mode->id != showing) {
     switched_ = true;  // a failed switch may have changed something: restore it
-    if (!SetCrtcMode(x_.display(), x_.root(), *desktop_, mode->id)) return false;
+    if (!SetCrtcMode(x_.Connection(), x_.root(), *desktop_, mode->id)) return false;
   }
   current_ = mode;
   clock_.SetRate(mode->refresh);
-  backBuffer_ = std::make_unique<ImageBuffer>(x_.display(), visual_, depth_, width, height);
+  backBuffer_ = std::make_unique<ImageBuffer>(x_.Connection(), visual_, depth_, width, height);
   if (!backBuffer_->Valid() || backBuffer_->BitsPerPixel() != serverBits_) {
     backBuffer_.reset();
     return false;
@@ -82,11 +82,11 @@ bool DisplayControlX11::RestoreVideoMode() {
   backBuffer_.reset();
   bool restored = true;
   if (switched_) {
-    restored = SetCrtcMode(x_.display(), x_.root(), *desktop_, desktop_->mode);
+    restored = SetCrtcMode(x_.Connection(), x_.root(), *desktop_, desktop_->mode);
     switched_ = false;
   }
   current_ = nullptr;
-  clock_.SetRate(CurrentRefreshRate(x_.display(), x_.root()));
+  clock_.SetRate(CurrentRefreshRate(x_.Connection(), x_.root()));
   return restored;
 }
 
@@ -116,7 +116,7 @@ bool DisplayControlX11::LockBackBuffer(uint8_t*& address, int32_t& pitch) {
 bool DisplayControlX11::FlipPage() {
   if (backBuffer_ == nullptr) return false;
   backBuffer_->Put(window_, gc_);
-  fps_.FrameShown(x_.display(), window_);
+  fps_.FrameShown(x_.Connection(), window_);
   clock_.Tick();
   return true;
 }

@@ -255,9 +255,10 @@ void ImageBuffer::WaitUntilFree() {
   const long long until = NowMs() + 500;
   XEvent event;
   while (Busy()) {
-    if (pixmap_ != 0 ? XCheckIfEvent(display_, &event, IsPresentEvent, PresentOpcodeArg(display_)) != 0
-                     : XCheckIfEvent(display_, &event, IsCompletionOf,
-                                     reinterpret_cast<XPointer>(&match)) != 0) {
+    if (pixmap_ != 0
+            ? XCheckIfEvent(display_, &event, IsPresentEvent, PresentOpcodeArg(display_)) != 0
+            : XCheckIfEvent(display_, &event, IsCompletionOf, reinterpret_cast<XPointer>(&match)) !=
+                  0) {
       if (pixmap_ != 0) {
         TakePresentEvent(display_, event);
       } else {

@@ -9,7 +9,7 @@ namespace zm::x11 {
 
 PreviewHostX11::PreviewHostX11(XConnection& x, Window parent, FpsOverlay& fps)
     : x_(x), parent_(parent), fps_(fps) {
-  Display* d = x_.display();
+  Display* d = x_.Connection();
   const ForeignWindow foreign = AdoptForeignWindow(d, parent);
   visual_ = foreign.visual;
   depth_ = foreign.depth;
@@ -25,8 +25,8 @@ PreviewHostX11::PreviewHostX11(XConnection& x, Window parent, FpsOverlay& fps)
 
 PreviewHostX11::~PreviewHostX11() {
   image_.reset();
-  if (gc_ != nullptr) XFreeGC(x_.display(), gc_);
-  XSync(x_.display(), False);
+  if (gc_ != nullptr) XFreeGC(x_.Connection(), gc_);
+  XSync(x_.Connection(), False);
 }
 
 WindowRect PreviewHostX11::ParentRect() {
@@ -35,7 +35,7 @@ WindowRect PreviewHostX11::ParentRect() {
 }
 
 void PreviewHostX11::ProcessMessages() {
-  Display* d = x_.display();
+  Display* d = x_.Connection();
   XEvent event;
   while (XPending(d) > 0) {
     XNextEvent(d, &event);
@@ -57,7 +57,7 @@ void PreviewHostX11::ProcessMessages() {
 }
 
 BitmapView PreviewHostX11::CreateBitmap(int32_t width, int32_t height) {
-  image_ = std::make_unique<ImageBuffer>(x_.display(), visual_, depth_, width, height);
+  image_ = std::make_unique<ImageBuffer>(x_.Connection(), visual_, depth_, width, height);
   bitmapWidth_ = width;
   bitmapHeight_ = height;
   bitmap_.assign(static_cast<size_t>(std::max(width, 1)) * std::max(height, 1), 0);
@@ -69,7 +69,7 @@ void PreviewHostX11::DrawBitmap() {
   if (image_ == nullptr || !image_->Valid() || gone_) return;
   image_->Pack(bitmap_.data(), bitmapWidth_, bitmapHeight_, format_);
   image_->Put(parent_, gc_);
-  fps_.FrameShown(x_.display(), parent_);
+  fps_.FrameShown(x_.Connection(), parent_);
 }
 
 // The pause polls: a signal or the window's events end it early only in

@@ -46,26 +46,27 @@ SaverWindowX11::SaverWindowX11(XConnection& x, DrawTarget target, Window foreign
   } else {
     AdoptForeignWindow(foreign);
   }
-  gc_ = XCreateGC(x_.display(), window_, 0, nullptr);
+  gc_ = XCreateGC(x_.Connection(), window_, 0, nullptr);
   format_ = x_.FormatOf(visual_, depth_);
   // The root window's size changes are the screen's (a full-screen run
   // follows them); a -root run on the root window has selected them already.
-  if (target_ == DrawTarget::kFullScreen) XSelectInput(x_.display(), x_.root(), StructureNotifyMask);
+  if (target_ == DrawTarget::kFullScreen)
+    XSelectInput(x_.Connection(), x_.root(), StructureNotifyMask);
   display_.SetTarget(window_, gc_, visual_, depth_);
-  clock_.SetRate(CurrentRefreshRate(x_.display(), x_.root()));
+  clock_.SetRate(CurrentRefreshRate(x_.Connection(), x_.root()));
 }
 
 SaverWindowX11::~SaverWindowX11() {
   images_[0].reset();
   images_[1].reset();
-  if (gc_ != nullptr) XFreeGC(x_.display(), gc_);
-  if (Owned() && window_ != 0 && !closed_) XDestroyWindow(x_.display(), window_);
-  if (blank_ != 0) XFreeCursor(x_.display(), blank_);
-  XSync(x_.display(), False);
+  if (gc_ != nullptr) XFreeGC(x_.Connection(), gc_);
+  if (Owned() && window_ != 0 && !closed_) XDestroyWindow(x_.Connection(), window_);
+  if (blank_ != 0) XFreeCursor(x_.Connection(), blank_);
+  XSync(x_.Connection(), False);
 }
 
 void SaverWindowX11::CreateOwnWindow() {
-  Display* d = x_.display();
+  Display* d = x_.Connection();
   visual_ = DefaultVisual(d, x_.screen());
   depth_ = DefaultDepth(d, x_.screen());
   const bool full = target_ == DrawTarget::kFullScreen;
@@ -86,7 +87,7 @@ void SaverWindowX11::CreateOwnWindow() {
 }
 
 void SaverWindowX11::AdoptForeignWindow(Window foreign) {
-  Display* d = x_.display();
+  Display* d = x_.Connection();
   window_ = foreign;
   const ForeignWindow taken = x11::AdoptForeignWindow(d, foreign);
   visual_ = taken.visual;
@@ -100,10 +101,10 @@ void SaverWindowX11::SizeFrameBitmap(int32_t width, int32_t height) {
   images_[0].reset();
   images_[1].reset();
   back_ = front_ = 0;
-  images_[0] = std::make_unique<ImageBuffer>(x_.display(), visual_, depth_, width, height);
+  images_[0] = std::make_unique<ImageBuffer>(x_.Connection(), visual_, depth_, width, height);
   if (!images_[0]->Valid()) images_[0].reset();
   if (images_[0] != nullptr && images_[0]->Shared()) {
-    images_[1] = std::make_unique<ImageBuffer>(x_.display(), visual_, depth_, width, height);
+    images_[1] = std::make_unique<ImageBuffer>(x_.Connection(), visual_, depth_, width, height);
     if (!images_[1]->Shared()) images_[1].reset();
   }
   bitmapWidth_ = width;
@@ -113,7 +114,7 @@ void SaverWindowX11::SizeFrameBitmap(int32_t width, int32_t height) {
   // server's format is that one, else into a buffer packed at each paint.
   const ImageBuffer* image = images_[0].get();
   const bool direct = image != nullptr && IsNativeFormat(format_) && image->BitsPerPixel() == 32 &&
-                      ImageByteOrder(x_.display()) == LSBFirst;
+                      ImageByteOrder(x_.Connection()) == LSBFirst;
   bitmap_.assign(direct ? 0 : static_cast<size_t>(std::max(width, 0)) * std::max(height, 0), 0);
 }
 
@@ -136,19 +137,19 @@ void SaverWindowX11::PaintFrameBitmap() {
     image->Pack(bitmap_.data(), bitmapWidth_, bitmapHeight_, format_);
   }
   if (blackWanted_) {
-    XSetForeground(x_.display(), gc_, BlackPixel(x_.display(), x_.screen()));
-    XFillRectangle(x_.display(), window_, gc_, 0, 0, width_, height_);
+    XSetForeground(x_.Connection(), gc_, BlackPixel(x_.Connection(), x_.screen()));
+    XFillRectangle(x_.Connection(), window_, gc_, 0, 0, width_, height_);
     blackWanted_ = false;
   }
   image->PutAsync(window_, gc_, frameLeft_, frameTop_);
   front_ = back_;
   if (images_[1] != nullptr) back_ = 1 - back_;
-  fps_.FrameShown(x_.display(), window_);
+  fps_.FrameShown(x_.Connection(), window_);
 }
 
 // RandR 1.5 monitors, moved from the screen's pixels into the window's.
 std::vector<MonitorArea> SaverWindowX11::Monitors() const {
-  Display* d = x_.display();
+  Display* d = x_.Connection();
   int count = 0;
   XRRMonitorInfo* info = XRRGetMonitors(d, window_, True, &count);
   if (info == nullptr) return {};
@@ -160,7 +161,8 @@ std::vector<MonitorArea> SaverWindowX11::Monitors() const {
   for (int i = 0; i < count; ++i) {
     char* name = XGetAtomName(d, info[i].name);
     monitors.push_back({{info[i].x - originX, info[i].y - originY, info[i].width, info[i].height},
-                        info[i].primary != 0, name != nullptr ? name : ""});
+                        info[i].primary != 0,
+                        name != nullptr ? name : ""});
     if (name != nullptr) XFree(name);
   }
   XRRFreeMonitors(info);
@@ -176,16 +178,17 @@ void SaverWindowX11::PlaceFrameBitmap(int32_t left, int32_t top) {
 // Both images present through Present where the server has it; else
 // neither does.
 void SaverWindowX11::PresentImages() {
-  if (images_[1] == nullptr || !PresentWanted(x_.display())) return;
+  if (images_[1] == nullptr || !PresentWanted(x_.Connection())) return;
   if (!images_[0]->PresentOn(window_, depth_) || !images_[1]->PresentOn(window_, depth_)) {
     images_[1].reset();
-    images_[0] =
-        std::make_unique<ImageBuffer>(x_.display(), visual_, depth_, bitmapWidth_, bitmapHeight_);
+    images_[0] = std::make_unique<ImageBuffer>(x_.Connection(), visual_, depth_, bitmapWidth_,
+                                               bitmapHeight_);
     return;
   }
 #ifdef ZM_HAVE_XPRESENT
   if (!presentSelected_) {
-    XPresentSelectInput(x_.display(), window_, PresentIdleNotifyMask | PresentCompleteNotifyMask);
+    XPresentSelectInput(x_.Connection(), window_,
+                        PresentIdleNotifyMask | PresentCompleteNotifyMask);
     presentSelected_ = true;
   }
 #endif
@@ -203,7 +206,7 @@ bool SaverWindowX11::DisplayPoweredOff() const {
   const long long now = NowMs();
   if (powerCheckedMs_ >= 0 && now - powerCheckedMs_ < kPowerCheckMs) return poweredOff_;
   powerCheckedMs_ = now;
-  Display* d = x_.display();
+  Display* d = x_.Connection();
   int eventBase = 0;
   int errorBase = 0;
   CARD16 level = DPMSModeOn;
@@ -224,40 +227,40 @@ void SaverWindowX11::ApplyGeometry() {
   if (target_ != DrawTarget::kFullScreen) return;
   const std::optional<DisplayControlX11::Area> area = display_.ModeArea();
   if (presentation_ == WindowPresentation::kNormal && area) {
-    XMoveResizeWindow(x_.display(), window_, area->x, area->y, area->width, area->height);
+    XMoveResizeWindow(x_.Connection(), window_, area->x, area->y, area->width, area->height);
   } else {
-    XMoveResizeWindow(x_.display(), window_, 0, 0, x_.Width(), x_.Height());
+    XMoveResizeWindow(x_.Connection(), window_, 0, 0, x_.Width(), x_.Height());
   }
 }
 
 void SaverWindowX11::BringToTop() {
-  if (Owned()) XRaiseWindow(x_.display(), window_);
+  if (Owned()) XRaiseWindow(x_.Connection(), window_);
 }
 
 void SaverWindowX11::ShowCursor(bool show) {
   if (!Owned()) return;
   if (show) {
-    XUndefineCursor(x_.display(), window_);
+    XUndefineCursor(x_.Connection(), window_);
   } else {
-    XDefineCursor(x_.display(), window_, blank_);
+    XDefineCursor(x_.Connection(), window_, blank_);
   }
 }
 
 void SaverWindowX11::MakeVisible() {
   if (!Owned() || closed_) return;
   ApplyGeometry();
-  XMapRaised(x_.display(), window_);
+  XMapRaised(x_.Connection(), window_);
   // NOTE: a window manager may take a moment to map it. Wait for the map,
   // so that grabs and the first frame find it viewable; other events stay
   // queued.
   XEvent event;
   const long long until = NowMs() + 2000;
   while (!mapped_ && EndingSignal() == 0 && NowMs() < until) {
-    if (XCheckTypedWindowEvent(x_.display(), window_, MapNotify, &event)) {
+    if (XCheckTypedWindowEvent(x_.Connection(), window_, MapNotify, &event)) {
       mapped_ = true;
     } else {
       WaitForEvents(nullptr, 20);
-      XEventsQueued(x_.display(), QueuedAfterReading);
+      XEventsQueued(x_.Connection(), QueuedAfterReading);
     }
   }
 }
@@ -266,7 +269,7 @@ void SaverWindowX11::MakeVisible() {
 // move reaches it; another grab may be letting go, so it tries a while.
 void SaverWindowX11::CaptureMouse() {
   if (target_ != DrawTarget::kFullScreen || !mapped_) return;
-  Display* d = x_.display();
+  Display* d = x_.Connection();
   for (int attempt = 0; attempt < 20; ++attempt) {
     const int pointer = XGrabPointer(d, window_, False, ButtonPressMask | PointerMotionMask,
                                      GrabModeAsync, GrabModeAsync, window_, blank_, CurrentTime);
@@ -279,8 +282,8 @@ void SaverWindowX11::CaptureMouse() {
 
 void SaverWindowX11::ReleaseMouse() {
   if (target_ != DrawTarget::kFullScreen) return;
-  XUngrabPointer(x_.display(), CurrentTime);
-  XUngrabKeyboard(x_.display(), CurrentTime);
+  XUngrabPointer(x_.Connection(), CurrentTime);
+  XUngrabKeyboard(x_.Connection(), CurrentTime);
 }
 
 void SaverWindowX11::SetCloseTimer(int32_t milliseconds) {
@@ -288,7 +291,7 @@ void SaverWindowX11::SetCloseTimer(int32_t milliseconds) {
 }
 
 void SaverWindowX11::ShrinkBeforeClosing() {
-  if (Owned()) XResizeWindow(x_.display(), window_, 10, 10);
+  if (Owned()) XResizeWindow(x_.Connection(), window_, 10, 10);
 }
 
 void SaverWindowX11::Close() {
@@ -297,15 +300,15 @@ void SaverWindowX11::Close() {
     case SaverScreen::CloseAction::kStayOpen:
       return;
     case SaverScreen::CloseAction::kHide:
-      XUnmapWindow(x_.display(), window_);
-      XFlush(x_.display());
+      XUnmapWindow(x_.Connection(), window_);
+      XFlush(x_.Connection());
       mapped_ = false;
       return;
     case SaverScreen::CloseAction::kDestroy:
       break;
   }
-  if (Owned()) XDestroyWindow(x_.display(), window_);
-  XFlush(x_.display());
+  if (Owned()) XDestroyWindow(x_.Connection(), window_);
+  XFlush(x_.Connection());
   closed_ = true;
 }
 
@@ -336,7 +339,7 @@ void SaverWindowX11::HandleOwnInput(const XEvent& event) {
 void SaverWindowX11::Handle(const XEvent& event) {
   XEvent taken = event;
   uint64_t refreshUs = 0;
-  if (TakePresentEvent(x_.display(), taken, &refreshUs)) {
+  if (TakePresentEvent(x_.Connection(), taken, &refreshUs)) {
     // Frames then go out just after the display's refreshes.
     if (refreshUs != 0) clock_.AlignToRefresh(static_cast<double>(refreshUs) / 1000.0);
     return;
@@ -401,14 +404,14 @@ void SaverWindowX11::FollowWindowSize(int32_t width, int32_t height) {
 // invisible, holding the lock, with no key to end it: it comes back on top.
 void SaverWindowX11::KeepOnScreen() {
   if (target_ != DrawTarget::kFullScreen || closed_ || screen_->ExitAllowed) return;
-  XMapRaised(x_.display(), window_);
+  XMapRaised(x_.Connection(), window_);
   remapped_ = true;  // the grabs went with the map: taken again at MapNotify
 }
 
 void SaverWindowX11::DispatchPending() {
   XEvent event;
-  while (!closed_ && XPending(x_.display()) > 0) {
-    XNextEvent(x_.display(), &event);
+  while (!closed_ && XPending(x_.Connection()) > 0) {
+    XNextEvent(x_.Connection(), &event);
     Handle(event);
   }
   if (!Owned() && WindowFailed(window_)) closed_ = true;
@@ -447,7 +450,7 @@ bool SaverWindowX11::Step() {
   if (!frameRequested_ && mapped_ && poweredOff_) {
     timeout = timeout < 0 ? kPowerCheckMs : std::min(timeout, kPowerCheckMs);
   }
-  WaitForEvents(x_.display(), timeout);
+  WaitForEvents(x_.Connection(), timeout);
   return true;
 }
 
@@ -465,7 +468,7 @@ void SaverWindowX11::RunLoop() {
   }
   if (EndingSignal() != 0 && !closed_) screen_->EndFromOutside();
   if (EndingSignal() != 0) {
-    XSync(x_.display(), False);  // the server has taken all of it
+    XSync(x_.Connection(), False);  // the server has taken all of it
     OrderlyEndUnderWay();
   }
 }

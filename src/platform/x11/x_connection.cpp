@@ -65,9 +65,9 @@ int XConnection::BitsPerPixel(int depth) const {
 PixelFormat XConnection::FormatOf(const Visual* visual, int depth) const {
   if (visual->c_class != TrueColor && visual->c_class != DirectColor) {
     throw ProgramError("the X screen has " + std::to_string(depth) +
-                         "-bit colours through a colour map, which is not supported: "
-                         "a TrueColor or DirectColor visual (15 bits or more) is needed",
-                     2);
+                           "-bit colours through a colour map, which is not supported: "
+                           "a TrueColor or DirectColor visual (15 bits or more) is needed",
+                       2);
   }
   PixelFormat format;
   format.flags = kPixelFormatRgb;

@@ -21,7 +21,7 @@ class XConnection {
   XConnection(const XConnection&) = delete;
   XConnection& operator=(const XConnection&) = delete;
 
-  Display* display() const { return display_; }
+  Display* Connection() const { return display_; }
   int screen() const { return screen_; }
   Window root() const { return RootWindow(display_, screen_); }
   int Width() const { return DisplayWidth(display_, screen_); }
