@@ -9,9 +9,9 @@
 
 namespace zm::win32 {
 
-// The setup dialog "Zelk Mirv Screen Saver 1.1": its controls, laid out and
-// ordered as the dialog's design says, with every event forwarded to the
-// dialog's rules.
+// The setup dialog ("Zelk Mirv Screen Saver" and the version): its
+// controls, laid out and ordered as the dialog's design says, with every
+// event forwarded to the dialog's rules.
 class SetupDialogWin32 : public SetupDialogView {
  public:
   SetupDialogWin32();
