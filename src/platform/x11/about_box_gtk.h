@@ -9,9 +9,9 @@ typedef struct _GMainLoop GMainLoop;
 
 namespace zm::x11 {
 
-// The About box "About Zelk Mirv Screen Saver" in GTK 3: 333 x 169, the logo
-// in a lowered frame, the notice, the project's mail address and home page
-// as navy links with a hand cursor, and "Ok" as the default button. Its
+// The About box "About Zelk Mirv Screen Saver" in GTK 3 (its size in
+// dialog_layout.h): the logo in a lowered frame, the notice, the project's
+// mail address and home page as navy links with a hand cursor, and "Ok" as the default button. Its
 // events go to the About box's rules: every key first (Esc as 27), Ok and
 // Enter, the links, and every hiding, the close box's too.
 class AboutBoxGtk : public AboutBoxView {

@@ -11,9 +11,9 @@ typedef struct _cairo_surface cairo_surface_t;
 
 namespace zm::x11 {
 
-// The setup dialog ("Zelk Mirv Screen Saver" and the version) in GTK 3: a fixed-size
-// window of 575 x 337 whose controls stand where the dialog's design puts
-// them, in its tab order, with every user event forwarded to the dialog's
+// The setup dialog ("Zelk Mirv Screen Saver" and the version) in GTK 3: a
+// fixed-size window (the size in dialog_layout.h) whose controls stand where
+// the dialog's design puts them, in its tab order, with every user event forwarded to the dialog's
 // rules. Setting a control from the program raises no event. The preview is
 // a drawing area over the preview rectangle, showing the last frame scaled.
 class SetupDialogGtk : public SetupDialogView {
