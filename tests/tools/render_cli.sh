@@ -34,6 +34,8 @@ expect_status 0 frames --size 96x64 --seed 42 --frames 30 --out "$work/b.png"
 expect_status 0 frames --size 96x64 --seed 43 --frames 30 --out "$work/c.png"
 cmp -s "$work/a.png" "$work/b.png" || fail "seed 42 gave two different pictures"
 cmp -s "$work/a.png" "$work/c.png" && fail "seeds 42 and 43 gave the same picture"
+expect_status 0 frames --size 96x64 --seed 42 --frames 30 --speed 2 --out "$work/fast.png"
+cmp -s "$work/a.png" "$work/fast.png" && fail "speed 2 gave the picture of speed 1"
 [ "$(png_size "$work/a.png")" = "96x64" ] || fail "frame is $(png_size "$work/a.png")"
 
 # State file: written, read back, and continued; the size is the stored one.

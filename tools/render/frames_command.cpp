@@ -12,6 +12,7 @@
 #include "settings/ini_file.h"
 #include "settings/saver_settings.h"
 #include "settings/settings_file.h"
+#include "shell/saver_screen.h"
 #include "shell/startup.h"
 #include "webp_animation.h"
 
@@ -137,6 +138,7 @@ int RunFrames(const FramesOptions& options) {
                                      : SecondsSinceMidnightUtc(std::time(nullptr));
   PrepareProgram(seed);
   Shape shape;
+  shape.Configure(EngineSettingsOf(SaverSettings));
   try {
     return RenderFrames(options, shape);
   } catch (const std::bad_alloc&) {
