@@ -32,16 +32,16 @@ Values ReadAll(const zm::IniFile& file) {
   zm::ReadSettings(file);
   Values values;
   values.settings = zm::SaverSettings;
-  values.pattern = zm::Pattern;
-  values.show_all = zm::Show_All;
+  values.pattern = zm::ChosenMaterial;
+  values.show_all = zm::AllMaterialsShown;
   values.dialog.Read(file);
   return values;
 }
 
 void WriteAll(zm::IniFile& file, const Values& values) {
   zm::SaverSettings = values.settings;
-  zm::Pattern = values.pattern;
-  zm::Show_All = values.show_all;
+  zm::ChosenMaterial = values.pattern;
+  zm::AllMaterialsShown = values.show_all;
   zm::WriteSettings(file);
   values.dialog.Write(file);
 }

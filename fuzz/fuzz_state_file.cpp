@@ -14,7 +14,6 @@
 #include "render/bitmap32.h"
 #include "render/shape.h"
 #include "render/trig_tables.h"
-#include "settings/saver_settings.h"
 
 namespace {
 
@@ -25,8 +24,6 @@ bool StartProgram() {
   zm::UsePosixFileSystem();
   zm::BuildTrigTables();
   zm::BuildMaterialCurves();
-  zm::SaverSettings.SHAPE_SPEED = 1.7;
-  zm::SaverSettings.Mode.BitPerPix = 32;
   return true;
 }
 
@@ -60,6 +57,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   zm::SeedRandom(1);
   zm::Shape shape;
+  shape.Configure({.speed = 1.7});
   // A small present size, so that a rejected file exercises the fresh start.
   shape.Resize(5, 3);
   if (shape.LoadState(StatePath())) {
