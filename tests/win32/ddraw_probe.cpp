@@ -156,6 +156,7 @@ void RunDepth(HWND window, Shape& shape, int32_t bits, const std::filesystem::pa
   CountingDisplay display;
   shape.SetDisplay(&display);
   SaverSettings.Mode = DisplayMode{kHeight, kWidth, 0, bits};
+  shape.Configure({.surfaceBits = bits, .modeHeight = kHeight});
   const bool set = win32::SetVideoMode(window, kWidth, kHeight, bits, 0, 1);
   Check(set, "set " + std::to_string(bits));
   if (set) {
