@@ -38,11 +38,16 @@ start_server() {
   for tries in $(seq 1 20); do
     n=$(( 100 + (RANDOM % 800) ))
     [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
-    "${@//:@/:$n}" >"$OUT/$name-server.log" 2>&1 &
+    # -noreset: a server resets when its last client leaves, and a client
+    # that connects while it does (right after the check below) is refused.
+    "${@//:@/:$n}" -noreset >"$OUT/$name-server.log" 2>&1 &
     pid=$!
     for _ in $(seq 1 100); do
       if ! kill -0 "$pid" 2>/dev/null; then break; fi
-      if DISPLAY=:$n xdpyinfo >/dev/null 2>&1; then
+      # Another test may have taken the same number a moment earlier: the
+      # server that answers must be ours (its lock file holds our pid).
+      if [ "$(cat "/tmp/.X$n-lock" 2>/dev/null | tr -d ' ')" = "$pid" ] &&
+        DISPLAY=:$n xdpyinfo >/dev/null 2>&1; then
         server_pids+=("$pid")
         export DISPLAY=:$n
         return 0
