@@ -24,8 +24,7 @@ switched_run() {
   wait_for_viewable "Zelk Mirv" 60 || fail "$1: no saver window"
   sleep 0.5
   [ "$(current_mode)" = 640x480 ] || fail "$1: the output shows $(current_mode), not 640x480"
-  shot "$1"
-  not_black "$1"
+  shot_not_black "$1" 10
   if [ "$2" = key ]; then xdotool key Return; else kill -TERM "$pid"; fi
   wait_gone "$pid" 5 || fail "$1: the run did not end"
   [ "$(current_mode)" = "$desktop" ] || fail "$1: the desktop got $(current_mode) back, not $desktop"
