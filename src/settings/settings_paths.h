@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace zm {
 
@@ -18,5 +19,12 @@ std::string SetupDialogFilePath(const std::string& programDirectory);
 
 // The pattern state file, which keeps the two maps on screen between runs.
 std::string PatternStateFilePath(const std::string& programDirectory);
+
+// The pattern state file of a monitor other than the primary when every
+// monitor shows its own ornament: beside `stateFile` (the primary's), with
+// the monitor's name before the extension ("Zelk_Mirv-DP-2.par"). Characters
+// of the name other than ASCII letters, digits, '-' and '_' become '_', and
+// leading ones are dropped ("\\.\DISPLAY2" gives "Zelk_Mirv-DISPLAY2.par").
+std::string MonitorStateFilePath(const std::string& stateFile, std::string_view monitor);
 
 }  // namespace zm

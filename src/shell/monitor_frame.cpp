@@ -41,9 +41,32 @@ PixelArea FrameAreaFor(MonitorLayout layout, const std::vector<MonitorArea>& mon
   const PixelArea whole{0, 0, width, height};
   if (monitors.empty()) return whole;
   const PixelArea wanted =
-      layout == MonitorLayout::kSpan ? BoundingBox(monitors) : PrimaryOf(monitors).area;
+      layout == MonitorLayout::kPrimary ? PrimaryOf(monitors).area : BoundingBox(monitors);
   const PixelArea area = Clipped(wanted, width, height);
   return area.width > 0 && area.height > 0 ? area : whole;
+}
+
+std::vector<MonitorPart> MonitorPartsOf(const std::vector<MonitorArea>& monitors,
+                                        const PixelArea& frame) {
+  std::vector<MonitorPart> parts;
+  if (monitors.empty()) return parts;
+  const MonitorArea& primary = PrimaryOf(monitors);
+  auto take = [&](const MonitorArea& monitor) {
+    const PixelArea& a = monitor.area;
+    const PixelArea area =
+        Clipped({a.left - frame.left, a.top - frame.top, a.width, a.height}, frame.width,
+                frame.height);
+    if (area.width <= 0 || area.height <= 0) return;
+    for (const MonitorPart& part : parts) {
+      if (part.area == area) return;
+    }
+    parts.push_back({monitor.name, area});
+  };
+  take(primary);
+  for (const MonitorArea& monitor : monitors) {
+    if (&monitor != &primary) take(monitor);
+  }
+  return parts;
 }
 
 }  // namespace zm

@@ -74,12 +74,13 @@ void SaverScreen::FormCreate() {
   ExitAllowed = 0;
   StateChanged = 0;
   Rendering = 0;
-  RemoveLeftovers();
   LoadSettingsFile(files_.settings);  // "" reads as a missing file: defaults
   overridden_.Apply(overrides_);
   Engine.SetPacedByDisplay(window_.FramesPacedByDisplay());
   PrepareFrameBitmap();
   Engine.Configure(EngineSettingsOf(SaverSettings));
+  ArrangeEngines();
+  RemoveLeftovers();
   LoadOrGeneratePattern();
 }
 
@@ -89,20 +90,19 @@ void SaverScreen::RemoveLeftovers() const {
   const int64_t now = std::chrono::duration_cast<std::chrono::seconds>(
                           std::chrono::system_clock::now().time_since_epoch())
                           .count();
-  RemoveStaleTemporaries(files_.state, now);
+  for (const EnginePlace& place : places_) RemoveStaleTemporaries(place.state, now);
   RemoveStaleTemporaries(files_.settings, now);
 }
 
-// The output size: the video mode's with use_DirectX, else the screen's.
 // The switched video mode's size; else the window's, or on a window that
-// covers the screen the part the monitor layout gives the ornament.
+// covers the screen the part the monitor layout gives the frame.
 PixelArea SaverScreen::WantedFrameArea() const {
   const SaverSettingsRecord& s = SaverSettings;
   if (s.use_DirectX) return {0, 0, s.Mode.Width, s.Mode.Height};
   const int32_t width = window_.ScreenWidth();
   const int32_t height = window_.ScreenHeight();
   if (!window_.CoversScreen()) return {0, 0, width, height};
-  return FrameAreaFor(EffectiveMonitorLayout(s), window_.Monitors(), width, height);
+  return FrameAreaFor(Layout(), window_.Monitors(), width, height);
 }
 
 void SaverScreen::SizeFrameBitmapToOutput() {
@@ -144,35 +144,47 @@ void SaverScreen::CheckVideoMode() {
 
 void SaverScreen::LoadOrGeneratePattern() {
   storedPixels_ = 0;
-  if (Engine.LoadState(files_.state)) {
+  std::vector<EnginePlace> fresh;
+  for (const EnginePlace& place : places_) {
+    if (!place.engine->LoadState(place.state)) fresh.push_back(place);
+  }
+  if (fresh.empty() || fresh.front().engine != &Engine) {
     storedPixels_ = int64_t{Engine.Width()} * Engine.Height();
-  } else {
-    WarmUpFirstPattern();
   }
-  if (frameWidth_ != Engine.Width() || frameHeight_ != Engine.Height()) {
-    Engine.Resize(frameWidth_, frameHeight_);
-    Engine.NextStep(true);
-    StateChanged = 1;
-  }
+  if (!fresh.empty()) WarmUpUnderProgress(fresh);
+  if (FitEngines()) StateChanged = 1;
   window_.SetPresentation(SaverSettings.use_DirectX ? WindowPresentation::kNormal
                                                     : WindowPresentation::kMaximisedOnTop);
 }
 
+namespace {
+
+// The first patterns of one engine at the size of its place, `stepDone`
+// called after each step.
+template <typename StepDone>
+void WarmUpEngine(const SaverScreen::EnginePlace& place, StepDone stepDone) {
+  Shape& engine = *place.engine;
+  engine.Resize(place.area.width, place.area.height);
+  engine.BeginWarmup(kWarmupSteps);
+  for (int32_t i = 0; i < kWarmupSteps; ++i) {
+    engine.WarmupStep();
+    stepDone();
+  }
+}
+
+}  // namespace
+
 // A first start: the first patterns are computed under the progress window,
-// whose bar shows the steps done (0..99; it never reaches 100). The steps run
-// on a thread of their own from the start, so that they do not wait for the
-// window to come up and be painted; this thread only moves the bar, once for
-// every step done and in order. Nothing else touches the engine meanwhile.
-void SaverScreen::WarmUpFirstPattern() {
+// whose bar shows the steps done of all engines together (0..99; it never
+// reaches 100). The steps run on a thread of their own from the start, so
+// that they do not wait for the window to come up and be painted; this
+// thread only moves the bar, in order, whenever its position changes.
+// Nothing else touches the engines meanwhile.
+void SaverScreen::WarmUpUnderProgress(const std::vector<EnginePlace>& fresh) {
   WarmupProgress progress;
-  std::jthread steps([this, &progress] {
+  std::jthread steps([&fresh, &progress] {
     try {
-      Engine.Resize(frameWidth_, frameHeight_);
-      Engine.BeginWarmup(kWarmupSteps);
-      for (int32_t i = 0; i < kWarmupSteps; ++i) {
-        Engine.WarmupStep();
-        progress.StepDone();
-      }
+      for (const EnginePlace& place : fresh) WarmUpEngine(place, [&] { progress.StepDone(); });
     } catch (...) {
       progress.Fail(std::current_exception());
     }
@@ -180,28 +192,41 @@ void SaverScreen::WarmUpFirstPattern() {
   });
   WaitDialog& wait = window_.Wait();
   wait.Show();
+  const int32_t total = kWarmupSteps * static_cast<int32_t>(fresh.size());
   int32_t shown = 0;
+  int32_t position = -1;
   for (bool finished = false; !finished;) {
     const int32_t done = progress.WaitForSteps(shown, finished);
-    while (shown < done) wait.SetProgress(shown++);
+    for (; shown < done; ++shown) {
+      if (shown * kWarmupSteps / total == position) continue;
+      position = shown * kWarmupSteps / total;
+      wait.SetProgress(position);
+    }
   }
   steps.join();
   progress.RethrowFailure();
   window_.ProcessMessages();
-  Engine.NextStep(false);
+  for (const EnginePlace& place : fresh) place.engine->NextStep(false);
   wait.Hide();
 }
 
+// A monitor that comes during a run brings its stored pattern, or warms up
+// its first one at once, without the progress window.
 void SaverScreen::ApplyFrameSize() {
   stillShown_ = false;
   SizeFrameBitmapToOutput();
-  if (frameWidth_ == Engine.Width() && frameHeight_ == Engine.Height()) return;
-  Engine.Resize(frameWidth_, frameHeight_);
-  Engine.NextStep(true);
+  for (const EnginePlace& place : ArrangeEngines()) {
+    if (place.engine->LoadState(place.state)) continue;
+    WarmUpEngine(place, [] {});
+    place.engine->NextStep(false);
+  }
+  FitEngines();
 }
 
 void SaverScreen::WindowSizeChanged() {
-  if (WantedFrameArea() == PixelArea{frameLeft_, frameTop_, frameWidth_, frameHeight_}) return;
+  const bool sameFrame =
+      WantedFrameArea() == PixelArea{frameLeft_, frameTop_, frameWidth_, frameHeight_};
+  if (sameFrame && !MonitorsMoved()) return;
   ApplyFrameSize();
 }
 

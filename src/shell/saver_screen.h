@@ -1,10 +1,16 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
 
 #include "display/display_control.h"
 #include "display/monitor_area.h"
 #include "render/shape.h"
+#include "settings/monitor_layout.h"
+#include "shell/monitor_frame.h"
 #include "settings/saver_settings.h"
 #include "shell/password_check.h"
 #include "shell/program_files.h"
@@ -119,15 +125,37 @@ class SaverScreen {
   uint8_t Rendering = 0;
   // Pointer moves still to be ignored.
   int32_t MouseMovesToIgnore = 5;
+  // The engine of the whole frame, or of the primary monitor's part of it
+  // when every monitor shows its own ornament.
   Shape Engine;
+
+  // One engine's part of the frame bitmap and the file its pattern is kept in.
+  struct EnginePlace {
+    Shape* engine = nullptr;
+    PixelArea area;
+    std::string state;
+    std::string monitor;  // "" for Engine's place
+  };
+  // The engines drawn and where: Engine's place first, then under the "each"
+  // layout those of the other monitors, each with its own pattern, material
+  // sequence and state file (see MonitorStateFilePath).
+  const std::vector<EnginePlace>& Places() const { return places_; }
 
  private:
   void RemoveLeftovers() const;
   void PrepareFrameBitmap();
   void CheckVideoMode();
   void LoadOrGeneratePattern();
-  void WarmUpFirstPattern();
+  void WarmUpUnderProgress(const std::vector<EnginePlace>& fresh);
+  bool FitEngines();
+  MonitorLayout Layout() const;
   PixelArea WantedFrameArea() const;
+  std::vector<MonitorPart> WantedMonitorParts() const;
+  std::vector<EnginePlace> ArrangeEngines();
+  std::unique_ptr<Shape> NewMonitorEngine() const;
+  void StoreMonitorEngine(const std::string& monitor, const Shape& engine) const;
+  bool MonitorsMoved() const;
+  bool AllStill() const;
   void SizeFrameBitmapToOutput();
   bool SwitchVideoMode();
 
@@ -151,6 +179,9 @@ class SaverScreen {
   int32_t frameHeight_ = 0;
   // The size of the pattern read from the state file (0: none was read).
   int64_t storedPixels_ = 0;
+  std::vector<EnginePlace> places_;
+  // The other monitors' engines by monitor name ("each" only).
+  std::map<std::string, std::unique_ptr<Shape>> monitorEngines_;
 };
 
 }  // namespace zm

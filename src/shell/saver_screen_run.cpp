@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cstdlib>
 
 #include "base/file_system.h"
@@ -18,6 +19,18 @@ constexpr int32_t kFailedSwitchCloseDelayMs = 50;
 constexpr const char* kModeSwitchError = "Error at changing of a graphic mode";
 
 bool FileExists(const std::string& path) { return Files().KindOf(path) != FileKind::kMissing; }
+
+// The part of `bitmap` that `area` covers (cut to the bitmap).
+BitmapView PartOf(const BitmapView& bitmap, const PixelArea& area) {
+  if (bitmap.firstRow == nullptr) return bitmap;
+  const int32_t left = std::clamp(area.left, 0, bitmap.width);
+  const int32_t top = std::clamp(area.top, 0, bitmap.height);
+  BitmapView part = bitmap;
+  part.firstRow = bitmap.firstRow + top * bitmap.pitch + ptrdiff_t{left} * 4;
+  part.width = std::clamp(area.width, 0, bitmap.width - left);
+  part.height = std::clamp(area.height, 0, bitmap.height - top);
+  return part;
+}
 
 }  // namespace
 
@@ -47,7 +60,7 @@ void SaverScreen::FormActivate() {
   LastMouseX = -1;
   LastMouseY = -1;
   window_.ShowCursor(false);
-  Engine.ConvertPalettes();
+  for (const EnginePlace& place : places_) place.engine->ConvertPalettes();
   window_.MakeVisible();
   window_.CaptureMouse();
   ExitAllowed = 0;
@@ -62,7 +75,7 @@ void SaverScreen::IdleFrameRequest() {
 
 bool SaverScreen::FrameWanted() const {
   if (ExitAllowed || !window_.IsVisible() || !Seen()) return false;
-  return !(stillShown_ && Engine.IsStill());
+  return !(stillShown_ && AllStill());
 }
 
 bool SaverScreen::DrawsOnBitmap() const { return !SaverSettings.use_DirectX; }
@@ -76,13 +89,14 @@ bool SaverScreen::WindowExposed() {
 void SaverScreen::DrawFrame() {
   // A frame drawn from a still engine is the picture every later one would
   // show.
-  const bool still = Engine.IsStill();
+  const bool still = AllStill();
   if (!SaverSettings.use_DirectX) {
-    // The frame goes out before the engine moves on: the generator's slice
-    // then runs while the display shows it, not before.
-    Engine.RenderFrame(window_.FrameBitmap());
+    // The frame goes out before the engines move on: the generators' slices
+    // then run while the display shows it, not before.
+    const BitmapView frame = window_.FrameBitmap();
+    for (const EnginePlace& place : places_) place.engine->RenderFrame(PartOf(frame, place.area));
     window_.PaintFrameBitmap();
-    Engine.Advance();
+    for (const EnginePlace& place : places_) place.engine->Advance();
     stillShown_ = still;
   } else if (Rendering) {
     // Two frames per request on the page-flipped path: both buffers of the
@@ -174,6 +188,7 @@ void SaverScreen::FormDestroy() {
   const bool smallerThanStored =
       !window_.CoversScreen() && int64_t{Engine.Width()} * Engine.Height() < storedPixels_;
   if (!smallerThanStored) Engine.SaveState(files_.state);
+  for (const auto& [monitor, engine] : monitorEngines_) StoreMonitorEngine(monitor, *engine);
   overridden_.PutBack();
   SaveSettingsFile(files_.settings);
 }

@@ -32,6 +32,11 @@ TEST(SettingsPathsTest, FilesLieInTheProgramDirectory) {
   EXPECT_EQ(PatternStateFilePath(directory), "C:\\Savers\\Zelk_Mirv.par");
   // The dialog's section shares the settings file, also where case matters.
   EXPECT_EQ(SetupDialogFilePath(directory), SettingsFilePath(directory));
+  // Other monitors' patterns lie beside it, under names safe on every system.
+  EXPECT_EQ(MonitorStateFilePath(PatternStateFilePath(directory), "\\\\.\\DISPLAY2"),
+            "C:\\Savers\\Zelk_Mirv-DISPLAY2.par");
+  EXPECT_EQ(MonitorStateFilePath("Zelk_Mirv.par", "../x:y"), "Zelk_Mirv-x_y.par");
+  EXPECT_EQ(MonitorStateFilePath("Zelk_Mirv.par", "//"), "Zelk_Mirv-monitor.par");
 }
 
 }  // namespace

@@ -196,6 +196,55 @@ TEST_F(SaverScreenTest, NoFramesWhileNobodySeesThemOrThePictureStandsStill) {
   EXPECT_EQ(DrawWhileWanted(s, window, 2), 2);
 }
 
+// Two monitors side by side, the primary on the right, and the "each"
+// layout: one warm-up under one bar for both, each monitor its own pattern
+// and state file, continued by the next run; a monitor that goes stores its
+// pattern, one that comes back brings it.
+TEST_F(SaverScreenTest, EachMonitorShowsAndKeepsItsOwnPattern) {
+  WriteSettings("[BASIC_PARAMETERS]\nuse_DirectX=0\n[MONITORS]\nLayout=each\n");
+  window.screenWidth = 64 + 40;
+  window.monitors = {{{0, 0, 40, 30}, false, "HDMI 2"}, {{40, 0, 64, 48}, true, "DP-1"}};
+  SaverScreen& s = Start();
+  ASSERT_EQ(s.Places().size(), 2u);
+  EXPECT_EQ(s.Engine.Width(), 64);
+  EXPECT_EQ(s.Places()[1].engine->Width(), 40);
+  EXPECT_EQ(s.Places()[1].engine->Height(), 30);
+  ASSERT_EQ(window.wait.positions.size(), 100u);
+  EXPECT_EQ(window.wait.positions.back(), 99);
+  EXPECT_EQ(window.bitmap.Width(), 104);
+  s.DrawFrame();
+  EXPECT_NE(window.bitmap.Pixel(10, 10), 0u);
+  EXPECT_NE(window.bitmap.Pixel(50, 10), 0u);
+  s.FormKeyDown();
+  Finish();
+  const std::string sideFile = dir.File("Zelk_Mirv-HDMI_2.par");
+  EXPECT_EQ(std::filesystem::file_size(dir.File("Zelk_Mirv.par")),
+            static_cast<uintmax_t>(PatternStateFileSize(64, 48)));
+  EXPECT_EQ(std::filesystem::file_size(sideFile),
+            static_cast<uintmax_t>(PatternStateFileSize(40, 30)));
+
+  window.wait.positions.clear();
+  SaverScreen& again = Start();
+  EXPECT_TRUE(window.wait.positions.empty()) << "both patterns continue without a warm-up";
+  ASSERT_EQ(again.Places().size(), 2u);
+  const PatternState stored = *ReadPatternState(ReadBytes(sideFile));
+  EXPECT_TRUE(std::equal(stored.current.begin(), stored.current.end(),
+                         again.Places()[1].engine->MapCurrent().begin()));
+
+  const std::vector<MonitorArea> both = window.monitors;
+  window.monitors = {both[1]};
+  std::filesystem::remove(sideFile);
+  again.WindowSizeChanged();
+  EXPECT_EQ(again.Places().size(), 1u);
+  EXPECT_EQ(window.bitmap.Width(), 64) << "the frame keeps to the primary left";
+  EXPECT_TRUE(std::filesystem::exists(sideFile)) << "the monitor that went kept its pattern";
+  window.monitors = both;
+  again.WindowSizeChanged();
+  ASSERT_EQ(again.Places().size(), 2u);
+  EXPECT_EQ(again.Places()[1].engine->Width(), 40);
+  EXPECT_EQ(DrawWhileWanted(again, window, 2), 2);
+}
+
 TEST_F(SaverScreenTest, PointerMovesEndTheRunOnlyPastTwoPixelsOnBothAxesAndTheWheelNever) {
   SaverScreen& s = Start();
   for (int i = 0; i < 5; ++i) s.FormMouseMove(100 * i, 100 * i);  // ignored

@@ -39,6 +39,7 @@ class FakeSaverWindow : public SaverWindow {
   int32_t ScreenWidth() const override { return screenWidth; }
   int32_t ScreenHeight() const override { return screenHeight; }
   bool CoversScreen() const override { return coversScreen; }
+  std::vector<MonitorArea> Monitors() const override { return monitors; }
   void SizeFrameBitmap(int32_t width, int32_t height) override { bitmap.Resize(width, height); }
   BitmapView FrameBitmap() override { return bitmap.View(); }
   void PaintFrameBitmap() override { ++paints; }
@@ -67,6 +68,7 @@ class FakeSaverWindow : public SaverWindow {
   int32_t screenWidth = 64;
   int32_t screenHeight = 48;
   bool coversScreen = true;
+  std::vector<MonitorArea> monitors;
   Bitmap32 bitmap;
   FakeWaitDialog wait;
   bool visible = false;

@@ -3,7 +3,9 @@
 # dummy X server with two monitors of different sizes (1024x768 primary,
 # 640x480 to its right):
 # 1. "primary": the ornament on the primary monitor, the other black;
-# 2. "span": one moving picture over both; when the second monitor goes and
+# 2. "each": every monitor its own moving ornament, the second monitor's
+#    pattern stored in a file of its own at the end;
+# 3. "span": one moving picture over both; when the second monitor goes and
 #    comes back mid-run, the window takes the new screen and the picture
 #    covers the second monitor again.
 #
@@ -44,6 +46,18 @@ zm_expect_picture "$(part "$shot" primary-first 1024x768+0+0)"
 mean=$(convert "$(part "$shot" primary-second 640x480+1024+0)" -format '%[fx:mean]' info:)
 [ "$mean" = 0 ] || zm_fail "primary: the second monitor is not black (mean $mean)"
 end_run
+
+echo "== each"
+layout_run each
+shot=$(zm_screenshot each-a)
+sleep 0.5
+later=$(zm_screenshot each-b)
+zm_expect_picture "$(part "$shot" each-a-first 1024x768+0+0)"
+zm_expect_picture "$(part "$shot" each-a-second 640x480+1024+0)"
+zm_expect_change "$ZM_OUT/each-a-second.png" "$(part "$later" each-b-second 640x480+1024+0)"
+end_run
+[ "$(stat -c %s "$folder/Zelk_Mirv-DISPLAY2.par" 2>/dev/null)" -lt "$(stat -c %s "$folder/Zelk_Mirv.par")" ] ||
+  zm_fail "each: no smaller pattern stored for the second monitor: $(ls "$folder")"
 
 echo "== span"
 layout_run span

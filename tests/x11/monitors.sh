@@ -2,8 +2,9 @@
 # zelk-mirv PROGRAM TEST_WINDOW OUT CONF: on the dummy X server with two
 # monitors of different sizes (1024x768 primary, 640x480 to its right), a
 # full-screen run under "primary" draws the ornament on the primary monitor
-# and leaves the other black; under "span" both show one moving picture; a
-# monitor taken away mid-run is no error.
+# and leaves the other black; under "each" every monitor shows its own moving
+# ornament, whose pattern the next run continues; under "span" both show one
+# moving picture; a monitor taken away mid-run is no error.
 source "$(dirname "$0")/x11_lib.sh"
 conf=$4
 [ "$(id -u)" -eq 0 ] || { echo "SKIP: the dummy X server needs root"; exit 0; }
@@ -21,11 +22,19 @@ printf '[BASIC_PARAMETERS]\nuse_DirectX=0\n[MONITORS]\nLayout=span\n' \
 # area LABEL GEOMETRY NAME: a part of a screenshot as a picture of its own.
 area() { convert "$OUT/$1.png" -crop "$2" +repage "$OUT/$1-$3.png"; }
 
-# layout_run LAYOUT: a full-screen run with -monitors LAYOUT, two screenshots.
+# layout_run LAYOUT [LABEL]: a full-screen run with -monitors LAYOUT, two
+# screenshots; $waited tells whether the first start's wait dialog showed.
 layout_run() {
   "$ZM" /s -monitors "$1" 2>"$OUT/$1.stderr" &
   pid=$!; run_pids+=("$pid")
-  wait_for_viewable "Zelk Mirv" 60 || fail "$1: no saver window"
+  set -- "${2:-$1}"
+  waited=no
+  for _ in $(seq 1 600); do
+    xwininfo -root -tree 2>/dev/null | grep -q '"ZELK MIRV"' && waited=yes
+    xwininfo -name "Zelk Mirv" 2>/dev/null | grep -q IsViewable && break
+    sleep 0.1
+  done
+  wait_for_viewable "Zelk Mirv" 1 || fail "$1: no saver window"
   shot_not_black "$1-a" 20
   sleep 0.7
   shot "$1-b"
@@ -48,6 +57,22 @@ note "primary: the ornament on the primary monitor, the other black"
 layout_run primary
 [ "$(mean_of "$OUT/primary-a-second.png")" -eq 0 ] || fail "primary: the second monitor is not black"
 end_run primary
+
+note "each: every monitor its own moving picture, its pattern in a file of its own"
+state=$XDG_CONFIG_HOME/zelk-mirv/Zelk_Mirv.par
+second_state=$XDG_CONFIG_HOME/zelk-mirv/Zelk_Mirv-DUMMY1.par
+layout_run each
+note "each: first run waited: $waited"
+not_black "each-a-second"
+differ "each-a-second" "each-b-second"
+end_run each
+[ -s "$second_state" ] || fail "each: no state file for the second monitor"
+[ $(( $(stat -c %s "$state") - $(stat -c %s "$second_state") )) -eq $(( 4 * (1024 * 768 - 640 * 480) )) ] ||
+  fail "each: the state files do not hold patterns of the monitors' sizes"
+layout_run each each-again
+[ "$waited" = no ] || fail "each: the second run warmed up again"
+not_black "each-again-a-second"
+end_run each
 
 note "span (from the settings file's value, given again for the run): one picture over both"
 layout_run span
