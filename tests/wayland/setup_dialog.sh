@@ -45,17 +45,17 @@ open_dialog() {
   fail "no setup dialog for $*: $(cat "$WORK/dialog.log")"
   return 1
 }
-# find_dialog: the dialog's rectangle with sway's border and title in
-# $geometry, and the top left corner of its client area in $left $top.
+# find_dialog: the dialog's rectangle with sway's border in $geometry, and
+# the top left corner and size of its client area in $left $top $client.
 find_dialog() {
   local place
-  place=$("${in_session[@]}" swaymsg -t get_tree | jq -r --arg t "$title" \
-    '.. | objects | select(.name? == $t) | "\(.rect.x),\(.rect.y) \(.rect.width)x\(.rect.height)
-      \(.rect.x + .window_rect.x) \(.rect.y + .window_rect.y) \(.window_rect.width)x\(.window_rect.height)"' |
-    head -2)
+  place=$("${in_session[@]}" swaymsg -t get_tree | jq -r --arg t "$title" '.. | objects |
+    select(.name? == $t) | [.rect, .window_rect] as [$r, $w] | "\($r.x),\($r.y) \($r.width)x" +
+    "\($r.height) \($r.x + $w.x) \($r.y + $w.y) \($w.width)x\($w.height)"' |
+    head -1)
   [ -n "$place" ] || return 1
-  geometry=$(head -1 <<<"$place")
-  read -r left top client <<<"$(tail -1 <<<"$place")"
+  read -r corner size left top client <<<"$place"
+  geometry="$corner $size"
 }
 # end_dialog: SIGTERM ends it as Cancel does.
 end_dialog() {
@@ -74,20 +74,20 @@ until_true() {
     sleep 0.1
   done
 }
-has_pointer() { "${in_session[@]}" swaymsg -t get_inputs | jq -e 'any(.[]; .type == "pointer")' >/dev/null; }
+has_pointer() {
+  "${in_session[@]}" swaymsg -t get_inputs | jq -e 'any(.[]; .type == "pointer")' >/dev/null
+}
 # press X Y: a left click at a place of the dialog's client area.
 press() { "${in_session[@]}" "$CLICK" $((left + $1)) $((top + $2)) || fail "no click at $1,$2"; }
-# preview_shown: the Preview button's fullscreen toplevel is there.
-preview_shown() {
-  "${in_session[@]}" swaymsg -t get_tree |
-    jq -e '[.. | objects | select(.app_id? == "zelk-mirv" and .name == "Zelk Mirv")] | length > 0' >/dev/null
-}
-preview_gone() { ! preview_shown; }
-preview_rect() {
+# preview_place: where the Preview button's toplevel stands and whether it is
+# fullscreen (1), empty while there is none.
+preview_place() {
   "${in_session[@]}" swaymsg -t get_tree | jq -r '.. | objects |
-    select(.app_id? == "zelk-mirv" and .name == "Zelk Mirv" and .fullscreen_mode == 1) |
-    "\(.rect.x),\(.rect.y) \(.rect.width)x\(.rect.height)"' | head -1
+    select(.app_id? == "zelk-mirv" and .name == "Zelk Mirv") |
+    "\(.rect.x),\(.rect.y) \(.rect.width)x\(.rect.height) \(.fullscreen_mode)"' | head -1
 }
+preview_shown() { [ -n "$(preview_place)" ]; }
+preview_gone() { [ -z "$(preview_place)" ]; }
 # wait_gone SECONDS: until the dialog's program ends; its status in $status.
 wait_gone() {
   until_true "$1" eval '! kill -0 "$zm" 2>/dev/null' || return 1
@@ -119,7 +119,8 @@ open_dialog GDK_BACKEND=wayland -- -c || exit 1
 [ "$client" = 575x337 ] || fail "the dialog's client area is $client, not 575x337"
 press 456 309  # Preview
 until_true 15 preview_shown || fail "Preview showed nothing"
-[ "$(preview_rect)" = "0,0 800x600" ] || fail "the preview is not full screen: $(preview_rect)"
+place=$(preview_place)
+[ "$place" = "0,0 800x600 1" ] || fail "the preview is not full screen: $place"
 wait_lit preview-full HEADLESS-1 || fail "the full-screen preview stays dark"
 [ "$(size_of preview-full)" = 800x600 ] || fail "the output's shot is $(size_of preview-full)"
 "${in_session[@]}" "$CLICK" 20 20 || fail "no click on the preview"
