@@ -2,7 +2,9 @@
 # zelk-mirv as a live wallpaper on a headless sway: the ornament moves on the
 # background of each output (one of them at scale 2), an output that goes
 # away is let go and one that comes is taken in, SIGTERM ends the run with
-# the state stored, -output picks one output and an unknown one is refused.
+# the state stored, -output picks one output and an unknown one is refused;
+# under the "each" layout every output shows its own ornament, whose pattern
+# is kept in a file of its own.
 # Usage: background.sh ZELK_MIRV OUTDIR. Exit 77 where sway cannot start.
 set -u
 ZM=$1
@@ -66,6 +68,21 @@ wait "$zm" 2>/dev/null
 status=$?
 [ "$status" -eq 1 ] || fail "-output NOPE exits with $status"
 grep -q "no output 'NOPE'" "$WORK/run3.log" || fail "-output NOPE says: $(cat "$WORK/run3.log")"
+
+note "each output its own ornament"
+"${in_session[@]}" "$ZM" -root -monitors each >"$WORK/run7.log" 2>&1 &
+zm=$!
+pids+=($zm)
+wait_lit each-one-a HEADLESS-1 || fail "each: HEADLESS-1 stays dark"
+wait_lit each-three-a HEADLESS-3 || fail "each: HEADLESS-3 stays dark"
+sleep 1
+shot each-one-b HEADLESS-1
+differ each-one-a each-one-b || fail "each: the ornament on HEADLESS-1 does not move"
+kill -TERM "$zm"
+wait "$zm" 2>/dev/null
+[ -n "$(find "$WORK/config" -name Zelk_Mirv-HEADLESS-1.par -size +1k)" ] ||
+  fail "each: no pattern stored for the smaller output HEADLESS-1"
+[ -s "$WORK/run7.log" ] && fail "each: the run wrote: $(cat "$WORK/run7.log")"
 
 note "-window: a toplevel that ends on a key"
 "${in_session[@]}" "$ZM" -window >"$WORK/run5.log" 2>&1 &

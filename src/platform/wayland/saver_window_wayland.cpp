@@ -25,6 +25,7 @@ struct ShownSurface {
   wl_callback* frame = nullptr;
   int32_t width = 0;  // in the surface's own units (pixels / scale)
   int32_t height = 0;
+  int32_t left = 0;  // where it lies among the monitors side by side, in pixels
   bool configured = false;
   bool closed = false;
   std::array<ShmBuffer, 2> buffers;
@@ -137,15 +138,16 @@ const wl_pointer_listener kPointerListener = {
     OnPointerEnter, OnPointerLeave, OnMotion,   OnButton,       OnAxis,
     OnPointerFrame, OnAxisSource,   OnAxisStop, OnAxisDiscrete, nullptr};
 
-// Pixels of the frame copied to the top left of a buffer, black beyond.
-void CopyClipped(const uint32_t* frame, int32_t frameWidth, int32_t frameHeight, ShmBuffer& buffer,
-                 int32_t width, int32_t height) {
-  const int32_t columns = std::min(frameWidth, width);
+// Pixels of the frame from (`left`, `top`) on, copied to the top left of a
+// buffer, black beyond.
+void CopyClipped(const uint32_t* frame, int32_t frameWidth, int32_t frameHeight, int32_t left,
+                 int32_t top, ShmBuffer& buffer, int32_t width, int32_t height) {
+  const int32_t columns = std::min(frameWidth - left, width);
   for (int32_t y = 0; y < height; ++y) {
     uint32_t* row = buffer.Row(y);
     int32_t filled = 0;
-    if (y < frameHeight && columns > 0) {
-      std::copy_n(frame + static_cast<size_t>(y) * frameWidth, columns, row);
+    if (top + y < frameHeight && columns > 0) {
+      std::copy_n(frame + static_cast<size_t>(top + y) * frameWidth + left, columns, row);
       filled = columns;
     }
     std::fill(row + filled, row + width, 0u);
@@ -213,7 +215,9 @@ void SaverWindowWayland::AddOutput(WaylandOutput& output) {
 }
 
 void SaverWindowWayland::RemoveOutput(WaylandOutput& output) {
-  std::erase_if(surfaces_, [&output](const auto& shown) { return shown->output == &output; });
+  if (std::erase_if(surfaces_, [&output](const auto& shown) { return shown->output == &output; })) {
+    arrangementChanged_ = true;
+  }
 }
 
 void SaverWindowWayland::AddToplevel() {
@@ -284,9 +288,8 @@ void SaverWindowWayland::TakeInputDevices() {
   }
 }
 
-// The engine draws at the largest width and height of the surfaces there
-// at the start (the smaller ones show its top left part), so the run waits
-// until each has its size.
+// The run waits until each surface there at the start has its size, so that
+// the first patterns are computed at the outputs' sizes.
 void SaverWindowWayland::WaitForSurfaces() {
   const auto configured = [](const auto& shown) { return shown->configured; };
   const long long until = x11::NowMs() + kFirstSurfaceWaitMs;
@@ -296,17 +299,55 @@ void SaverWindowWayland::WaitForSurfaces() {
       throw ProgramError("the Wayland compositor closed the connection", 1);
     }
   }
-  for (const auto& shown : surfaces_) {
-    if (!shown->configured) continue;
-    screenWidth_ = std::max(screenWidth_, shown->PixelWidth());
-    screenHeight_ = std::max(screenHeight_, shown->PixelHeight());
-  }
+  ArrangeSurfaces();
   if (screenWidth_ != 0 || x11::EndingSignal() != 0) return;
   if (!onlyOutput_.empty()) throw ProgramError("there is no output '" + onlyOutput_ + "'", 1);
   throw ProgramError("the Wayland compositor shows no output to draw on", 1);
 }
 
+// The layer surfaces side by side: the screen is as wide as all of them
+// and as high as the highest. A toplevel's screen stays as it was measured.
+void SaverWindowWayland::ArrangeSurfaces() {
+  arrangementChanged_ = false;
+  if (kind_ != Kind::kBackground) {
+    for (const auto& shown : surfaces_) {
+      screenWidth_ = std::max(screenWidth_, shown->PixelWidth());
+      screenHeight_ = std::max(screenHeight_, shown->PixelHeight());
+    }
+    return;
+  }
+  screenWidth_ = screenHeight_ = 0;
+  for (const auto& shown : surfaces_) {
+    if (!shown->configured || shown->closed) continue;
+    shown->left = screenWidth_;
+    screenWidth_ += shown->PixelWidth();
+    screenHeight_ = std::max(screenHeight_, shown->PixelHeight());
+  }
+}
+
+std::vector<MonitorArea> SaverWindowWayland::Monitors() const {
+  std::vector<MonitorArea> monitors;
+  if (kind_ != Kind::kBackground) return monitors;
+  int64_t largest = 0;
+  for (const auto& shown : surfaces_) {
+    if (!shown->configured || shown->closed) continue;
+    monitors.push_back(
+        {{shown->left, 0, shown->PixelWidth(), shown->PixelHeight()}, false, shown->output->name});
+    largest = std::max(largest, int64_t{shown->PixelWidth()} * shown->PixelHeight());
+  }
+  for (MonitorArea& monitor : monitors) {
+    if (int64_t{monitor.area.width} * monitor.area.height != largest) continue;
+    monitor.primary = true;
+    break;
+  }
+  return monitors;
+}
+
 void SaverWindowWayland::Configured(ShownSurface& shown, int32_t width, int32_t height) {
+  if (shown.configured && (shown.width != width || shown.height != height)) {
+    arrangementChanged_ = true;
+  }
+  if (!shown.configured && width > 0 && height > 0) arrangementChanged_ = true;
   shown.width = width;
   shown.height = height;
   shown.configured = width > 0 && height > 0;
@@ -315,7 +356,9 @@ void SaverWindowWayland::Configured(ShownSurface& shown, int32_t width, int32_t 
 void SaverWindowWayland::SurfaceClosed(ShownSurface& shown) { shown.closed = true; }
 
 void SaverWindowWayland::DropClosedSurfaces() {
-  std::erase_if(surfaces_, [](const auto& shown) { return shown->closed; });
+  if (std::erase_if(surfaces_, [](const auto& shown) { return shown->closed; }) > 0) {
+    arrangementChanged_ = true;
+  }
 }
 
 void SaverWindowWayland::SizeFrameBitmap(int32_t width, int32_t height) {
@@ -324,13 +367,27 @@ void SaverWindowWayland::SizeFrameBitmap(int32_t width, int32_t height) {
   bitmap_.assign(static_cast<size_t>(bitmapWidth_) * bitmapHeight_, 0);
 }
 
+// Where in the frame a surface's picture starts: its own area when the frame
+// covers it, else the frame's top left corner.
+void SaverWindowWayland::SourceOf(const ShownSurface& shown, int32_t& left, int32_t& top) const {
+  left = shown.left - frameLeft_;
+  top = -frameTop_;
+  const bool covered = kind_ == Kind::kBackground && left >= 0 && top >= 0 &&
+                       left + shown.PixelWidth() <= bitmapWidth_ &&
+                       top + shown.PixelHeight() <= bitmapHeight_;
+  if (!covered) left = top = 0;
+}
+
 // The engine draws straight into a free buffer of a surface that waits for
-// a frame at the frame's size; the other surfaces get copies.
+// a frame and shows the whole frame; the other surfaces get copies.
 BitmapView SaverWindowWayland::FrameBitmap() {
   direct_ = nullptr;
   for (const auto& shown : surfaces_) {
+    int32_t left = 0;
+    int32_t top = 0;
+    SourceOf(*shown, left, top);
     if (!Due(*shown) || shown->PixelWidth() != bitmapWidth_ ||
-        shown->PixelHeight() != bitmapHeight_) {
+        shown->PixelHeight() != bitmapHeight_ || left != 0 || top != 0) {
       continue;
     }
     if ((direct_ = FreeBuffer(*shown)) == nullptr) continue;
@@ -355,7 +412,10 @@ void SaverWindowWayland::PaintFrameBitmap() {
     ShmBuffer* buffer = shown.get() == directSurface_ ? direct_ : FreeBuffer(*shown);
     if (buffer == nullptr) continue;
     if (buffer != direct_) {
-      CopyClipped(frame, bitmapWidth_, bitmapHeight_, *buffer, shown->PixelWidth(),
+      int32_t left = 0;
+      int32_t top = 0;
+      SourceOf(*shown, left, top);
+      CopyClipped(frame, bitmapWidth_, bitmapHeight_, left, top, *buffer, shown->PixelWidth(),
                   shown->PixelHeight());
     }
     Commit(*shown, *buffer);
@@ -431,6 +491,10 @@ bool SaverWindowWayland::Step() {
     return !closed_;
   }
   if (kind_ == Kind::kToplevel) TakeInputDevices();
+  if (arrangementChanged_) {
+    ArrangeSurfaces();
+    if (screenWidth_ > 0) screen_->WindowSizeChanged();
+  }
   if (!frameRequested_) screen_->IdleFrameRequest();
   int timeout = -1;
   if (frameRequested_ && AnyFrameDue()) {

@@ -15,11 +15,14 @@ class ShmBuffer;
 
 // The surfaces a saver run draws on, as the saver screen's rules see one
 // window: a background layer surface on each output (or on the one output
-// named), or an ordinary toplevel (-window) that ends on input. The engine
-// draws at the largest size of the outputs there at the start; every surface
-// shows that frame from its top left corner (black beyond it on an output
-// that came later and is larger). A surface gets a new frame when the
-// compositor asks for one, so an output it does not show costs nothing.
+// named), or an ordinary toplevel (-window) that ends on input. The layer
+// surfaces count as monitors side by side, in the order the outputs came,
+// each at its output's own pixels; the largest is the primary. A surface
+// whose area the frame covers shows that area ("each", "span"); any other
+// shows the frame from its top left corner (under "primary" every output
+// shows the one ornament, black beyond it on a larger output). A surface
+// gets a new frame when the compositor asks for one, so an output it does not
+// show costs nothing.
 class SaverWindowWayland : public SaverWindow {
  public:
   // kPreview: the setup dialog's full-screen toplevel, made when the
@@ -43,7 +46,12 @@ class SaverWindowWayland : public SaverWindow {
 
   int32_t ScreenWidth() const override { return screenWidth_; }
   int32_t ScreenHeight() const override { return screenHeight_; }
+  std::vector<MonitorArea> Monitors() const override;
   void SizeFrameBitmap(int32_t width, int32_t height) override;
+  void PlaceFrameBitmap(int32_t left, int32_t top) override {
+    frameLeft_ = left;
+    frameTop_ = top;
+  }
   BitmapView FrameBitmap() override;
   void PaintFrameBitmap() override;
   WaitDialog& Wait() override;
@@ -75,6 +83,8 @@ class SaverWindowWayland : public SaverWindow {
   void RemoveOutput(WaylandOutput& output);
   void AddToplevel();
   void MeasureOutputs();
+  void ArrangeSurfaces();
+  void SourceOf(const ShownSurface& shown, int32_t& left, int32_t& top) const;
   void TakeInputDevices();
   void WaitForSurfaces();
   static bool Due(const ShownSurface& shown);
@@ -95,6 +105,11 @@ class SaverWindowWayland : public SaverWindow {
   ShownSurface* directSurface_ = nullptr;
   int32_t bitmapWidth_ = 0;
   int32_t bitmapHeight_ = 0;
+  int32_t frameLeft_ = 0;
+  int32_t frameTop_ = 0;
+  // The surfaces came, went or changed their size since the screen last
+  // heard of it.
+  bool arrangementChanged_ = false;
   int32_t screenWidth_ = 0;
   int32_t screenHeight_ = 0;
   bool closed_ = false;
