@@ -2,7 +2,8 @@
 # zelk-mirv as a live wallpaper on a headless sway: the ornament moves on the
 # background of each output (one of them at scale 2), an output that goes
 # away is let go and one that comes is taken in, SIGTERM ends the run with
-# the state stored, -output picks one output and an unknown one is refused;
+# the state stored, -output picks one output and an unknown one is refused,
+# a -window toplevel on an output at scale 2 is drawn at its pixels;
 # under the "each" layout every output shows its own ornament, whose pattern
 # is kept in a file of its own.
 # Usage: background.sh ZELK_MIRV OUTDIR. Exit 77 where sway cannot start.
@@ -93,6 +94,15 @@ for _ in $(seq 1 50); do
   sleep 0.1
 done
 wait_lit window HEADLESS-1 || fail "the -window toplevel stays dark"
+# On an output at scale 2 the toplevel is drawn at the output's pixels.
+sway_do output HEADLESS-1 scale 2
+sleep 1.5
+shot window-scaled HEADLESS-1
+convert "$WORK/shots/window-scaled.png" -crop 200x200+220+140 +repage "$WORK/shots/window-middle.png"
+convert "$WORK/shots/window-middle.png" -sample 50% -sample 200% "$WORK/shots/window-blocks.png"
+lit window-middle || fail "the -window toplevel at scale 2 is dark"
+differ window-middle window-blocks || fail "the -window toplevel at scale 2 is drawn at half its pixels"
+sway_do output HEADLESS-1 scale 1
 # The virtual keyboard comes and goes with wtype; the pause lets the window
 # take it before the key.
 command -v wtype >/dev/null || fail "no wtype"

@@ -26,11 +26,15 @@ struct ShownSurface {
   int32_t width = 0;  // in the surface's own units (pixels / scale)
   int32_t height = 0;
   int32_t left = 0;  // where it lies among the monitors side by side, in pixels
+  int32_t toplevelScale = 1;  // a toplevel's: that of the output it is on
+  wl_output* entered = nullptr;  // the output a toplevel was last shown on
+  int32_t pendingWidth = 0;   // a toplevel's size until its configure ends
+  int32_t pendingHeight = 0;
   bool configured = false;
   bool closed = false;
   std::array<ShmBuffer, 2> buffers;
 
-  int32_t Scale() const { return output != nullptr ? output->scale : 1; }
+  int32_t Scale() const { return output != nullptr ? output->scale : toplevelScale; }
   int32_t PixelWidth() const { return width * Scale(); }
   int32_t PixelHeight() const { return height * Scale(); }
 
@@ -80,14 +84,14 @@ const zwlr_layer_surface_v1_listener kLayerListener = {OnLayerConfigure, OnLayer
 void OnXdgConfigure(void* data, xdg_surface* surface, uint32_t serial) {
   xdg_surface_ack_configure(surface, serial);
   ShownSurface& shown = Of(data);
-  shown.window->Configured(shown, shown.width, shown.height);
+  shown.window->Configured(shown, shown.pendingWidth, shown.pendingHeight);
 }
 
 const xdg_surface_listener kXdgSurfaceListener = {OnXdgConfigure};
 
 void OnToplevelConfigure(void* data, xdg_toplevel*, int32_t width, int32_t height, wl_array*) {
-  Of(data).width = width > 0 ? width : kWindowWidth;
-  Of(data).height = height > 0 ? height : kWindowHeight;
+  Of(data).pendingWidth = width > 0 ? width : kWindowWidth;
+  Of(data).pendingHeight = height > 0 ? height : kWindowHeight;
 }
 
 void OnToplevelClose(void* data, xdg_toplevel*) { Of(data).window->CloseRequested(); }
@@ -102,6 +106,13 @@ void OnFrameDone(void* data, wl_callback* callback, uint32_t) {
 }
 
 const wl_callback_listener kFrameListener = {OnFrameDone};
+
+void OnSurfaceEnter(void* data, wl_surface*, wl_output* output) {
+  Of(data).window->ToplevelEntered(Of(data), output);
+}
+void OnSurfaceLeave(void*, wl_surface*, wl_output*) {}
+
+const wl_surface_listener kToplevelSurfaceListener = {OnSurfaceEnter, OnSurfaceLeave};
 
 SaverWindowWayland& WindowOf(void* data) { return *static_cast<SaverWindowWayland*>(data); }
 
@@ -226,9 +237,10 @@ void SaverWindowWayland::AddToplevel() {
   }
   auto shown = std::make_unique<ShownSurface>();
   shown->window = this;
-  shown->width = kWindowWidth;
-  shown->height = kWindowHeight;
+  shown->width = shown->pendingWidth = kWindowWidth;
+  shown->height = shown->pendingHeight = kWindowHeight;
   shown->surface = wl_compositor_create_surface(wayland_.compositor());
+  wl_surface_add_listener(shown->surface, &kToplevelSurfaceListener, shown.get());
   shown->xdgSurface = xdg_wm_base_get_xdg_surface(wayland_.wmBase(), shown->surface);
   xdg_surface_add_listener(shown->xdgSurface, &kXdgSurfaceListener, shown.get());
   shown->toplevel = xdg_surface_get_toplevel(shown->xdgSurface);
@@ -241,13 +253,12 @@ void SaverWindowWayland::AddToplevel() {
   TakeInputDevices();
 }
 
-// The preview's pattern is computed before its window shows, at the size of
-// the largest output (a fullscreen toplevel covers one) in the toplevel's
-// units: it draws at scale 1.
+// The preview's pattern is computed before its window shows, at the pixels
+// of the largest output (a fullscreen toplevel covers one).
 void SaverWindowWayland::MeasureOutputs() {
   for (const auto& output : wayland_.outputs()) {
-    screenWidth_ = std::max(screenWidth_, output->width / output->scale);
-    screenHeight_ = std::max(screenHeight_, output->height / output->scale);
+    screenWidth_ = std::max(screenWidth_, output->width);
+    screenHeight_ = std::max(screenHeight_, output->height);
   }
   if (screenWidth_ > 0 && screenHeight_ > 0) return;
   screenWidth_ = kWindowWidth;
@@ -306,14 +317,14 @@ void SaverWindowWayland::WaitForSurfaces() {
 }
 
 // The layer surfaces side by side: the screen is as wide as all of them
-// and as high as the highest. A toplevel's screen stays as it was measured.
+// and as high as the highest. A toplevel's screen is its own size in pixels
+// (the preview's keeps its measure while it is hidden).
 void SaverWindowWayland::ArrangeSurfaces() {
   arrangementChanged_ = false;
   if (kind_ != Kind::kBackground) {
-    for (const auto& shown : surfaces_) {
-      screenWidth_ = std::max(screenWidth_, shown->PixelWidth());
-      screenHeight_ = std::max(screenHeight_, shown->PixelHeight());
-    }
+    if (surfaces_.empty() || !surfaces_.front()->configured) return;
+    screenWidth_ = surfaces_.front()->PixelWidth();
+    screenHeight_ = surfaces_.front()->PixelHeight();
     return;
   }
   screenWidth_ = screenHeight_ = 0;
@@ -344,13 +355,39 @@ std::vector<MonitorArea> SaverWindowWayland::Monitors() const {
 }
 
 void SaverWindowWayland::Configured(ShownSurface& shown, int32_t width, int32_t height) {
-  if (shown.configured && (shown.width != width || shown.height != height)) {
-    arrangementChanged_ = true;
-  }
-  if (!shown.configured && width > 0 && height > 0) arrangementChanged_ = true;
+  // A toplevel's configure may also follow a change of its output's scale.
+  const bool sameSize = shown.width == width && shown.height == height;
+  if (!sameSize || !shown.configured || shown.toplevel != nullptr) arrangementChanged_ = true;
   shown.width = width;
   shown.height = height;
   shown.configured = width > 0 && height > 0;
+  if (shown.toplevel != nullptr) shown.toplevelScale = ToplevelScale(shown);
+}
+
+// A toplevel is drawn at the pixels of the output it is shown on: the one it
+// entered last, else the one whose size a fullscreen toplevel has in that
+// output's units (known before the surface is first shown there).
+int32_t SaverWindowWayland::ToplevelScale(const ShownSurface& shown) const {
+  for (const auto& output : wayland_.outputs()) {
+    if (shown.entered != nullptr && output->output == shown.entered) return output->scale;
+  }
+  for (const auto& output : wayland_.outputs()) {
+    if (output->width / output->scale == shown.width &&
+        output->height / output->scale == shown.height) {
+      return output->scale;
+    }
+  }
+  return shown.toplevelScale;
+}
+
+// The compositor changes an output's scale before it configures the
+// toplevel anew, so Configured also finds a new scale there.
+void SaverWindowWayland::ToplevelEntered(ShownSurface& shown, wl_output* entered) {
+  shown.entered = entered;
+  const int32_t scale = ToplevelScale(shown);
+  if (scale == shown.toplevelScale) return;
+  shown.toplevelScale = scale;
+  arrangementChanged_ = true;
 }
 
 void SaverWindowWayland::SurfaceClosed(ShownSurface& shown) { shown.closed = true; }
@@ -528,6 +565,10 @@ bool SaverWindowWayland::PacerDue() const {
 
 int SaverWindowWayland::ServeEvents() {
   DropClosedSurfaces();
+  if (arrangementChanged_) {
+    ArrangeSurfaces();
+    screen_->WindowSizeChanged();
+  }
   if (!surfaces_.empty()) TakeInputDevices();
   if (closeAtMs_ != 0 && x11::NowMs() >= closeAtMs_) {
     closeAtMs_ = 0;

@@ -73,6 +73,7 @@ class SaverWindowWayland : public SaverWindow {
   // Protocol callbacks.
   void Configured(ShownSurface& shown, int32_t width, int32_t height);
   void SurfaceClosed(ShownSurface& shown);
+  void ToplevelEntered(ShownSurface& shown, wl_output* entered);
   void KeyPressed() { if (screen_ != nullptr) screen_->FormKeyDown(); }
   void ButtonPressed() { if (screen_ != nullptr) screen_->FormMouseDown(); }
   void PointerMoved(int32_t x, int32_t y) { if (screen_ != nullptr) screen_->FormMouseMove(x, y); }
@@ -84,6 +85,7 @@ class SaverWindowWayland : public SaverWindow {
   void AddToplevel();
   void MeasureOutputs();
   void ArrangeSurfaces();
+  int32_t ToplevelScale(const ShownSurface& shown) const;
   void SourceOf(const ShownSurface& shown, int32_t& left, int32_t& top) const;
   void TakeInputDevices();
   void WaitForSurfaces();
