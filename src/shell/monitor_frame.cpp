@@ -53,9 +53,8 @@ std::vector<MonitorPart> MonitorPartsOf(const std::vector<MonitorArea>& monitors
   const MonitorArea& primary = PrimaryOf(monitors);
   auto take = [&](const MonitorArea& monitor) {
     const PixelArea& a = monitor.area;
-    const PixelArea area =
-        Clipped({a.left - frame.left, a.top - frame.top, a.width, a.height}, frame.width,
-                frame.height);
+    const PixelArea area = Clipped({a.left - frame.left, a.top - frame.top, a.width, a.height},
+                                   frame.width, frame.height);
     if (area.width <= 0 || area.height <= 0) return;
     for (const MonitorPart& part : parts) {
       if (part.area == area) return;

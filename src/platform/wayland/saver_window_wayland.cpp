@@ -25,10 +25,10 @@ struct ShownSurface {
   wl_callback* frame = nullptr;
   int32_t width = 0;  // in the surface's own units (pixels / scale)
   int32_t height = 0;
-  int32_t left = 0;  // where it lies among the monitors side by side, in pixels
-  int32_t toplevelScale = 1;  // a toplevel's: that of the output it is on
+  int32_t left = 0;              // where it lies among the monitors side by side, in pixels
+  int32_t toplevelScale = 1;     // a toplevel's: that of the output it is on
   wl_output* entered = nullptr;  // the output a toplevel was last shown on
-  int32_t pendingWidth = 0;   // a toplevel's size until its configure ends
+  int32_t pendingWidth = 0;      // a toplevel's size until its configure ends
   int32_t pendingHeight = 0;
   bool configured = false;
   bool closed = false;

@@ -74,10 +74,18 @@ class SaverWindowWayland : public SaverWindow {
   void Configured(ShownSurface& shown, int32_t width, int32_t height);
   void SurfaceClosed(ShownSurface& shown);
   void ToplevelEntered(ShownSurface& shown, wl_output* entered);
-  void KeyPressed() { if (screen_ != nullptr) screen_->FormKeyDown(); }
-  void ButtonPressed() { if (screen_ != nullptr) screen_->FormMouseDown(); }
-  void PointerMoved(int32_t x, int32_t y) { if (screen_ != nullptr) screen_->FormMouseMove(x, y); }
-  void CloseRequested() { if (screen_ != nullptr) screen_->RequestExit(); }
+  void KeyPressed() {
+    if (screen_ != nullptr) screen_->FormKeyDown();
+  }
+  void ButtonPressed() {
+    if (screen_ != nullptr) screen_->FormMouseDown();
+  }
+  void PointerMoved(int32_t x, int32_t y) {
+    if (screen_ != nullptr) screen_->FormMouseMove(x, y);
+  }
+  void CloseRequested() {
+    if (screen_ != nullptr) screen_->RequestExit();
+  }
 
  private:
   void AddOutput(WaylandOutput& output);
@@ -103,7 +111,7 @@ class SaverWindowWayland : public SaverWindow {
   SaverScreen* screen_ = nullptr;
   std::vector<std::unique_ptr<ShownSurface>> surfaces_;
   std::vector<uint32_t> bitmap_;  // the frame when no surface takes it directly
-  ShmBuffer* direct_ = nullptr;    // the buffer the engine draws into this frame
+  ShmBuffer* direct_ = nullptr;   // the buffer the engine draws into this frame
   ShownSurface* directSurface_ = nullptr;
   int32_t bitmapWidth_ = 0;
   int32_t bitmapHeight_ = 0;
