@@ -34,6 +34,18 @@ layout_run() {
   sleep 1
 }
 
+# both_monitors_move LABEL: both monitors show a picture, and the second one's
+# moves.
+both_monitors_move() {
+  local shot later
+  shot=$(zm_screenshot "$1-a")
+  sleep 0.5
+  later=$(zm_screenshot "$1-b")
+  zm_expect_picture "$(part "$shot" "$1-a-first" 1024x768+0+0)"
+  zm_expect_picture "$(part "$shot" "$1-a-second" 640x480+1024+0)"
+  zm_expect_change "$ZM_OUT/$1-a-second.png" "$(part "$later" "$1-b-second" 640x480+1024+0)"
+}
+
 end_run() {
   zm_saver_key Return
   zm_saver_wait_exit 15
@@ -49,24 +61,14 @@ end_run
 
 echo "== each"
 layout_run each
-shot=$(zm_screenshot each-a)
-sleep 0.5
-later=$(zm_screenshot each-b)
-zm_expect_picture "$(part "$shot" each-a-first 1024x768+0+0)"
-zm_expect_picture "$(part "$shot" each-a-second 640x480+1024+0)"
-zm_expect_change "$ZM_OUT/each-a-second.png" "$(part "$later" each-b-second 640x480+1024+0)"
+both_monitors_move each
 end_run
 [ "$(stat -c %s "$folder/Zelk_Mirv-DISPLAY2.par" 2>/dev/null)" -lt "$(stat -c %s "$folder/Zelk_Mirv.par")" ] ||
   zm_fail "each: no smaller pattern stored for the second monitor: $(ls "$folder")"
 
 echo "== span"
 layout_run span
-shot=$(zm_screenshot span-a)
-sleep 0.5
-later=$(zm_screenshot span-b)
-zm_expect_picture "$(part "$shot" span-a-first 1024x768+0+0)"
-zm_expect_picture "$(part "$shot" span-a-second 640x480+1024+0)"
-zm_expect_change "$ZM_OUT/span-a-second.png" "$(part "$later" span-b-second 640x480+1024+0)"
+both_monitors_move span
 
 echo "== span: the second monitor goes and comes back"
 zm_second_monitor off
