@@ -14,6 +14,7 @@ CLICK=$3
 rm -rf "$OUT"
 mkdir -p "$OUT"
 . "$(dirname "$0")/sway_session.sh"
+. "$(dirname "$0")/../support/dialog_stored.sh"
 
 title="Zelk Mirv Screen Saver 1.1"
 settings=$WORK/config/zelk-mirv/zelk_mirv.ini
@@ -153,14 +154,7 @@ press 77 310   # Ok
 wait_gone 10 || fail "Ok did not close the dialog"
 [ "${status:-}" = 0 ] || fail "the run ended with status ${status:-none}"
 cp "$settings" "$OUT/settings-after-ok.ini" 2>/dev/null
-section() { sed -n "/^\[$1\]/,/^\[/p" "$settings"; }
-for key in Item=3 All_Materials=0; do
-  section SETUP_DIALOG | grep -qx "$key" || fail "SETUP_DIALOG lacks $key"
-done
-for key in Pattern=5 Show_All=0; do
-  section PATTERNS | grep -qx "$key" || fail "PATTERNS lacks $key"
-done
-[ -s "$state" ] || fail "Ok stored no pattern state"
+expect_dialog_stored
 [ -s "$WORK/dialog.log" ] && fail "the run wrote: $(cat "$WORK/dialog.log")"
 
 [ "$failures" -eq 0 ] && echo "all checks passed" || echo "$failures check(s) failed"

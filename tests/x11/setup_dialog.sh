@@ -4,6 +4,7 @@
 # box opens and Esc closes it, Ok stores the choices made with the mouse, and
 # Cancel stores nothing.
 source "$(dirname "$0")/x11_lib.sh"
+. "$(dirname "$0")/../support/dialog_stored.sh"
 start_server xvfb Xvfb :@ -screen 0 800x600x24 -nolisten tcp || finish
 export XDG_CONFIG_HOME=$WORK/config
 settings=$XDG_CONFIG_HOME/zelk-mirv/zelk_mirv.ini
@@ -94,14 +95,7 @@ wait_gone "$pid" 10 || fail "Ok did not close the dialog"
 [ "$gone_status" -eq 0 ] || fail "the run ended with status $gone_status"
 cp "$settings" "$OUT/settings-after-ok.ini" 2>/dev/null
 [ "$(head -1 "$settings")" = "[SETUP_DIALOG]" ] || fail "SETUP_DIALOG is not the first section"
-section() { sed -n "/^\[$1\]/,/^\[/p" "$settings"; }
-for key in Item=3 All_Materials=0; do
-  section SETUP_DIALOG | grep -qx "$key" || fail "SETUP_DIALOG lacks $key"
-done
-for key in Pattern=5 Show_All=0; do
-  section PATTERNS | grep -qx "$key" || fail "PATTERNS lacks $key"
-done
-[ -s "$state" ] || fail "Ok stored no pattern state"
+expect_dialog_stored
 
 note "Cancel after changing the controls stores nothing"
 before=$(cat "$settings" "$state" | md5sum)
