@@ -83,15 +83,30 @@ int EndingSignalFd() { return wakePipe[0]; }
 
 void DieOfSignal(int signal) { EndNow(signal); }
 
-void WaitForEvents(Display* display, int timeoutMs) {
-  if (endingSignal != 0) return;
-  if (display != nullptr && XPending(display) > 0) return;
-  pollfd fds[2] = {{display != nullptr ? ConnectionNumber(display) : -1, POLLIN, 0},
-                   {wakePipe[0], POLLIN, 0}};
+namespace {
+
+// Sleeps until `fd` (if any) has input, an ending signal arrives or the
+// timeout passes.
+void PollWithSignals(int fd, int timeoutMs) {
+  pollfd fds[2] = {{fd, POLLIN, 0}, {wakePipe[0], POLLIN, 0}};
   poll(fds, 2, timeoutMs);
   char drain[16];
   while (wakePipe[0] >= 0 && read(wakePipe[0], drain, sizeof(drain)) > 0) {
   }
+}
+
+}  // namespace
+
+void WaitForEvents(Display* display, int timeoutMs) {
+  if (endingSignal != 0) return;
+  if (display != nullptr && XPending(display) > 0) return;
+  PollWithSignals(display != nullptr ? ConnectionNumber(display) : -1, timeoutMs);
+}
+
+void WaitForMoreInput(Display* display, int timeoutMs) {
+  if (endingSignal != 0) return;
+  XFlush(display);
+  PollWithSignals(ConnectionNumber(display), timeoutMs);
 }
 
 long long NowMs() {

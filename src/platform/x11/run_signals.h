@@ -24,6 +24,9 @@ int EndingSignalFd();
 // Waits, without spinning, until the X connection has input, an ending
 // signal arrives, or `timeoutMs` passes (-1: no limit).
 void WaitForEvents(Display* display, int timeoutMs);
+// The same for one awaited event while others may stand in the queue: waits
+// until more comes from the server (the requests made so far sent first).
+void WaitForMoreInput(Display* display, int timeoutMs);
 
 // Monotonic milliseconds.
 long long NowMs();

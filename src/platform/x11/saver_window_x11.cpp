@@ -249,6 +249,10 @@ void SaverWindowX11::ShowCursor(bool show) {
 void SaverWindowX11::MakeVisible() {
   if (!Owned() || closed_) return;
   ApplyGeometry();
+  // The display's power state is read now, while the server is idle: the
+  // round trips would otherwise wait behind the map's painting and hold up
+  // the first frame.
+  DisplayPoweredOff();
   XMapRaised(x_.Connection(), window_);
   // NOTE: a window manager may take a moment to map it. Wait for the map,
   // so that grabs and the first frame find it viewable; other events stay
@@ -259,7 +263,7 @@ void SaverWindowX11::MakeVisible() {
     if (XCheckTypedWindowEvent(x_.Connection(), window_, MapNotify, &event)) {
       mapped_ = true;
     } else {
-      WaitForEvents(nullptr, 20);
+      WaitForMoreInput(x_.Connection(), 20);
       XEventsQueued(x_.Connection(), QueuedAfterReading);
     }
   }
