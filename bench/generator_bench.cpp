@@ -44,5 +44,36 @@ BENCHMARK(BM_GeneratorWholeMap)
     ->MinTime(2.0)
     ->UseRealTime();
 
+// The sixteen patterns of the seeds above as whole maps on one thread, with
+// the left half of the rows mirrored where a pattern allows it (1) and with
+// every pixel computed (0).
+void BM_GeneratorMirroredHalves(benchmark::State& state) {
+  constexpr int32_t kWidth = 960;
+  constexpr int32_t kHeight = 540;
+  SetGeneratorThreads(1);
+  SetMirroredColumns(state.range(0) != 0);
+  BuildTrigTables();
+  std::vector<MapValue> map(static_cast<size_t>(kWidth) * kHeight);
+  PatternDescriptor descriptor;
+  PatternGenerator generator;
+  for (auto _ : state) {
+    for (uint32_t seed = 0; seed < 16; ++seed) {
+      SeedRandom(seed);
+      RandomizeDescriptor(descriptor);
+      generator.Setup(map.data(), kWidth, kHeight, 480.0 / kHeight, &descriptor, 1);
+      generator.RunToEnd();
+      benchmark::DoNotOptimize(map.data());
+    }
+  }
+  SetMirroredColumns(true);
+  SetGeneratorThreads(0);
+}
+BENCHMARK(BM_GeneratorMirroredHalves)
+    ->Arg(0)
+    ->Arg(1)
+    ->ArgName("mirror")
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
 }  // namespace
 }  // namespace zm

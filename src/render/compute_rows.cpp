@@ -46,8 +46,9 @@ int32_t WantedThreads() {
   return std::max(cores, 1);
 }
 
-// Pixels 0 .. pixels - 1 of the slice in runs, as many threads at a time as
-// the pool has; each run's extremes are kept apart and combined in order.
+// Computed pixels 0 .. pixels - 1 of the slice in runs, as many threads at a
+// time as the pool has; each run's extremes are kept apart and combined in
+// order.
 HeightRange SpreadRuns(const GeneratorState& g, WorkerPool& pool, int64_t pixels,
                        HeightRange seed) {
   const int64_t runs = (pixels + kRunPixels - 1) / kRunPixels;
@@ -75,12 +76,12 @@ void ComputeRows(GeneratorState& g) {
   if (g.nextRow == 0) FillColumnX(g);
   const int32_t rows = RowsPerSlice(g.height, g.rowsBudget);
   const int32_t end = static_cast<int32_t>(std::min<int64_t>(int64_t{g.nextRow} + rows, g.height));
-  const int64_t pixels = int64_t{end - g.nextRow} * g.width;
+  const int64_t computed = int64_t{end - g.nextRow} * ComputedColumns(g);
   const HeightRange seed{g.valueMax, g.valueMin};
-  WorkerPool* pool = pixels >= kSpreadPixels ? SharedWorkers() : nullptr;
-  const HeightRange range =
-      pool != nullptr ? SpreadRuns(g, *pool, pixels, seed) : ComputePixelRun(g, 0, pixels, seed);
-  g.valueCount += static_cast<size_t>(pixels);
+  WorkerPool* pool = computed >= kSpreadPixels ? SharedWorkers() : nullptr;
+  const HeightRange range = pool != nullptr ? SpreadRuns(g, *pool, computed, seed)
+                                            : ComputePixelRun(g, 0, computed, seed);
+  g.valueCount += static_cast<size_t>(end - g.nextRow) * static_cast<size_t>(g.width);
   g.valueMax = range.high;
   g.valueMin = range.low;
   g.nextRow = static_cast<int32_t>(std::min<int64_t>(int64_t{g.nextRow} + rows, INT32_MAX));

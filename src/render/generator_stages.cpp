@@ -4,6 +4,7 @@
 
 #include "render/generator_math.h"
 #include "render/generator_state.h"
+#include "render/row_bands.h"
 
 namespace zm::generator {
 
@@ -93,18 +94,21 @@ void NormaliseMapSlice(GeneratorState& g) {
                            : std::numeric_limits<float>::infinity();
   const Real low = g.valueMin;
   const size_t width = static_cast<size_t>(g.width);
-  for (int32_t i = g.normRow; i < end; ++i) {
-    const float* in = g.values.get() + static_cast<size_t>(i) * width;
-    MapValue* out = g.target + static_cast<size_t>(i) * width;
-    for (size_t j = 0; j < width; ++j) {
-      const Real scaled = (static_cast<Real>(in[j]) - low) * factor;
-      // The range check keeps the conversion defined when the single-
-      // precision factor overflowed to infinity (0 * inf is NaN).
-      out[j] = scaled >= 0.0L && scaled <= kMapMax ? static_cast<MapValue>(scaled)
-               : scaled > kMapMax                  ? kMapMax
-                                                   : 0;
+  // Each value on its own: the rows go out in bands over the worker threads.
+  DrawInBands(end - g.normRow, g.width, [&](int32_t first, int32_t last) {
+    for (int32_t i = g.normRow + first; i < g.normRow + last; ++i) {
+      const float* in = g.values.get() + static_cast<size_t>(i) * width;
+      MapValue* out = g.target + static_cast<size_t>(i) * width;
+      for (size_t j = 0; j < width; ++j) {
+        const Real scaled = (static_cast<Real>(in[j]) - low) * factor;
+        // The range check keeps the conversion defined when the single-
+        // precision factor overflowed to infinity (0 * inf is NaN).
+        out[j] = scaled >= 0.0L && scaled <= kMapMax ? static_cast<MapValue>(scaled)
+                 : scaled > kMapMax                  ? kMapMax
+                                                     : 0;
+      }
     }
-  }
+  });
   g.normRow = static_cast<int32_t>(std::min<int64_t>(int64_t{g.normRow} + rows, INT32_MAX));
   if (g.normRow >= g.height) g.done = true;
 }

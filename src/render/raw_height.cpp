@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "render/generator_math.h"
+#include "render/pattern_generator.h"
 #include "render/shape_functions.h"
 #include "render/table_lookup.h"
 
@@ -165,6 +166,26 @@ void FillColumnX(GeneratorState& g) {
   }
 }
 
+namespace {
+
+bool mirroredColumns = true;
+
+// Whether RawHeight reads x only through what its sign does not change:
+// untouched by the diagonal mix and the warp, then through the radius, the
+// angle (both from |x|) and |x * y|. Radial modes 6 and 7 and shape modes
+// 6 and above take x * y or x itself.
+bool EvenInX(const PatternSwitches& s) {
+  const auto evenShape = [](int32_t mode) { return mode >= 0 && mode <= 5; };
+  return !s.diagonal && s.warpMode != 1 && s.warpMode != 2 && s.radialMode != 6 &&
+         s.radialMode != 7 && evenShape(s.shapeModeA) && evenShape(s.shapeModeB);
+}
+
+}  // namespace
+
+int32_t ComputedColumns(const GeneratorState& g) {
+  return mirroredColumns && EvenInX(g.switches) ? std::min(g.width, g.width / 2 + 1) : g.width;
+}
+
 HeightRange ComputePixelRun(const GeneratorState& g, int64_t first, int64_t last,
                             HeightRange seed) {
   const PixelConstants c{
@@ -174,18 +195,21 @@ HeightRange ComputePixelRun(const GeneratorState& g, int64_t first, int64_t last
   // alone stays out of the pixel loop.
   const PatternSwitches s = g.switches;
   const int64_t width = g.width;
+  const int64_t columns = ComputedColumns(g);
   const float* columnX = g.columnX.get();
-  float* out = g.values.get() + g.valueCount;
   float high = seed.high;
   float low = seed.low;
   for (int64_t p = first; p < last;) {
-    const int64_t row = p / width;
-    const int64_t rowEnd = std::min(last, (row + 1) * width);
+    const int64_t row = p / columns;
+    const int64_t rowEnd = std::min(last, (row + 1) * columns);
     const float y = RowY(g, static_cast<int32_t>(g.nextRow + row));
-    const int64_t rowStart = row * width;
+    float* out = g.values.get() + g.valueCount + row * width;
     for (; p < rowEnd; ++p) {
-      const float v = RawHeight(s, c, columnX[p - rowStart], y);
-      out[p] = v;
+      const int64_t j = p - row * columns;
+      const float v = RawHeight(s, c, columnX[j], y);
+      out[j] = v;
+      // Column 0 (x = -1) has no mirror image inside the row.
+      if (columns < width && j > 0) out[width - j] = v;
       if (v > high) high = v;
       if (v < low) low = v;
     }
@@ -194,3 +218,9 @@ HeightRange ComputePixelRun(const GeneratorState& g, int64_t first, int64_t last
 }
 
 }  // namespace zm::generator
+
+namespace zm {
+
+void SetMirroredColumns(bool allowed) { generator::mirroredColumns = allowed; }
+
+}  // namespace zm

@@ -18,11 +18,19 @@ struct HeightRange {
 // warp); a map's first row slice calls it.
 void FillColumnX(GeneratorState& g);
 
-// Computes the raw heights of the pixels first .. last - 1 of the running row
-// slice, counted from column 0 of its first row (nextRow), into values from
-// valueCount on. Returns seed's extremes updated by those heights in pixel
-// order, as the one-thread loop would. It only reads the state, so that
-// several threads can compute runs of one slice at once.
+// The columns of each row whose heights are computed: all of them, or for a
+// pattern whose height is even in x only the left half and the middle. The
+// columns then mirror each other exactly (column width - j lies at -x of
+// column j), so the right half repeats the left one value for value.
+int32_t ComputedColumns(const GeneratorState& g);
+
+// Computes the raw heights of the computed pixels first .. last - 1 of the
+// running row slice (ComputedColumns of each row, counted from column 0 of
+// its first row, nextRow) into values from valueCount on, and their mirror
+// images. Returns seed's extremes updated by those heights in pixel order, as
+// the one-thread loop over every pixel would: a mirrored height repeats one
+// earlier in its row and changes neither extreme. It only reads the state,
+// so that several threads can compute runs of one slice at once.
 HeightRange ComputePixelRun(const GeneratorState& g, int64_t first, int64_t last, HeightRange seed);
 
 }  // namespace zm::generator
