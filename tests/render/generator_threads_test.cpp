@@ -54,15 +54,6 @@ TEST_F(GeneratorOnThreads, LargeMapsGiveTheOneThreadMap) {
   EXPECT_EQ(shared.lowBits, alone.lowBits);
 }
 
-bool MirrorsItself(const MapRun& run, int32_t w) {
-  for (size_t row = 0; row < run.values.size(); row += static_cast<size_t>(w)) {
-    for (int32_t j = 1; j < w; ++j) {
-      if (run.values[row + j] != run.values[row + w - j]) return false;
-    }
-  }
-  return true;
-}
-
 TEST_F(GeneratorOnThreads, EveryThreadCountGivesTheOneThreadMap) {
   struct Case {
     int32_t width, height, frameBudget;
@@ -84,6 +75,15 @@ TEST_F(GeneratorOnThreads, EveryThreadCountGivesTheOneThreadMap) {
       }
     }
   }
+}
+
+bool MirrorsItself(const MapRun& run, int32_t w) {
+  for (size_t row = 0; row < run.values.size(); row += static_cast<size_t>(w)) {
+    for (int32_t j = 1; j < w; ++j) {
+      if (run.values[row + j] != run.values[row + w - j]) return false;
+    }
+  }
+  return true;
 }
 
 // Patterns whose height is even in x compute the left half of each row and
