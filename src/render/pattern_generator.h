@@ -93,11 +93,12 @@ void SetGeneratorCounter(GeneratorCounterFn counter);
 // thread per core.
 void SetGeneratorThreads(int32_t threads);
 
-// A pattern whose height is even in x has only its left half computed and
-// mirrored into the right one (see ComputedColumns); the maps are the same
-// value for value. Tests turn the shortcut off to compare the two; true
-// restores it.
-void SetMirroredColumns(bool allowed);
+// The pixel loop takes two shortcuts: a pattern whose height is even in x has
+// only its left half computed and mirrored into the right one (see
+// ComputedColumns), and the pixels of a row are computed in groups, side by
+// side. The maps are the same value for value. Tests compute every pixel on
+// its own (true) to compare the two; false restores the shortcuts.
+void SetPlainPixelLoop(bool plain);
 
 // The threads a large row slice uses: the running pool's, or the count the
 // pool would start with.
