@@ -72,9 +72,9 @@ HeightRange SpreadRuns(const GeneratorState& g, WorkerPool& pool, int64_t pixels
 
 }  // namespace
 
-void ComputeRows(GeneratorState& g) {
+void ComputeRows(GeneratorState& g, int32_t rows) {
+  if (rows <= 0) return;
   if (g.nextRow == 0) FillColumnX(g);
-  const int32_t rows = RowsPerSlice(g.height, g.rowsBudget);
   const int32_t end = static_cast<int32_t>(std::min<int64_t>(int64_t{g.nextRow} + rows, g.height));
   const int64_t computed = int64_t{end - g.nextRow} * ComputedColumns(g);
   const HeightRange seed{g.valueMax, g.valueMin};

@@ -37,6 +37,9 @@ struct GeneratorState {
   int32_t profileNormCount = 0;
   int32_t nextRow = 0;
   int32_t normRow = 0;
+  // Rows computed ahead of the row slices (in time the caller had to
+  // spare): the next row slices compute that many fewer.
+  int32_t rowsAhead = 0;
   // Raw heights, row-major, and the x coordinate of every column (before
   // the diagonal mix and the warp), both sized at the start of a map.
   std::unique_ptr<float[]> values;
@@ -74,7 +77,8 @@ int32_t NormRowsPerSlice(int32_t height);
 // stage 4 (map normalisation): one slice of each.
 void ProfileSlice(GeneratorState& g);
 void NormaliseProfileSlice(GeneratorState& g);
-void ComputeRows(GeneratorState& g);
+// The next `rows` rows from nextRow (fewer at the bottom of the map).
+void ComputeRows(GeneratorState& g, int32_t rows);
 void NormaliseMapSlice(GeneratorState& g);
 
 }  // namespace zm::generator

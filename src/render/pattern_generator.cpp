@@ -1,5 +1,7 @@
 #include "render/pattern_generator.h"
 
+#include <algorithm>
+
 #include "base/clock.h"
 #include "render/generator_state.h"
 
@@ -45,7 +47,10 @@ void PrepareBuffers(GeneratorState& g) {
 // map's mean slice cost becomes the budget of every other paced slice.
 void RowSlice(GeneratorState& g, bool noWait, uint64_t start) {
   if (g.nextRow == 0) g.cycleSum = 0;
-  ComputeRows(g);
+  const int32_t rows = RowsPerSlice(g.height, g.rowsBudget);
+  const int32_t ahead = std::min(g.rowsAhead, rows);
+  g.rowsAhead -= ahead;
+  ComputeRows(g, rows - ahead);
   if (noWait) return;
   g.cycleSum += PacingCounter()() - start;
   if (g.nextRow >= g.height) g.cycleBudget = g.cycleSum / static_cast<uint64_t>(g.rowsBudget);
@@ -80,7 +85,7 @@ void PatternGenerator::Setup(MapValue* target, int32_t width, int32_t height, do
   const int64_t rowsBudget = int64_t{frameBudget} - generator::kReservedSlices;
   g.rowsBudget = rowsBudget > 0 ? static_cast<int32_t>(rowsBudget) : 1;
   if (descriptor != nullptr) descriptor->scale = scale;
-  g.nextRow = g.normRow = g.profileCount = g.profileNormCount = 0;
+  g.nextRow = g.normRow = g.profileCount = g.profileNormCount = g.rowsAhead = 0;
   g.done = false;
   g.started = false;
 }
@@ -127,6 +132,15 @@ void PatternGenerator::Slice(bool noWait) {
       break;
   }
   if (!noWait) generator::WaitOutBudget(g, start);
+}
+
+int32_t PatternGenerator::ComputeRowsAhead(int32_t rows) {
+  GeneratorState& g = *state_;
+  if (rows <= 0 || generator::NextStage(g) != generator::Stage::kRows) return 0;
+  const int32_t computed = std::min(rows, g.height - g.nextRow);
+  generator::ComputeRows(g, computed);
+  g.rowsAhead += computed;
+  return computed;
 }
 
 void PatternGenerator::RunToEnd() {

@@ -64,6 +64,12 @@ class PatternGenerator {
   // One slice. Unless noWait, a slice that computes no rows waits out the
   // cycle budget, so that every frame costs about the same.
   void Slice(bool noWait);
+  // Computes up to `rows` of the map's rows before the slices come to them,
+  // in time the caller has to spare; the row slices that follow compute that
+  // many fewer, so the map is the same and done no later. Only the rows
+  // stage goes ahead: elsewhere it computes nothing. Returns the rows
+  // computed.
+  int32_t ComputeRowsAhead(int32_t rows);
   // Start, then every slice at once.
   void RunToEnd();
   bool Done() const;

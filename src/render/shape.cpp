@@ -1,6 +1,7 @@
 #include "render/shape.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <utility>
@@ -128,6 +129,27 @@ void Shape::Advance() {
   phase_ += PhaseIncrement(settings_.speed);
   if (UsesGenerator()) generator_.Slice(pacedByDisplay_);
   if (phase_ > 1.0) NextStep(false);
+}
+
+namespace {
+// The most one call computes ahead: input is taken up between calls.
+constexpr double kAheadUnitMs = 4.0;
+}  // namespace
+
+bool Shape::ComputeAhead(double ms) {
+  if (!pacedByDisplay_ || !UsesGenerator() || IsStill()) return false;
+  const double unit = std::min(ms, kAheadUnitMs);
+  // Before any row was timed, one row finds out what a row takes.
+  const double fits = msPerRowAhead_ > 0.0 ? unit / msPerRowAhead_ : (unit > 0.0 ? 1.0 : 0.0);
+  if (!(fits >= 1.0)) return false;
+  const auto rows = static_cast<int32_t>(std::min(fits, double{INT32_MAX}));
+  using Clock = std::chrono::steady_clock;
+  const Clock::time_point start = Clock::now();
+  const int32_t computed = generator_.ComputeRowsAhead(rows);
+  if (computed == 0) return false;
+  const std::chrono::duration<double, std::milli> took = Clock::now() - start;
+  msPerRowAhead_ = took.count() / computed;
+  return true;
 }
 
 bool Shape::IsStill() const { return PhaseIncrement(settings_.speed) == 0.0 && phase_ <= 1.0; }

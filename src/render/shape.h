@@ -77,6 +77,14 @@ class Shape {
   void SetPacedByDisplay(bool paced) { pacedByDisplay_ = paced; }
   bool PacedByDisplay() const { return pacedByDisplay_; }
 
+  // Time to spare before the next frame, on a display-paced engine: computes
+  // rows of the next map ahead of the frames for about `ms` milliseconds at
+  // most (judged by what its last rows took, and never more than a short
+  // unit, so that input waits little), and the frames that follow compute
+  // that many fewer. The map and the frames are the same. False when nothing
+  // was computed: no rows left before the next step, or none that fits.
+  bool ComputeAhead(double ms);
+
   // Whether the next frame would change nothing: the speed is 0, so the
   // phase stands still and no step ends. The generator's next map is not
   // needed before a step ends, so it waits too (its slices go on when the
@@ -178,6 +186,8 @@ class Shape {
   bool bankInPaletteLayout_[2] = {true, true};
   DisplaySurface* display_ = nullptr;
   bool pacedByDisplay_ = false;
+  // What one row of the generator took when last computed ahead.
+  double msPerRowAhead_ = 0.0;
   Settings settings_;
 
   // The engine's own generator, which writes into the next map. It is set

@@ -69,6 +69,12 @@ class SaverScreen {
   // The application's idle event in a saver run: posts a frame request when
   // FrameWanted.
   void IdleFrameRequest();
+  // A requested frame waits `msUntilSlot` milliseconds for its slot: the
+  // engines use that time to compute rows of their next maps ahead (see
+  // Shape::ComputeAhead), leaving a margin for the frame to start on time.
+  // The platform calls it again after taking up its events while it returns
+  // true, and sleeps out the wait once it returns false.
+  bool UseTimeBeforeFrame(int32_t msUntilSlot);
   // Whether a frame is worth drawing now. Not while an exit is under way,
   // the window is hidden or nobody can see it (the animation then waits
   // where it stands), nor once a still picture (see Shape::IsStill) has

@@ -17,6 +17,10 @@ constexpr int32_t kMoveTolerance = 2;
 constexpr int32_t kCloseDelayMs = 20;
 constexpr int32_t kFailedSwitchCloseDelayMs = 50;
 constexpr const char* kModeSwitchError = "Error at changing of a graphic mode";
+// What computing ahead leaves free before a frame's slot: a platform's
+// clock counts whole milliseconds, and the last rows may take a little
+// longer than the ones before them.
+constexpr double kSlotMarginMs = 2.0;
 
 bool FileExists(const std::string& path) { return Files().KindOf(path) != FileKind::kMissing; }
 
@@ -71,6 +75,15 @@ void SaverScreen::IdleFrameRequest() {
   // The setup dialog draws the frames itself in a configure run.
   if (RunMode != rmSaver) return;
   if (FrameWanted()) window_.PostFrameRequest();
+}
+
+bool SaverScreen::UseTimeBeforeFrame(int32_t msUntilSlot) {
+  if (RunMode != rmSaver || !DrawsOnBitmap() || !FrameWanted()) return false;
+  const double spare = msUntilSlot - kSlotMarginMs;
+  for (const EnginePlace& place : places_) {
+    if (place.engine->ComputeAhead(spare)) return true;
+  }
+  return false;
 }
 
 bool SaverScreen::FrameWanted() const {

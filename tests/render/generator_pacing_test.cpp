@@ -151,6 +151,39 @@ TEST_F(GeneratorPacing, UnpacedSlicesNeverWait) {
   }
 }
 
+// Rows computed ahead, in any amounts and at any point of the map, leave the
+// map and its extremes as the slices alone make them, and the map done no
+// later; outside the rows stage nothing goes ahead.
+TEST_F(GeneratorPacing, RowsComputedAheadGiveTheSameMapNoLater) {
+  // Start draws the pattern's switches: each run draws the same ones.
+  auto start = [this] {
+    Prepare(96, 301, 196);
+    SeedRandom(7);
+    generator_.Start();
+  };
+  start();
+  const int alone = RunPaced();
+  const std::vector<MapValue> expected = map_;
+  const GeneratorProgress whole = generator_.Inspect();
+  for (const int32_t ahead : {1, 2, 5, 40, 400}) {
+    SCOPED_TRACE(ahead);
+    start();
+    EXPECT_EQ(generator_.ComputeRowsAhead(ahead), 0);  // still at the profile
+    int slices = 0;
+    while (!generator_.Done() && slices < 100000) {
+      // Ahead in some frames only, as the time to spare comes and goes.
+      if (slices % 3 != 1) generator_.ComputeRowsAhead(ahead + slices % 2);
+      generator_.Slice(true);
+      ++slices;
+    }
+    EXPECT_LE(slices, alone);
+    EXPECT_EQ(map_, expected);
+    EXPECT_EQ(generator_.Inspect().valueMin, whole.valueMin);
+    EXPECT_EQ(generator_.Inspect().valueMax, whole.valueMax);
+    EXPECT_EQ(generator_.ComputeRowsAhead(ahead), 0);
+  }
+}
+
 TEST_F(GeneratorPacing, SlicesBeforeStartDoNoWork) {
   Prepare(64, 48, 47);
   generator_.Slice(true);

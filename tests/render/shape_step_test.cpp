@@ -134,6 +134,37 @@ TEST_F(ShapeStepTest, EnginesSideBySideEachFinishTheirOwnNextMap) {
   EXPECT_EQ(Copy(second.MapNext()), Copy(secondAlone.MapNext()));
 }
 
+// Time to spare before frames goes into the next map's rows on an engine
+// the display paces, and only there: the map comes out the same.
+TEST_F(ShapeStepTest, TimeBeforeFramesComputesTheNextMapAhead) {
+  auto startPaced = [](Shape& engine, bool paced) {
+    engine.Resize(64, 200);
+    engine.SetPacedByDisplay(paced);
+    SeedRandom(5);
+    engine.NextStep(true);
+  };
+  Shape alone;
+  startPaced(alone, true);
+  int framesAlone = 0;
+  for (; framesAlone < 1000 && !alone.Generator().Done(); ++framesAlone) alone.Advance();
+  Shape ahead;
+  startPaced(ahead, true);
+  int frames = 0;
+  for (; frames < 1000 && !ahead.Generator().Done(); ++frames) {
+    while (ahead.ComputeAhead(1.0)) {
+    }
+    ahead.Advance();
+  }
+  EXPECT_LT(frames, framesAlone / 2);
+  EXPECT_EQ(Copy(ahead.MapNext()), Copy(alone.MapNext()));
+
+  Shape unpaced;
+  startPaced(unpaced, false);
+  for (int i = 0; i < 30; ++i) unpaced.Advance();  // past the profile, into the rows
+  EXPECT_FALSE(unpaced.ComputeAhead(1000.0));
+  EXPECT_FALSE(ahead.ComputeAhead(1000.0));  // nothing left to compute
+}
+
 TEST_F(ShapeStepTest, FinishedGeneratorRotatesInTheNewMap) {
   Prepare(8, 5);
   shape.PrepareNow();  // generates current and next at once

@@ -445,6 +445,7 @@ bool SaverWindowX11::Step() {
       return true;
     }
     timeout = clock_.MillisecondsLeft();
+    if (XPending(x_.Connection()) == 0 && screen_->UseTimeBeforeFrame(timeout)) return true;
   }
   if (closeAtMs_ != 0) {
     const int left = static_cast<int>(std::max(0LL, closeAtMs_ - NowMs()));
