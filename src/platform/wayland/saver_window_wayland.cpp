@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdio>
 
+#include "display/refresh_grid.h"
 #include "platform/wayland/protocols/wlr-layer-shell-unstable-v1-client-protocol.h"
 #include "platform/wayland/protocols/xdg-shell-client-protocol.h"
 #include "platform/wayland/shm_buffer.h"
@@ -545,6 +546,10 @@ bool SaverWindowWayland::Step() {
     }
     timeout = static_cast<int>(kPacerPatienceMs - waited);
   }
+  if (frameRequested_ && UseTimeBeforeCall()) {
+    lost_ = !wayland_.Dispatch(0);
+    return true;
+  }
   if (closeAtMs_ != 0) {
     const int left = static_cast<int>(std::max(0LL, closeAtMs_ - x11::NowMs()));
     timeout = timeout < 0 ? left : std::min(timeout, left);
@@ -561,6 +566,20 @@ bool SaverWindowWayland::PacerDue() const {
   const auto pacer = std::find_if(surfaces_.begin(), surfaces_.end(),
                                   [](const auto& shown) { return shown->configured; });
   return pacer != surfaces_.end() && Due(**pacer);
+}
+
+// While the compositor's call for the next frame is still to come (about a
+// refresh of the pacing surface's output after the last frame), the engines
+// may use the time.
+bool SaverWindowWayland::UseTimeBeforeCall() {
+  const auto pacer = std::find_if(surfaces_.begin(), surfaces_.end(),
+                                  [](const auto& shown) { return shown->configured; });
+  if (pacer == surfaces_.end() || Due(**pacer)) return false;
+  RefreshGrid refresh;
+  if ((*pacer)->output != nullptr) refresh.SetRate((*pacer)->output->refreshMilliHz / 1000.0);
+  const double left = static_cast<double>(lastFrameMs_) + refresh.PeriodMs() -
+                      static_cast<double>(x11::NowMs());
+  return left >= 1.0 && screen_->UseTimeBeforeFrame(static_cast<int32_t>(left));
 }
 
 int SaverWindowWayland::ServeEvents() {

@@ -65,6 +65,8 @@ class SaverWindowWayland : public SaverWindow {
   void CaptureMouse() override {}
   void ReleaseMouse() override {}
   void PostFrameRequest() override { frameRequested_ = true; }
+  // A frame goes when the compositor calls for it (see Step).
+  bool FramesPacedByDisplay() const override { return true; }
   void SetCloseTimer(int32_t milliseconds) override;
   void ShrinkBeforeClosing() override {}
   void Close() override;
@@ -103,6 +105,7 @@ class SaverWindowWayland : public SaverWindow {
   void DropClosedSurfaces();
   bool AnyFrameDue() const;
   bool PacerDue() const;
+  bool UseTimeBeforeCall();
   bool Step();
 
   WaylandConnection& wayland_;

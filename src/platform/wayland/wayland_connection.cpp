@@ -37,10 +37,12 @@ const wl_seat_listener kSeatListener = {OnCapabilities, OnSeatName};
 
 void OnGeometry(void*, wl_output*, int32_t, int32_t, int32_t, int32_t, int32_t, const char*,
                 const char*, int32_t) {}
-void OnMode(void* data, wl_output*, uint32_t flags, int32_t width, int32_t height, int32_t) {
+void OnMode(void* data, wl_output*, uint32_t flags, int32_t width, int32_t height,
+            int32_t refresh) {
   if ((flags & WL_OUTPUT_MODE_CURRENT) == 0) return;
   static_cast<WaylandOutput*>(data)->width = width;
   static_cast<WaylandOutput*>(data)->height = height;
+  static_cast<WaylandOutput*>(data)->refreshMilliHz = refresh;
 }
 void OnDescription(void*, wl_output*, const char*) {}
 

@@ -24,6 +24,7 @@ struct WaylandOutput {
   int32_t scale = 1;
   int32_t width = 0;  // its current mode, in pixels
   int32_t height = 0;
+  int32_t refreshMilliHz = 0;  // of its current mode; 0 when it does not say
   bool described = false;  // its first "done" has come
 };
 
