@@ -38,7 +38,7 @@ void Application::Run() {
       continue;
     }
     if (pacer_ != nullptr && !pacer_->RequestDue()) {
-      pacer_->WaitForSlotOrMessage();
+      if (!spare_ || !spare_(pacer_->MsUntilSlot())) pacer_->WaitForSlotOrMessage();
       continue;
     }
     const bool done = idle_ ? idle_() : true;

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <exception>
 #include <functional>
 #include <utility>
@@ -19,8 +20,12 @@ class DisplayPacer;
 class Application {
  public:
   using IdleHandler = std::function<bool()>;
+  // Given the milliseconds until the pacer's next slot, uses some of them;
+  // false when it has nothing to do (the loop then waits for the slot).
+  using SpareTimeHandler = std::function<bool(int32_t)>;
 
   void SetIdleHandler(IdleHandler handler) { idle_ = std::move(handler); }
+  void SetSpareTimeHandler(SpareTimeHandler handler) { spare_ = std::move(handler); }
   void SetPacer(DisplayPacer* pacer) { pacer_ = pacer; }
   // The window whose keys move the focus between its controls (Tab, the
   // arrows) and reach its default button; null for none.
@@ -42,6 +47,7 @@ class Application {
   bool Dispatch(MSG& message);
 
   IdleHandler idle_;
+  SpareTimeHandler spare_;
   DisplayPacer* pacer_ = nullptr;
   HWND dialog_ = nullptr;
   std::exception_ptr error_;

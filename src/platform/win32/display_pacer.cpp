@@ -119,11 +119,14 @@ HANDLE DisplayPacer::SlotHandle() const {
 }
 
 bool DisplayPacer::TakeSlot() {
-  if (Clock() == PaceClock::kCompositor) {
-    return WaitForSingleObject(compositor_->frame, 0) == WAIT_OBJECT_0;
-  }
   const double now = NowMs();
+  if (Clock() == PaceClock::kCompositor) {
+    if (WaitForSingleObject(compositor_->frame, 0) != WAIT_OBJECT_0) return false;
+    lastSlotMs_ = now;
+    return true;
+  }
   if (now + kEarlyMs < nextSlotMs_) return false;
+  lastSlotMs_ = now;
   grid_.FrameShown(std::max(now, nextSlotMs_));
   nextSlotMs_ = grid_.NextSlotMs();
   // Relative due time, in units of 100 ns.
@@ -131,6 +134,11 @@ bool DisplayPacer::TakeSlot() {
   due.QuadPart = -static_cast<LONGLONG>((nextSlotMs_ - now) * 10000.0);
   if (timer_ != nullptr) SetWaitableTimer(timer_, &due, 0, nullptr, nullptr, FALSE);
   return true;
+}
+
+int32_t DisplayPacer::MsUntilSlot() const {
+  const double slot = Clock() == PaceClock::kCompositor ? lastSlotMs_ + PeriodMs() : nextSlotMs_;
+  return static_cast<int32_t>(std::clamp(slot - NowMs(), 0.0, 1000.0));
 }
 
 bool DisplayPacer::RequestDue() { return PrimarySurface() != nullptr || TakeSlot(); }

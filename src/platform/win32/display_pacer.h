@@ -33,6 +33,9 @@ class DisplayPacer {
   // page-flipped path each flip waits for its own slot (WaitAndTakeSlot),
   // so requests go as the loop runs.
   bool RequestDue();
+  // About how long until the next slot comes (0 when it is due): a period
+  // after the last one taken when the compositor gives the slots.
+  int32_t MsUntilSlot() const;
   // Waits until a slot comes or a message arrives, whichever is first.
   void WaitForSlotOrMessage();
   // Waits until a slot comes (at most a period or so) and takes it.
@@ -50,6 +53,7 @@ class DisplayPacer {
   bool timerPeriodRaised_ = false;
   RefreshGrid grid_;
   double nextSlotMs_ = 0.0;
+  double lastSlotMs_ = 0.0;
 };
 
 }  // namespace zm::win32

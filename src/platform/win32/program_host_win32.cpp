@@ -65,12 +65,15 @@ void ProgramHostWin32::RunSaver() {
     screen.IdleFrameRequest();
     return true;
   });
+  App().SetSpareTimeHandler(
+      [&screen](int32_t msUntilSlot) { return screen.UseTimeBeforeFrame(msUntilSlot); });
   App().SetPacer(&window.Pacer());
   // The saver window is the main window: shown as the loop starts, and the
   // run ends when it is destroyed.
   window.MakeVisible();
   App().Run();
   App().SetIdleHandler(nullptr);
+  App().SetSpareTimeHandler(nullptr);
   App().SetPacer(nullptr);
   screen.FormDestroy();
   SetDisplayPacer(nullptr);
