@@ -63,7 +63,12 @@ PreviewEnd RunPreviewLoop(PreviewHost& host, const SettingsOverrides& overrides)
     }
     host.ProcessMessages();
     FollowWindowSize(host, shape, bitmap);
-    host.WaitForNextFrame();
+    // Unseen, the loop sleeps until the window's events say something changed.
+    if (host.ParentUnseen()) {
+      host.WaitForWindowEvent(kPreviewUnseenWaitMs);
+    } else {
+      host.WaitForNextFrame();
+    }
   }
   return PreviewEnd::kHidden;
 }

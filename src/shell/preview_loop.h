@@ -13,6 +13,8 @@ constexpr uint64_t kPreviewShowTimeoutMs = 10000;
 constexpr uint32_t kPreviewShowPollMs = 20;
 // The pause after every preview frame where the display's frames are unknown.
 constexpr uint32_t kPreviewFramePauseMs = 20;
+// The longest wait for the window's events while nobody can see it.
+constexpr uint32_t kPreviewUnseenWaitMs = 1000;
 
 // A window rectangle in screen coordinates, as the system reports it.
 struct WindowRect {
@@ -44,6 +46,13 @@ class PreviewHost {
   // Waits until the display takes the next frame, keeping the window alive
   // meanwhile. A host that cannot tell the display's frames pauses 20 ms.
   virtual void WaitForNextFrame() { Sleep(kPreviewFramePauseMs); }
+  // Waits, while nobody can see the window, until its next event or for
+  // `milliseconds`, whichever comes first. A host whose window cannot say
+  // when it is seen again waits as between frames.
+  virtual void WaitForWindowEvent(uint32_t milliseconds) {
+    (void)milliseconds;
+    WaitForNextFrame();
+  }
   // Whether WaitForNextFrame waits for the display's frames: the engine then
   // leaves the evening out of its frames to that wait.
   virtual bool FramesPacedByDisplay() { return false; }

@@ -31,6 +31,12 @@ class FakePreviewHost : public PreviewHost {
     sleeps += milliseconds;
   }
   uint64_t Milliseconds() override { return now; }
+  // Covered until it has waited for its events `unseenWaits` times.
+  bool ParentUnseen() override { return eventWaits < unseenWaits; }
+  void WaitForWindowEvent(uint32_t milliseconds) override {
+    ++eventWaits;
+    now += milliseconds;
+  }
 
   WindowRect rect{300, 200, 452, 312};
   WindowRect resized{0, 0, 320, 40};
@@ -43,6 +49,8 @@ class FakePreviewHost : public PreviewHost {
   int messagePasses = 0;
   uint64_t now = 1000;
   uint64_t sleeps = 0;
+  int unseenWaits = 0;
+  int eventWaits = 0;
   Bitmap32 bitmap;
 };
 
@@ -62,6 +70,19 @@ TEST(PreviewLoop, DrawsIntoTheWindowUntilItIsHidden) {
   EXPECT_NE(host.bitmap.Pixel(76, 56), 0u);
   EXPECT_EQ(SaverSettings.SHAPE_SPEED, 1.0);
   EXPECT_EQ(SaverSettings.PATTERN_MODE, 0);
+}
+
+// While nobody can see the window nothing is drawn and the loop waits for
+// the window's events, not for frames; then the frames go on.
+TEST(PreviewLoop, AnUnseenWindowWaitsForItsEventsWithoutFrames) {
+  PrepareProgram(5);
+  FakePreviewHost host;
+  host.unseenWaits = 3;
+  host.framesShown = 2;
+  EXPECT_EQ(RunPreviewLoop(host), PreviewEnd::kHidden);
+  EXPECT_EQ(host.eventWaits, 3);
+  EXPECT_EQ(host.paints, 2);
+  EXPECT_EQ(host.sleeps, 3u * kPreviewShowPollMs + 2u * kPreviewFramePauseMs);
 }
 
 // A window that changes its size mid-run gets a bitmap of the new size,

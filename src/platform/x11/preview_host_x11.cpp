@@ -81,6 +81,10 @@ void PreviewHostX11::Sleep(uint32_t milliseconds) {
   }
 }
 
+void PreviewHostX11::WaitForWindowEvent(uint32_t milliseconds) {
+  WaitForEvents(x_.Connection(), static_cast<int>(milliseconds));
+}
+
 uint64_t PreviewHostX11::Milliseconds() { return static_cast<uint64_t>(NowMs()); }
 
 }  // namespace zm::x11

@@ -28,6 +28,7 @@ class PreviewHostX11 : public PreviewHost {
   BitmapView CreateBitmap(int32_t width, int32_t height) override;
   void DrawBitmap() override;
   bool ParentUnseen() override { return covered_; }
+  void WaitForWindowEvent(uint32_t milliseconds) override;
   void Sleep(uint32_t milliseconds) override;
   uint64_t Milliseconds() override;
 
