@@ -38,8 +38,14 @@ open_dialog() {
   zm=$!
   pids+=($zm)
   geometry=""
+  # sway may still move the new window once it stands: its place counts once
+  # two looks in a row agree.
+  local seen=""
   for _ in $(seq 1 600); do
-    find_dialog && return 0
+    if find_dialog; then
+      [ "$seen" = "$geometry $left $top" ] && return 0
+      seen="$geometry $left $top"
+    fi
     kill -0 "$zm" 2>/dev/null || break
     sleep 0.1
   done
