@@ -562,21 +562,25 @@ bool SaverWindowWayland::Step() {
 // first surface's calls only (and with any surface's when that one has not
 // called for a while, as when its output is off), so that more outputs do not
 // make it run faster.
-bool SaverWindowWayland::PacerDue() const {
+const ShownSurface* SaverWindowWayland::Pacer() const {
   const auto pacer = std::find_if(surfaces_.begin(), surfaces_.end(),
                                   [](const auto& shown) { return shown->configured; });
-  return pacer != surfaces_.end() && Due(**pacer);
+  return pacer != surfaces_.end() ? pacer->get() : nullptr;
+}
+
+bool SaverWindowWayland::PacerDue() const {
+  const ShownSurface* pacer = Pacer();
+  return pacer != nullptr && Due(*pacer);
 }
 
 // While the compositor's call for the next frame is still to come (about a
 // refresh of the pacing surface's output after the last frame), the engines
 // may use the time.
 bool SaverWindowWayland::UseTimeBeforeCall() {
-  const auto pacer = std::find_if(surfaces_.begin(), surfaces_.end(),
-                                  [](const auto& shown) { return shown->configured; });
-  if (pacer == surfaces_.end() || Due(**pacer)) return false;
+  const ShownSurface* pacer = Pacer();
+  if (pacer == nullptr || Due(*pacer)) return false;
   RefreshGrid refresh;
-  if ((*pacer)->output != nullptr) refresh.SetRate((*pacer)->output->refreshMilliHz / 1000.0);
+  if (pacer->output != nullptr) refresh.SetRate(pacer->output->refreshMilliHz / 1000.0);
   const double left = static_cast<double>(lastFrameMs_) + refresh.PeriodMs() -
                       static_cast<double>(x11::NowMs());
   return left >= 1.0 && screen_->UseTimeBeforeFrame(static_cast<int32_t>(left));

@@ -104,6 +104,8 @@ class SaverWindowWayland : public SaverWindow {
   void Commit(ShownSurface& shown, ShmBuffer& buffer);
   void DropClosedSurfaces();
   bool AnyFrameDue() const;
+  // The surface whose calls pace the frames: the first configured one.
+  const ShownSurface* Pacer() const;
   bool PacerDue() const;
   bool UseTimeBeforeCall();
   bool Step();
