@@ -581,8 +581,8 @@ bool SaverWindowWayland::UseTimeBeforeCall() {
   if (pacer == nullptr || Due(*pacer)) return false;
   RefreshGrid refresh;
   if (pacer->output != nullptr) refresh.SetRate(pacer->output->refreshMilliHz / 1000.0);
-  const double left = static_cast<double>(lastFrameMs_) + refresh.PeriodMs() -
-                      static_cast<double>(x11::NowMs());
+  const double left =
+      static_cast<double>(lastFrameMs_) + refresh.PeriodMs() - static_cast<double>(x11::NowMs());
   return left >= 1.0 && screen_->UseTimeBeforeFrame(static_cast<int32_t>(left));
 }
 
