@@ -25,7 +25,7 @@ struct WaylandOutput {
   int32_t width = 0;  // its current mode, in pixels
   int32_t height = 0;
   int32_t refreshMilliHz = 0;  // of its current mode; 0 when it does not say
-  bool described = false;  // its first "done" has come
+  bool described = false;      // its first "done" has come
 };
 
 // The connection to the compositor and the globals the program uses: the
