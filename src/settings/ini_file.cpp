@@ -36,6 +36,10 @@ std::string IniFile::ReadString(std::string_view section, std::string_view key,
   return std::string(Document().Find(section, key).value_or(fallback));
 }
 
+bool IniFile::Holds(std::string_view section, std::string_view key) const {
+  return Document().Find(section, key).has_value();
+}
+
 void IniFile::WriteInteger(std::string_view section, std::string_view key, int32_t value) {
   Document().Set(section, key, FormatIniInteger(value));
 }
@@ -49,8 +53,15 @@ void IniFile::WriteFloat(std::string_view section, std::string_view key, double 
 }
 
 void IniFile::Flush() {
-  if (!Readable() || !WriteFileAtomically(path_, Document().Text()))
-    throw SettingsWriteError(path_);
+  if (!Readable()) {
+    throw SettingsWriteError(path_, tooLarge_ ? "it is larger than 1 MiB, so it was not read and "
+                                                "is not replaced"
+                                              : "it could not be read (" + read_error_ +
+                                                    "), so it is not replaced");
+  }
+  std::string reason;
+  if (!WriteFileAtomically(path_, Document().Text(), &reason))
+    throw SettingsWriteError(path_, reason);
 }
 
 void IniFile::WriteString(std::string_view section, std::string_view key,
@@ -81,6 +92,7 @@ IniDocument& IniFile::Document() const {
   exists_ = read.status != ReadStatus::kMissing;
   readable_ = read.status == ReadStatus::kOk || read.status == ReadStatus::kMissing;
   if (!readable_) read_error_ = Files().LastError();
+  tooLarge_ = read.status == ReadStatus::kTooLarge;
   document_.emplace(std::move(read.bytes));
   return *document_;
 }

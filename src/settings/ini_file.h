@@ -38,6 +38,8 @@ class IniFile {
   // The trimmed text of the value.
   std::string ReadString(std::string_view section, std::string_view key,
                          std::string_view fallback) const;
+  // Whether the file has the key in the section, whatever its value.
+  bool Holds(std::string_view section, std::string_view key) const;
 
   void WriteInteger(std::string_view section, std::string_view key, int32_t value);
   void WriteBool(std::string_view section, std::string_view key, bool value);
@@ -65,6 +67,7 @@ class IniFile {
   mutable bool exists_ = false;
   mutable bool readable_ = true;
   mutable std::string read_error_;
+  mutable bool tooLarge_ = false;
 };
 
 }  // namespace zm

@@ -6,20 +6,10 @@
 #include "settings/ini_file.h"
 
 namespace zm {
-namespace {
-
-constexpr const char* kSection = "PATTERNS";
-
-}  // namespace
 
 void ReadMaterialChoice(const IniFile& file) {
-  ChosenMaterial = static_cast<int8_t>(file.ReadInteger(kSection, "Pattern", 0));
-  AllMaterialsShown = file.ReadBool(kSection, "Show_All", true);
-}
-
-void WriteMaterialChoice(IniFile& file) {
-  file.WriteInteger(kSection, "Pattern", ChosenMaterial);
-  file.WriteBool(kSection, "Show_All", AllMaterialsShown);
+  ChosenMaterial = static_cast<int8_t>(file.ReadInteger(kMaterialChoiceSection, "Pattern", 0));
+  AllMaterialsShown = file.ReadBool(kMaterialChoiceSection, "Show_All", true);
 }
 
 }  // namespace zm

@@ -1,8 +1,11 @@
 #include "settings/settings_file.h"
 
 #include <cstdint>
+#include <cstring>
 
+#include "materials/material_choice.h"
 #include "settings/ini_file.h"
+#include "settings/ini_values.h"
 #include "settings/material_choice_file.h"
 #include "settings/program_directory.h"
 #include "settings/saver_settings.h"
@@ -13,6 +16,16 @@ namespace {
 
 constexpr const char* kSection = "BASIC_PARAMETERS";
 constexpr const char* kMonitorsSection = "MONITORS";
+
+std::string BoolText(bool value) { return value ? "1" : "0"; }
+
+const SettingsKey* FindKey(const std::vector<SettingsKey>& keys, const SettingsKey& wanted) {
+  for (const SettingsKey& key : keys) {
+    if (std::strcmp(key.section, wanted.section) == 0 && std::strcmp(key.key, wanted.key) == 0)
+      return &key;
+  }
+  return nullptr;
+}
 
 }  // namespace
 
@@ -46,17 +59,38 @@ void ReadSettings(const IniFile& file) {
   s.Layout = file.ReadString(kMonitorsSection, "Layout", "primary");
 }
 
-void WriteSettings(IniFile& file) {
+std::vector<SettingsKey> CurrentSettingsKeys() {
   const SaverSettingsRecord& s = SaverSettings;
-  file.WriteInteger(kSection, "PATTERN_MODE", s.PATTERN_MODE);
-  file.WriteFloat(kSection, "SHAPE_SPEED", s.SHAPE_SPEED);
-  file.WriteBool(kSection, "use_DirectX", s.use_DirectX);
-  file.WriteInteger(kSection, "Height", s.Mode.Height);
-  file.WriteInteger(kSection, "Width", s.Mode.Width);
-  file.WriteInteger(kSection, "RefreshRate", s.Mode.RefreshRate);
-  file.WriteInteger(kSection, "BitPerPix", s.Mode.BitPerPix);
-  WriteMaterialChoice(file);
-  file.WriteString(kMonitorsSection, "Layout", s.Layout);
+  return {
+      {kSection, "PATTERN_MODE", FormatIniInteger(s.PATTERN_MODE)},
+      {kSection, "SHAPE_SPEED", FormatIniFloat(s.SHAPE_SPEED)},
+      {kSection, "use_DirectX", BoolText(s.use_DirectX)},
+      {kSection, "Height", FormatIniInteger(s.Mode.Height)},
+      {kSection, "Width", FormatIniInteger(s.Mode.Width)},
+      {kSection, "RefreshRate", FormatIniInteger(s.Mode.RefreshRate)},
+      {kSection, "BitPerPix", FormatIniInteger(s.Mode.BitPerPix)},
+      {kMaterialChoiceSection, "Pattern", FormatIniInteger(ChosenMaterial)},
+      {kMaterialChoiceSection, "Show_All", BoolText(AllMaterialsShown)},
+      {kMonitorsSection, "Layout", s.Layout},
+  };
+}
+
+void WriteSettings(IniFile& file) {
+  for (const SettingsKey& key : CurrentSettingsKeys()) {
+    file.WriteString(key.section, key.key, key.text);
+  }
+}
+
+void SaveChangedSettingsFile(const std::string& iniPath, const std::vector<SettingsKey>& asRead) {
+  IniFile file(iniPath);
+  bool changed = false;
+  for (const SettingsKey& key : CurrentSettingsKeys()) {
+    const SettingsKey* read = FindKey(asRead, key);
+    if (read != nullptr && read->text == key.text && file.Holds(key.section, key.key)) continue;
+    file.WriteString(key.section, key.key, key.text);
+    changed = true;
+  }
+  if (changed) file.Flush();
 }
 
 }  // namespace zm

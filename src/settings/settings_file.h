@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace zm {
 
@@ -25,5 +26,23 @@ void SaveSettingsFile(const std::string& iniPath);
 // The reading and writing steps on an open file (no flush).
 void ReadSettings(const IniFile& file);
 void WriteSettings(IniFile& file);
+
+// One key of the saver's sections with its value as the file would hold it.
+struct SettingsKey {
+  const char* section;
+  const char* key;
+  std::string text;
+};
+// The saver's keys in the order WriteSettings writes them, with the values
+// the settings and the material choice hold now.
+std::vector<SettingsKey> CurrentSettingsKeys();
+
+// Stores only what changed since the settings were read: a key whose value
+// differs from its value in `asRead` (CurrentSettingsKeys taken right after
+// reading), and a key the file does not hold; every other key keeps what the
+// file holds now, so that a change written meanwhile by someone else stays.
+// Writes nothing when nothing is to be stored; throws SettingsWriteError as
+// SaveSettingsFile does.
+void SaveChangedSettingsFile(const std::string& iniPath, const std::vector<SettingsKey>& asRead);
 
 }  // namespace zm

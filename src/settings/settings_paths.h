@@ -22,9 +22,12 @@ std::string PatternStateFilePath(const std::string& programDirectory);
 
 // The pattern state file of a monitor other than the primary when every
 // monitor shows its own ornament: beside `stateFile` (the primary's), with
-// the monitor's name before the extension ("Zelk_Mirv-DP-2.par"). Characters
-// of the name other than ASCII letters, digits, '-' and '_' become '_', and
-// leading ones are dropped ("\\.\DISPLAY2" gives "Zelk_Mirv-DISPLAY2.par").
+// the monitor's name before the extension ("Zelk_Mirv-DP-2.par"; Windows's
+// "\\.\DISPLAY2" gives "Zelk_Mirv-DISPLAY2.par"). Characters of the name
+// other than ASCII letters, digits, '-' and '_' become '_', and a name longer
+// than 64 characters is cut there; a name changed either way gets a short hash
+// of the whole name ("A:1" gives "Zelk_Mirv-A_1-<8 hex digits>.par"), so that
+// every monitor keeps a file of its own.
 std::string MonitorStateFilePath(const std::string& stateFile, std::string_view monitor);
 
 }  // namespace zm

@@ -64,7 +64,13 @@ std::vector<SaverScreen::EnginePlace> SaverScreen::ArrangeEngines() {
 }
 
 void SaverScreen::StoreMonitorEngine(const std::string& monitor, const Shape& engine) const {
-  if (files_.Kept()) engine.SaveState(MonitorStateFilePath(files_.state, monitor));
+  if (files_.Kept()) StoreState(engine, MonitorStateFilePath(files_.state, monitor));
+}
+
+void SaverScreen::StoreState(const Shape& engine, const std::string& path) const {
+  if (!engine.HasMaps()) return;  // nothing worth replacing a stored pattern with
+  std::string reason;
+  if (!engine.SaveState(path, &reason)) failedSaves_.push_back("Unable to write to " + path + ": " + reason);
 }
 
 // Whether the monitors' parts of the frame differ from the engines' places.

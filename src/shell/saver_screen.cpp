@@ -75,6 +75,7 @@ void SaverScreen::FormCreate() {
   StateChanged = 0;
   Rendering = 0;
   LoadSettingsFile(files_.settings);  // "" reads as a missing file: defaults
+  settingsAsRead_ = CurrentSettingsKeys();
   overridden_.Apply(overrides_);
   Engine.SetPacedByDisplay(window_.FramesPacedByDisplay());
   PrepareFrameBitmap();
@@ -82,6 +83,32 @@ void SaverScreen::FormCreate() {
   ArrangeEngines();
   RemoveLeftovers();
   LoadOrGeneratePattern();
+}
+
+bool SaverScreen::WatchesSettingsFile() const { return RunMode == rmSaver && files_.Kept(); }
+
+void SaverScreen::SettingsFileChanged() {
+  overridden_.PutBack();
+  const SaverSettingsRecord running = SaverSettings;
+  LoadSettingsFile(files_.settings);  // the material choice comes with it
+  const SaverSettingsRecord stored = SaverSettings;
+  SaverSettings = running;
+  SaverSettings.SHAPE_SPEED = stored.SHAPE_SPEED;
+  SaverSettings.Layout = stored.Layout;
+  // What was taken counts as read; the rest keeps its value as first read,
+  // so that the run's own changes are still stored and nobody else's undone.
+  const std::vector<SettingsKey> now = CurrentSettingsKeys();
+  for (size_t i = 0; i < now.size(); ++i) {
+    const std::string_view key = now[i].key;
+    const bool taken = key == "SHAPE_SPEED" || key == "Layout" || key == "Pattern" || key == "Show_All";
+    if (taken && i < settingsAsRead_.size()) settingsAsRead_[i] = now[i];
+  }
+  overridden_.Apply(overrides_);
+  const Shape::Settings engine = EngineSettingsOf(SaverSettings);
+  Engine.Configure(engine);
+  for (const auto& [monitor, monitorEngine] : monitorEngines_) monitorEngine->Configure(engine);
+  stillShown_ = false;
+  WindowSizeChanged();
 }
 
 // The temporaries of writes that a kill interrupted in an earlier run.

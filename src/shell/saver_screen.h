@@ -11,6 +11,7 @@
 #include "render/shape.h"
 #include "settings/monitor_layout.h"
 #include "settings/saver_settings.h"
+#include "settings/settings_file.h"
 #include "shell/monitor_frame.h"
 #include "shell/password_check.h"
 #include "shell/program_files.h"
@@ -63,6 +64,10 @@ class SaverScreen {
   // pointer and keyboard are let go, before the window closes and the state
   // is stored.
   void EndFromOutside();
+  // Stores the pattern state and the settings, as far as they are to be
+  // stored; every file is written whole or not at all. Throws ProgramError
+  // (exit status 1) naming each file that could not be written and why, once
+  // all of them have been tried.
   void FormDestroy();
   // The frame request message.
   void DrawFrame();
@@ -113,6 +118,16 @@ class SaverScreen {
   void WindowSizeChanged();
 
   const ProgramFiles& Files() const { return files_; }
+  // Whether the platform tells this run of changes to its settings file
+  // (SettingsFileChanged): a saver run that keeps its files, which may last
+  // all day (a live wallpaper, a daemon's run) while the setup dialog stores
+  // new settings.
+  bool WatchesSettingsFile() const;
+  // The settings file changed on disk: the run takes the new speed, material
+  // choice and layout at once, under the command line's overrides as at
+  // creation. What the run changed itself (a replaced video mode) stays the
+  // run's, and what it takes from the file is not stored back at its end.
+  void SettingsFileChanged();
   // Settings given on the command line: laid over the file's values at
   // creation; the file keeps its own values when the settings are stored.
   void SetOverrides(const SettingsOverrides& overrides) { overrides_ = overrides; }
@@ -161,6 +176,8 @@ class SaverScreen {
   std::unique_ptr<Shape> NewMonitorEngine() const;
   void StoreMonitorEngine(const std::string& monitor, const Shape& engine) const;
   bool MonitorsMoved() const;
+  void ReportFailedSaves() const;
+  void StoreState(const Shape& engine, const std::string& path) const;
   bool AllStill() const;
   void SizeFrameBitmapToOutput();
   bool SwitchVideoMode();
@@ -171,6 +188,12 @@ class SaverScreen {
   ProgramFiles files_;
   SettingsOverrides overrides_;
   OverriddenSettings overridden_;
+  // The saver's keys as the file held them when they were read: the end of
+  // the run stores only the keys whose value the run changed.
+  std::vector<SettingsKey> settingsAsRead_;
+  // Saves that failed during the run (a monitor's pattern stored as it
+  // went), reported at its end.
+  mutable std::vector<std::string> failedSaves_;
   // Set from an exit request until the run goes on or the window is
   // activated again: input meanwhile starts no second request.
   bool exitUnderWay_ = false;

@@ -4,6 +4,8 @@
 #include "base/file_system.h"
 #include "settings/saver_settings.h"
 #include "settings/settings_file.h"
+#include "settings/settings_write_error.h"
+#include "shell/program_error.h"
 #include "shell/run_mode.h"
 #include "shell/saver_screen.h"
 
@@ -200,10 +202,23 @@ void SaverScreen::FormDestroy() {
   // pattern of the whole screen that was stored.
   const bool smallerThanStored =
       !window_.CoversScreen() && int64_t{Engine.Width()} * Engine.Height() < storedPixels_;
-  if (!smallerThanStored) Engine.SaveState(files_.state);
+  if (!smallerThanStored) StoreState(Engine, files_.state);
   for (const auto& [monitor, engine] : monitorEngines_) StoreMonitorEngine(monitor, *engine);
   overridden_.PutBack();
-  SaveSettingsFile(files_.settings);
+  try {
+    SaveChangedSettingsFile(files_.settings, settingsAsRead_);
+  } catch (const SettingsWriteError& failure) {
+    failedSaves_.push_back(failure.what());
+  }
+  ReportFailedSaves();
+}
+
+void SaverScreen::ReportFailedSaves() const {
+  if (failedSaves_.empty()) return;
+  std::string message;
+  for (const std::string& failure : failedSaves_) message += (message.empty() ? "" : "\n") + failure;
+  failedSaves_.clear();
+  throw ProgramError(message, 1);
 }
 
 }  // namespace zm

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "settings/settings_paths.h"
 
 namespace zm {
@@ -35,8 +37,18 @@ TEST(SettingsPathsTest, FilesLieInTheProgramDirectory) {
   // Other monitors' patterns lie beside it, under names safe on every system.
   EXPECT_EQ(MonitorStateFilePath(PatternStateFilePath(directory), "\\\\.\\DISPLAY2"),
             "C:\\Savers\\Zelk_Mirv-DISPLAY2.par");
-  EXPECT_EQ(MonitorStateFilePath("Zelk_Mirv.par", "../x:y"), "Zelk_Mirv-x_y.par");
-  EXPECT_EQ(MonitorStateFilePath("Zelk_Mirv.par", "//"), "Zelk_Mirv-monitor.par");
+  EXPECT_EQ(MonitorStateFilePath("Zelk_Mirv.par", "DP-2"), "Zelk_Mirv-DP-2.par");
+  // Names that would meet once their characters are replaced, or cut, keep
+  // files of their own, of a length every file system takes.
+  std::set<std::string> paths;
+  const std::string longName(300, 'M');
+  for (const std::string name : {"A:1", "A.1", "A/1", "A_1", "//", "../x:y", "", "monitor",
+                                 longName.c_str(), (longName + "2").c_str()}) {
+    const std::string path = MonitorStateFilePath("Zelk_Mirv.par", name);
+    EXPECT_TRUE(paths.insert(path).second) << name << " shares " << path;
+    EXPECT_LT(path.size(), 100u) << path;
+    EXPECT_EQ(path.find_first_of("/:\\."), path.size() - 4) << path;
+  }
 }
 
 }  // namespace

@@ -212,7 +212,8 @@ TEST_F(SettingsFileTest, UnwritableFileRaisesTheMessageWithTheFullPath) {
       SaveSettings(exe);
       ADD_FAILURE() << "no error for " << exe;
     } catch (const SettingsWriteError& error) {
-      EXPECT_EQ(std::string(error.what()), "Unable to write to " + ini);
+      EXPECT_TRUE(std::string(error.what()).starts_with("Unable to write to " + ini + ": "))
+          << error.what();
       EXPECT_EQ(error.path(), ini);
     }
   }
@@ -236,8 +237,38 @@ TEST_F(SettingsFileTest, FileThatCannotBeReadGivesDefaultsAndIsNeverReplaced) {
   EXPECT_EQ(SaverSettings.Mode.Height, 600);  // exactly the limit is still read
   LoadFrom(large + "\n");
   EXPECT_EQ(SaverSettings.Mode.Height, 480);
-  EXPECT_THROW(SaveSettings(Exe()), SettingsWriteError);
+  try {
+    SaveSettings(Exe());
+    ADD_FAILURE() << "a file over the limit was replaced";
+  } catch (const SettingsWriteError& error) {
+    EXPECT_NE(std::string(error.what()).find("larger than 1 MiB"), std::string::npos)
+        << error.what();
+  }
   EXPECT_EQ(ReadBytes(Ini()), large + "\n");
+}
+
+TEST_F(SettingsFileTest, ARunStoresOnlyWhatItChangedAndWhatTheFileLacks) {
+  LoadFrom("[BASIC_PARAMETERS]\nSHAPE_SPEED=fast\nHeight=600\n[MINE]\nkeep=1\n");
+  const std::vector<SettingsKey> asRead = CurrentSettingsKeys();
+  // Meanwhile someone else stores other values.
+  WriteBytes(Ini(), "[BASIC_PARAMETERS]\nSHAPE_SPEED=0.3\nHeight=600\nWidth=800\n[MINE]\nkeep=1\n");
+  SaverSettings.Mode.Height = 768;  // the run's own change
+  SaveChangedSettingsFile(Ini(), asRead);
+  const std::string text = ReadBytes(Ini());
+  EXPECT_EQ(text.rfind("[BASIC_PARAMETERS]\nSHAPE_SPEED=0.3\nHeight=768\nWidth=800\n", 0), 0u)
+      << text;
+  // What the file did not hold is added, as a first run's file has it all.
+  EXPECT_NE(text.find("PATTERN_MODE=1\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("[PATTERNS]\nPattern=0\nShow_All=1\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("[MINE]\nkeep=1\n"), std::string::npos) << text;
+
+  // Nothing to change: the file is not written at all, even where it cannot be.
+  const std::string before = ReadBytes(Ini());
+  LoadSettingsFile(Ini());
+  SetWriteFailureAfterForTesting(0);
+  EXPECT_NO_THROW(SaveChangedSettingsFile(Ini(), CurrentSettingsKeys()));
+  SetWriteFailureAfterForTesting(-1);
+  EXPECT_EQ(ReadBytes(Ini()), before);
 }
 
 TEST_F(SettingsFileTest, ByteOrderMarkAndLoneCarriageReturnsAreRead) {

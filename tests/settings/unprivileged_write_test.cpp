@@ -28,7 +28,7 @@ bool SaveIsRefused(const std::string& path) {
   try {
     SaveSettingsFile(path);
   } catch (const SettingsWriteError& error) {
-    return error.what() == "Unable to write to " + path;
+    return std::string(error.what()).starts_with("Unable to write to " + path + ": ");
   }
   return false;
 }

@@ -9,7 +9,9 @@
 #include "materials/material_choice.h"
 #include "render/pattern_state_file.h"
 #include "settings/saver_settings.h"
+#include "settings/settings_paths.h"
 #include "settings/temp_directory.h"
+#include "shell/program_error.h"
 #include "shell/run_mode.h"
 #include "shell/shell_fakes.h"
 #include "shell/startup.h"
@@ -217,7 +219,7 @@ TEST_F(SaverScreenTest, EachMonitorShowsAndKeepsItsOwnPattern) {
   EXPECT_NE(window.bitmap.Pixel(50, 10), 0u);
   s.FormKeyDown();
   Finish();
-  const std::string sideFile = dir.File("Zelk_Mirv-HDMI_2.par");
+  const std::string sideFile = MonitorStateFilePath(dir.File("Zelk_Mirv.par"), "HDMI 2");
   EXPECT_EQ(std::filesystem::file_size(dir.File("Zelk_Mirv.par")),
             static_cast<uintmax_t>(PatternStateFileSize(64, 48)));
   EXPECT_EQ(std::filesystem::file_size(sideFile),
@@ -405,6 +407,56 @@ TEST_F(SaverScreenTest, CommandLineSettingsHoldForTheRunAndTheFileKeepsItsOwn) {
   const std::string settings = Settings();
   EXPECT_NE(settings.find("SHAPE_SPEED=1.5"), std::string::npos) << settings;
   EXPECT_NE(settings.find("Show_All=1"), std::string::npos) << settings;
+}
+
+// Settings stored by someone else while a long run goes on: the run takes
+// the speed, material choice and layout (under its command line's), keeps
+// its own corrections, and its end undoes none of them.
+TEST_F(SaverScreenTest, SettingsStoredDuringTheRunAreTakenAndSurviveItsEnd) {
+  WriteSettings("[BASIC_PARAMETERS]\nuse_DirectX=0\nSHAPE_SPEED=1.5\n[PATTERNS]\nShow_All=1\n");
+  SettingsOverrides overrides;
+  overrides.material = 3;
+  screen.emplace(window, display, passwords, FilesIn(dir.Prefix()));
+  screen->SetOverrides(overrides);
+  screen->FormCreate();
+  screen->FormActivate();
+  ASSERT_TRUE(screen->WatchesSettingsFile());
+  const std::string stored =
+      "[BASIC_PARAMETERS]\nuse_DirectX=0\nSHAPE_SPEED=0\nBitPerPix=16\n[PATTERNS]\nPattern=4\n"
+      "Show_All=0\n[MONITORS]\nLayout=span\n";
+  WriteSettings(stored);
+  screen->SettingsFileChanged();
+  EXPECT_EQ(screen->Engine.Configuration().speed, 0.0);
+  EXPECT_EQ(SaverSettings.Layout, "span");
+  EXPECT_EQ(SaverSettings.Mode.BitPerPix, 32) << "only speed, materials and layout are taken";
+  EXPECT_EQ(ChosenMaterial, 3) << "the command line's material still holds";
+  screen->IdleFrameRequest();
+  screen->DrawFrame();
+  EXPECT_TRUE(screen->Engine.IsStill());
+  screen->FormKeyDown();
+  Finish();
+  const std::string settings = Settings();
+  for (const char* line : {"SHAPE_SPEED=0\n", "BitPerPix=16\n", "Pattern=4\n", "Show_All=0\n",
+                           "Layout=span\n"}) {
+    EXPECT_NE(settings.find(line), std::string::npos) << line << " was undone:\n" << settings;
+  }
+
+  // A state file that cannot be written is named with the reason, after
+  // everything else was stored.
+  std::filesystem::remove(dir.File("Zelk_Mirv.par"));
+  std::filesystem::create_directory(dir.File("Zelk_Mirv.par"));
+  Start();
+  screen->FormKeyDown();
+  screen->CloseTimerFired();
+  screen->FormClose();
+  try {
+    screen->FormDestroy();
+    ADD_FAILURE() << "a failed save said nothing";
+  } catch (const ProgramError& failure) {
+    EXPECT_EQ(failure.ExitStatus(), 1);
+    EXPECT_EQ(std::string(failure.what()).rfind("Unable to write to " + dir.File("Zelk_Mirv.par") + ": ", 0), 0u)
+        << failure.what();
+  }
 }
 
 TEST_F(SaverScreenTest, ASaverEndedFromOutsideClosesWithoutAPasswordAndRestoresTheDesktop) {
