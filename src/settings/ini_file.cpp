@@ -32,7 +32,7 @@ double IniFile::ReadFloat(std::string_view section, std::string_view key, double
 }
 
 std::string IniFile::ReadString(std::string_view section, std::string_view key,
-                               std::string_view fallback) const {
+                                std::string_view fallback) const {
   return std::string(Document().Find(section, key).value_or(fallback));
 }
 
@@ -54,18 +54,17 @@ void IniFile::WriteFloat(std::string_view section, std::string_view key, double 
 
 void IniFile::Flush() {
   if (!Readable()) {
-    throw SettingsWriteError(path_, tooLarge_ ? "it is larger than 1 MiB, so it was not read and "
-                                                "is not replaced"
-                                              : "it could not be read (" + read_error_ +
-                                                    "), so it is not replaced");
+    throw SettingsWriteError(
+        path_, tooLarge_ ? "it is larger than 1 MiB, so it was not read and "
+                           "is not replaced"
+                         : "it could not be read (" + read_error_ + "), so it is not replaced");
   }
   std::string reason;
   if (!WriteFileAtomically(path_, Document().Text(), &reason))
     throw SettingsWriteError(path_, reason);
 }
 
-void IniFile::WriteString(std::string_view section, std::string_view key,
-                          std::string_view value) {
+void IniFile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
   Document().Set(section, key, value);
 }
 

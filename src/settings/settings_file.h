@@ -14,9 +14,9 @@ class IniFile;
 void LoadSettings(const std::string& executablePath);
 
 // Stores SaverSettings into section BASIC_PARAMETERS, the material choice
-// into PATTERNS and the layout into MONITORS, keeping everything else in the file, and writes the file
-// once. Throws SettingsWriteError ("Unable to write to <path>") when the file
-// cannot be written; the old file is then left as it was.
+// into PATTERNS and the layout into MONITORS, keeping everything else in the file, and writes the
+// file once. Throws SettingsWriteError ("Unable to write to <path>") when the file cannot be
+// written; the old file is then left as it was.
 void SaveSettings(const std::string& executablePath);
 
 // The same, on the settings file at `iniPath` itself.

@@ -70,7 +70,8 @@ void SaverScreen::StoreMonitorEngine(const std::string& monitor, const Shape& en
 void SaverScreen::StoreState(const Shape& engine, const std::string& path) const {
   if (!engine.HasMaps()) return;  // nothing worth replacing a stored pattern with
   std::string reason;
-  if (!engine.SaveState(path, &reason)) failedSaves_.push_back("Unable to write to " + path + ": " + reason);
+  if (!engine.SaveState(path, &reason))
+    failedSaves_.push_back("Unable to write to " + path + ": " + reason);
 }
 
 // Whether the monitors' parts of the frame differ from the engines' places.

@@ -100,7 +100,8 @@ void SaverScreen::SettingsFileChanged() {
   const std::vector<SettingsKey> now = CurrentSettingsKeys();
   for (size_t i = 0; i < now.size(); ++i) {
     const std::string_view key = now[i].key;
-    const bool taken = key == "SHAPE_SPEED" || key == "Layout" || key == "Pattern" || key == "Show_All";
+    const bool taken =
+        key == "SHAPE_SPEED" || key == "Layout" || key == "Pattern" || key == "Show_All";
     if (taken && i < settingsAsRead_.size()) settingsAsRead_[i] = now[i];
   }
   overridden_.Apply(overrides_);

@@ -216,7 +216,8 @@ void SaverScreen::FormDestroy() {
 void SaverScreen::ReportFailedSaves() const {
   if (failedSaves_.empty()) return;
   std::string message;
-  for (const std::string& failure : failedSaves_) message += (message.empty() ? "" : "\n") + failure;
+  for (const std::string& failure : failedSaves_)
+    message += (message.empty() ? "" : "\n") + failure;
   failedSaves_.clear();
   throw ProgramError(message, 1);
 }

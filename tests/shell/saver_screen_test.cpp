@@ -436,8 +436,8 @@ TEST_F(SaverScreenTest, SettingsStoredDuringTheRunAreTakenAndSurviveItsEnd) {
   screen->FormKeyDown();
   Finish();
   const std::string settings = Settings();
-  for (const char* line : {"SHAPE_SPEED=0\n", "BitPerPix=16\n", "Pattern=4\n", "Show_All=0\n",
-                           "Layout=span\n"}) {
+  for (const char* line :
+       {"SHAPE_SPEED=0\n", "BitPerPix=16\n", "Pattern=4\n", "Show_All=0\n", "Layout=span\n"}) {
     EXPECT_NE(settings.find(line), std::string::npos) << line << " was undone:\n" << settings;
   }
 
@@ -454,7 +454,9 @@ TEST_F(SaverScreenTest, SettingsStoredDuringTheRunAreTakenAndSurviveItsEnd) {
     ADD_FAILURE() << "a failed save said nothing";
   } catch (const ProgramError& failure) {
     EXPECT_EQ(failure.ExitStatus(), 1);
-    EXPECT_EQ(std::string(failure.what()).rfind("Unable to write to " + dir.File("Zelk_Mirv.par") + ": ", 0), 0u)
+    EXPECT_EQ(std::string(failure.what())
+                  .rfind("Unable to write to " + dir.File("Zelk_Mirv.par") + ": ", 0),
+              0u)
         << failure.what();
   }
 }

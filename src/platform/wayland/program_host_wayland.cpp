@@ -1,3 +1,5 @@
+#include "platform/posix/file_watch_posix.h"
+#include "platform/posix/standard_error_posix.h"
 #include "platform/wayland/program_host_wayland.h"
 
 #include <cstdio>
@@ -47,7 +49,7 @@ ProgramHost::InstanceLock ProgramHostWayland::CreateInstanceLock() {
 }
 
 void ProgramHostWayland::Fail(const char* message, int status) {
-  std::fprintf(stderr, "zelk-mirv: %s\n", message);
+  SayOnStandardError(message);
   if (status_ == 0) status_ = status;
 }
 
@@ -62,6 +64,7 @@ void ProgramHostWayland::RunConfigure() {
     DisplayControlWayland display;
     NoPasswordServices passwords;
     ConfigureHostWayland host(wayland, clock);
+    x11::OwnWork ownWork;  // the dialog's loop talks to the compositor under the time limit
     ConfigureRun(host, display, passwords, UserProgramFiles(true));
   } catch (const ProgramError& failure) {
     Fail(failure.what(), failure.ExitStatus());
@@ -79,10 +82,19 @@ void ProgramHostWayland::RunSaver() {
     SaverScreen screen(window, display, passwords, UserProgramFiles(true));
     screen.SetOverrides(line_.overrides);
     window.Attach(&screen);
-    screen.FormCreate();
+    {
+      x11::OwnWork firstPatterns;
+      screen.FormCreate();
+    }
+    FileWatchPosix settings(screen.WatchesSettingsFile() ? screen.Files().settings : "");
+    window.WatchSettingsFile(&settings);
     screen.FormActivate();
     window.RunLoop();
-    screen.FormDestroy();
+    window.WatchSettingsFile(nullptr);
+    {
+      x11::OwnWork storing;
+      screen.FormDestroy();
+    }
     window.Attach(nullptr);
     if (window.ConnectionLost()) Fail("the connection to the Wayland compositor was lost", 1);
   } catch (const ProgramError& failure) {
@@ -95,7 +107,7 @@ void ProgramHostWayland::ShowErrorReport(const std::string& message) {
 }
 
 int RunProgramWayland(const CommandLine& line) {
-  x11::CatchEndingSignals();
+  x11::CatchEndingSignals("the Wayland compositor");
   ProgramHostWayland host(line);
   RunProgram(host, line.firstArgument, line.secondArgument, line.seed.value_or(StartupSeed()));
   if (x11::EndingSignal() != 0) x11::DieOfSignal(x11::EndingSignal());

@@ -1,3 +1,4 @@
+#include "platform/posix/standard_error_posix.h"
 #include "platform/wayland/saver_window_wayland.h"
 
 #include <unistd.h>
@@ -515,7 +516,7 @@ void SaverWindowWayland::Close() {
 }
 
 void SaverWindowWayland::ShowError(const char* message) {
-  std::fprintf(stderr, "zelk-mirv: %s\n", message);
+  SayOnStandardError(message);
 }
 
 // One pass of the loop: the close timer, then a frame when one is requested
@@ -531,7 +532,12 @@ bool SaverWindowWayland::Step() {
   if (kind_ == Kind::kToplevel) TakeInputDevices();
   if (arrangementChanged_) {
     ArrangeSurfaces();
+    const x11::OwnWork newPatterns;  // an output that came may warm up its first one
     if (screenWidth_ > 0) screen_->WindowSizeChanged();
+  }
+  if (settingsWatch_ != nullptr && settingsWatch_->TakeChange()) {
+    const x11::OwnWork newPatterns;  // the layout may give the engines new sizes
+    screen_->SettingsFileChanged();
   }
   if (!frameRequested_) screen_->IdleFrameRequest();
   int timeout = -1;
@@ -554,7 +560,7 @@ bool SaverWindowWayland::Step() {
     const int left = static_cast<int>(std::max(0LL, closeAtMs_ - x11::NowMs()));
     timeout = timeout < 0 ? left : std::min(timeout, left);
   }
-  lost_ = !wayland_.Dispatch(timeout);
+  lost_ = !wayland_.Dispatch(timeout, settingsWatch_ != nullptr ? settingsWatch_->Fd() : -1);
   return true;
 }
 

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/posix/file_watch_posix.h"
 #include "platform/wayland/wayland_connection.h"
 #include "shell/saver_screen.h"
 #include "shell/saver_window.h"
@@ -35,6 +36,9 @@ class SaverWindowWayland : public SaverWindow {
   ~SaverWindowWayland() override;
 
   void Attach(SaverScreen* screen) { screen_ = screen; }
+  // The loop tells the saver screen when this file changes (nullptr: no
+  // watch).
+  void WatchSettingsFile(FileWatchPosix* watch) { settingsWatch_ = watch; }
   // Runs until the window closes, the connection is lost or a signal ends
   // the run.
   void RunLoop();
@@ -114,6 +118,7 @@ class SaverWindowWayland : public SaverWindow {
   Kind kind_;
   std::string onlyOutput_;
   SaverScreen* screen_ = nullptr;
+  FileWatchPosix* settingsWatch_ = nullptr;
   std::vector<std::unique_ptr<ShownSurface>> surfaces_;
   std::vector<uint32_t> bitmap_;  // the frame when no surface takes it directly
   ShmBuffer* direct_ = nullptr;   // the buffer the engine draws into this frame

@@ -137,16 +137,17 @@ void WaylandConnection::OnOutputs(std::function<void(WaylandOutput&)> described,
   removed_ = std::move(removed);
 }
 
-bool WaylandConnection::Dispatch(int timeoutMs) {
+bool WaylandConnection::Dispatch(int timeoutMs, int otherFd) {
   while (wl_display_prepare_read(display_) != 0) {
     if (wl_display_dispatch_pending(display_) < 0) return false;
   }
   wl_display_flush(display_);
-  pollfd fds[2] = {{wl_display_get_fd(display_), POLLIN, 0},
-                   {x11::EndingSignalFd(), POLLIN, 0}};
+  pollfd fds[3] = {{wl_display_get_fd(display_), POLLIN, 0},
+                   {x11::EndingSignalFd(), POLLIN, 0},
+                   {otherFd, POLLIN, 0}};
   const bool wait = x11::EndingSignal() == 0;
   // A hang-up is read too: the compositor's last words say why.
-  if (wait && poll(fds, 2, timeoutMs) > 0 && fds[0].revents != 0) {
+  if (wait && poll(fds, 3, timeoutMs) > 0 && fds[0].revents != 0) {
     if (wl_display_read_events(display_) < 0) return false;
   } else {
     wl_display_cancel_read(display_);

@@ -55,9 +55,10 @@ class WaylandConnection {
   void OnOutputs(std::function<void(WaylandOutput&)> described,
                  std::function<void(WaylandOutput&)> removed);
   // Handles what has arrived, then waits until the compositor sends more,
-  // an ending signal arrives or `timeoutMs` passes (-1: no limit). False
+  // an ending signal arrives, `otherFd` (if not -1) has input or `timeoutMs`
+  // passes (-1: no limit). False
   // when the connection is lost.
-  bool Dispatch(int timeoutMs);
+  bool Dispatch(int timeoutMs, int otherFd = -1);
   bool Roundtrip() { return wl_display_roundtrip(display_) >= 0; }
 
   // Registry callbacks.

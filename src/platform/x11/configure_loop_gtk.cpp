@@ -17,6 +17,7 @@ ConfigureLoopGtk::~ConfigureLoopGtk() { Stop(); }
 
 void ConfigureLoopGtk::Run(SetupDialog& dialog, SaverScreen& screen, SetupDialogGtk& dialogView,
                            AboutBoxGtk& aboutView) {
+  const DisplayTalk talk;
   dialog_ = &dialog;
   screen_ = &screen;
   dialogView_ = &dialogView;

@@ -1,3 +1,5 @@
+#include "platform/posix/file_watch_posix.h"
+#include "platform/posix/standard_error_posix.h"
 #include "platform/x11/program_host_x11.h"
 
 #include <cstdio>
@@ -57,17 +59,16 @@ ProgramHost::InstanceLock ProgramHostX11::CreateInstanceLock() {
     case LockFile::Result::kCreated:
       return InstanceLock::kCreated;
     case LockFile::Result::kAlreadyRunning:
-      std::fprintf(stderr, "zelk-mirv: already running (%s is held)\n", lock_.Path().c_str());
+      SayOnStandardError("already running (" + lock_.Path() + " is held)");
       return InstanceLock::kAlreadyRunning;
     default:
-      std::fprintf(stderr, "zelk-mirv: running without the lock %s: %s\n", lock_.Path().c_str(),
-                   lock_.Problem().c_str());
+      SayOnStandardError("running without the lock " + lock_.Path() + ": " + lock_.Problem());
       return InstanceLock::kUnavailable;
   }
 }
 
 void ProgramHostX11::Fail(const ProgramError& failure) {
-  std::fprintf(stderr, "zelk-mirv: %s\n", failure.what());
+  SayOnStandardError(failure.what());
   if (status_ == 0) status_ = failure.ExitStatus();
 }
 
@@ -104,11 +105,20 @@ void ProgramHostX11::RunSaver() {
     if (!fullScreen) overrides.videoMode = false;
     screen.SetOverrides(overrides);
     window.Attach(&screen);
-    screen.FormCreate();
+    {
+      OwnWork firstPatterns;
+      screen.FormCreate();
+    }
+    FileWatchPosix settings(screen.WatchesSettingsFile() ? screen.Files().settings : "");
+    window.WatchSettingsFile(&settings);
     window.MakeVisible();
     screen.FormActivate();
     window.RunLoop();
-    screen.FormDestroy();
+    window.WatchSettingsFile(nullptr);
+    {
+      OwnWork storing;
+      screen.FormDestroy();
+    }
     window.Attach(nullptr);
   } catch (const ProgramError& failure) {
     Fail(failure);
@@ -125,6 +135,7 @@ void ProgramHostX11::RunConfigure() {
     DisplayControlX11 display(x, true, clock, fps);
     NoPasswordServices passwords;
     ConfigureHostX11 host(x, display, clock, fps);
+    OwnWork ownWork;  // the dialog's loop talks to the server under the time limit
     ConfigureRun(host, display, passwords, UserProgramFiles(true));
   } catch (const ProgramError& failure) {
     Fail(failure);
@@ -132,7 +143,7 @@ void ProgramHostX11::RunConfigure() {
 }
 
 void ProgramHostX11::ShowErrorReport(const std::string& message) {
-  std::fprintf(stderr, "zelk-mirv: %s\n", message.c_str());
+  SayOnStandardError(message);
   if (status_ == 0) status_ = 1;
 }
 

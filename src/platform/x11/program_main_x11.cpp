@@ -1,3 +1,4 @@
+#include "platform/posix/standard_error_posix.h"
 #include "platform/x11/program_main_x11.h"
 
 #include <cstdio>
@@ -17,10 +18,11 @@ namespace zm::x11 {
 
 namespace {
 
-void PrintNotice(const std::string& text) { std::fprintf(stderr, "zelk-mirv: %s\n", text.c_str()); }
+void PrintNotice(const std::string& text) { SayOnStandardError(text); }
 
 int UsageError(const std::string& message) {
-  std::fprintf(stderr, "zelk-mirv: %s\nTry 'zelk-mirv --help'.\n", message.c_str());
+  SayOnStandardError(message);
+  std::fputs("Try 'zelk-mirv --help'.\n", stderr);
   return 2;
 }
 
@@ -51,7 +53,7 @@ std::optional<int> StartProgram(int argc, char** argv, CommandLine& line) {
 }
 
 int RunProgramX11(const CommandLine& line) {
-  CatchEndingSignals();
+  CatchEndingSignals("the X display");
   ProgramHostX11 host(line);
   RunProgram(host, line.firstArgument, line.secondArgument, line.seed.value_or(StartupSeed()));
   if (EndingSignal() != 0) DieOfSignal(EndingSignal());

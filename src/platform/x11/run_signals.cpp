@@ -14,11 +14,14 @@ namespace zm::x11 {
 
 namespace {
 
-// How long an orderly end may take once it was asked for: an X server that
-// does not answer keeps Xlib waiting (it retries what a signal interrupts).
+// How long an orderly end may take once it was asked for, while the run
+// talks to a display that may not answer.
 constexpr long kOrderlyEndMicroseconds = 1500 * 1000;
 
 volatile std::sig_atomic_t endingSignal = 0;
+// How deep the run is in its own work (OwnWork): no time limit then.
+volatile std::sig_atomic_t ownWork = 0;
+const char* displayName = "the display";
 int wakePipe[2] = {-1, -1};
 
 void ArmAlarm(long microseconds) {
@@ -26,6 +29,10 @@ void ArmAlarm(long microseconds) {
   timer.it_value.tv_sec = microseconds / 1000000;
   timer.it_value.tv_usec = microseconds % 1000000;
   setitimer(ITIMER_REAL, &timer, nullptr);
+}
+
+void ArmLimitIfEnding() {
+  if (endingSignal != 0 && ownWork == 0) ArmAlarm(kOrderlyEndMicroseconds);
 }
 
 void Say(const char* text) {
@@ -40,12 +47,13 @@ void Say(const char* text) {
   _exit(128 + signal);
 }
 
-// The orderly end did not come in time (the X server does not answer, or a
-// first start's warm-up is still computing): nothing more can be restored
-// without the server, so the process ends as the signal would have ended it.
+// The orderly end did not come in time: the display does not answer, and
+// nothing more can be restored without it, so the process ends as the
+// signal would have ended it.
 void OrderlyEndOverdue(int) {
-  Say("zelk-mirv: no orderly end within 1.5 s (the X display does not answer?):"
-      " ending at once\n");
+  Say("zelk-mirv: no orderly end within 1.5 s (");
+  Say(displayName);
+  Say(" does not answer?): ending at once\n");
   EndNow(endingSignal != 0 ? endingSignal : SIGTERM);
 }
 
@@ -53,7 +61,7 @@ void NoteSignal(int signal) {
   const int saved = errno;
   if (endingSignal != 0) EndNow(signal);  // a second signal ends the run at once
   endingSignal = signal;
-  ArmAlarm(kOrderlyEndMicroseconds);
+  ArmLimitIfEnding();
   if (wakePipe[1] >= 0) {
     const char byte = 1;
     [[maybe_unused]] const ssize_t written = write(wakePipe[1], &byte, 1);
@@ -63,7 +71,8 @@ void NoteSignal(int signal) {
 
 }  // namespace
 
-void CatchEndingSignals() {
+void CatchEndingSignals(const char* displaySystem) {
+  displayName = displaySystem;
   if (wakePipe[0] < 0 && pipe2(wakePipe, O_NONBLOCK | O_CLOEXEC) != 0) wakePipe[0] = -1;
   struct sigaction action {};
   action.sa_handler = &NoteSignal;
@@ -75,7 +84,25 @@ void CatchEndingSignals() {
   sigaction(SIGALRM, &overdue, nullptr);
 }
 
-void OrderlyEndUnderWay() { ArmAlarm(0); }
+OwnWork::OwnWork() {
+  ownWork = ownWork + 1;
+  ArmAlarm(0);
+}
+
+OwnWork::~OwnWork() {
+  ownWork = ownWork - 1;
+  ArmLimitIfEnding();
+}
+
+DisplayTalk::DisplayTalk() : ownWork_(ownWork) {
+  ownWork = 0;
+  ArmLimitIfEnding();
+}
+
+DisplayTalk::~DisplayTalk() {
+  ownWork = ownWork_;
+  if (ownWork != 0) ArmAlarm(0);
+}
 
 int EndingSignal() { return endingSignal; }
 
@@ -87,9 +114,9 @@ namespace {
 
 // Sleeps until `fd` (if any) has input, an ending signal arrives or the
 // timeout passes.
-void PollWithSignals(int fd, int timeoutMs) {
-  pollfd fds[2] = {{fd, POLLIN, 0}, {wakePipe[0], POLLIN, 0}};
-  poll(fds, 2, timeoutMs);
+void PollWithSignals(int fd, int timeoutMs, int otherFd = -1) {
+  pollfd fds[3] = {{fd, POLLIN, 0}, {wakePipe[0], POLLIN, 0}, {otherFd, POLLIN, 0}};
+  poll(fds, 3, timeoutMs);
   char drain[16];
   while (wakePipe[0] >= 0 && read(wakePipe[0], drain, sizeof(drain)) > 0) {
   }
@@ -97,10 +124,10 @@ void PollWithSignals(int fd, int timeoutMs) {
 
 }  // namespace
 
-void WaitForEvents(Display* display, int timeoutMs) {
+void WaitForEvents(Display* display, int timeoutMs, int otherFd) {
   if (endingSignal != 0) return;
   if (display != nullptr && XPending(display) > 0) return;
-  PollWithSignals(display != nullptr ? ConnectionNumber(display) : -1, timeoutMs);
+  PollWithSignals(display != nullptr ? ConnectionNumber(display) : -1, timeoutMs, otherFd);
 }
 
 void WaitForMoreInput(Display* display, int timeoutMs) {

@@ -1,3 +1,4 @@
+#include "platform/posix/standard_error_posix.h"
 #include "platform/x11/saver_window_x11.h"
 
 #include <X11/Xatom.h>
@@ -318,7 +319,7 @@ void SaverWindowX11::Close() {
 
 void SaverWindowX11::ShowError(const char* message) {
   if (showError_) return showError_(message);
-  std::fprintf(stderr, "zelk-mirv: %s\n", message);
+  SayOnStandardError(message);
 }
 
 void SaverWindowX11::HandleOwnInput(const XEvent& event) {
@@ -394,14 +395,20 @@ void SaverWindowX11::FollowScreen(XEvent& event) {
   }
   if (target_ == DrawTarget::kFullScreen) ApplyGeometry();
   // The monitors may have changed while the size did not.
-  if (screen_ != nullptr) screen_->WindowSizeChanged();
+  if (screen_ != nullptr) {
+    const OwnWork newPatterns;  // a monitor that came may warm up its first one
+    screen_->WindowSizeChanged();
+  }
 }
 
 void SaverWindowX11::FollowWindowSize(int32_t width, int32_t height) {
   if (width == width_ && height == height_) return;
   width_ = width;
   height_ = height;
-  if (screen_ != nullptr && !closed_) screen_->WindowSizeChanged();
+  if (screen_ != nullptr && !closed_) {
+    const OwnWork newPatterns;
+    screen_->WindowSizeChanged();
+  }
 }
 
 // A running full-screen saver that someone else unmapped would go on
@@ -426,6 +433,10 @@ void SaverWindowX11::DispatchPending() {
 bool SaverWindowX11::Step() {
   DispatchPending();
   if (closed_) return false;
+  if (settingsWatch_ != nullptr && settingsWatch_->TakeChange()) {
+    const OwnWork newPatterns;  // the layout may give the engines new sizes
+    screen_->SettingsFileChanged();
+  }
   if (closeAtMs_ != 0 && NowMs() >= closeAtMs_) {
     closeAtMs_ = 0;
     screen_->CloseTimerFired();
@@ -455,7 +466,7 @@ bool SaverWindowX11::Step() {
   if (!frameRequested_ && mapped_ && poweredOff_) {
     timeout = timeout < 0 ? kPowerCheckMs : std::min(timeout, kPowerCheckMs);
   }
-  WaitForEvents(x_.Connection(), timeout);
+  WaitForEvents(x_.Connection(), timeout, settingsWatch_ != nullptr ? settingsWatch_->Fd() : -1);
   return true;
 }
 
@@ -472,10 +483,7 @@ void SaverWindowX11::RunLoop() {
   while (EndingSignal() == 0 && Step()) {
   }
   if (EndingSignal() != 0 && !closed_) screen_->EndFromOutside();
-  if (EndingSignal() != 0) {
-    XSync(x_.Connection(), False);  // the server has taken all of it
-    OrderlyEndUnderWay();
-  }
+  if (EndingSignal() != 0) XSync(x_.Connection(), False);  // the server has taken all of it
 }
 
 }  // namespace zm::x11

@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/posix/file_watch_posix.h"
 #include "platform/x11/display_control_x11.h"
 #include "platform/x11/fps_overlay.h"
 #include "platform/x11/frame_clock.h"
@@ -32,6 +33,9 @@ class SaverWindowX11 : public SaverWindow {
   ~SaverWindowX11() override;
 
   void Attach(SaverScreen* screen) { screen_ = screen; }
+  // The loop tells the saver screen when this file changes (nullptr: no
+  // watch).
+  void WatchSettingsFile(FileWatchPosix* watch) { settingsWatch_ = watch; }
   // Runs until the window closes, is destroyed, or a signal ends the run.
   void RunLoop();
   // One turn for the setup dialog's loop, which draws the frames itself:
@@ -97,6 +101,7 @@ class SaverWindowX11 : public SaverWindow {
   FrameClock& clock_;
   FpsOverlay& fps_;
   SaverScreen* screen_ = nullptr;
+  FileWatchPosix* settingsWatch_ = nullptr;
   Window window_ = 0;
   GC gc_ = nullptr;
   Visual* visual_ = nullptr;

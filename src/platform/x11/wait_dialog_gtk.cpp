@@ -53,6 +53,7 @@ bool WaitDialogGtk::Create() {
 // Shown and painted before the warm-up starts: waits (briefly) until the
 // window manager has mapped it, pumping only GTK's own events.
 void WaitDialogGtk::Show() {
+  const DisplayTalk talk;
   if (!Create()) return;
   gtk_widget_show_all(window_);
   const long long until = NowMs() + 500;
@@ -68,12 +69,14 @@ void WaitDialogGtk::Show() {
 
 void WaitDialogGtk::SetProgress(int32_t position) {
   if (bar_ == nullptr) return;
+  const DisplayTalk talk;
   gtk_progress_bar_set_fraction(GTK_PROGRESS_BAR(bar_), position / 100.0);
   PumpPending();
 }
 
 void WaitDialogGtk::Hide() {
   if (window_ == nullptr) return;
+  const DisplayTalk talk;
   gtk_widget_hide(window_);
   PumpPending();
 }
