@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # zelk-mirv as a live wallpaper on a headless sway: the ornament moves on the
-# background of each output (one of them at scale 2), an output that goes
-# away is let go and one that comes is taken in, SIGTERM ends the run with
-# the state stored, -output picks one output and an unknown one is refused,
+# background of each output (one of them at scale 2), an output that comes
+# is taken in and one that goes (a nested sway's output window closed) is let
+# go, SIGTERM ends the run with the state stored (also in the middle of a
+# first start on two 4K outputs), -output picks one output and an unknown one is refused,
 # a -window toplevel on an output at scale 2 is drawn at its pixels;
 # under the "each" layout every output shows its own ornament, whose pattern
 # is kept in a file of its own.
@@ -38,10 +39,7 @@ differ two-b two-blocks || fail "HEADLESS-2 (scale 2) is drawn at half its pixel
 convert "$WORK/shots/two-b.png" -crop 200x200+824+568 "$WORK/shots/two-corner.png"
 lit two-corner || fail "the bottom right corner of the larger output is dark"
 
-note "an output goes, another comes"
-sway_do output HEADLESS-2 disable
-sleep 0.5
-kill -0 "$zm" 2>/dev/null || fail "the run ended when an output went away"
+note "another output comes"
 sway_do create_output
 wait_lit three-a HEADLESS-3 || fail "the new output HEADLESS-3 stays dark"
 shot one-c HEADLESS-1
@@ -122,6 +120,60 @@ status=$?
 [ "$status" -eq 2 ] || fail "without a compositor the run exits with $status"
 grep -q "cannot connect to the Wayland compositor" "$WORK/run4.log" ||
   fail "without a compositor the run says: $(cat "$WORK/run4.log")"
+
+note "SIGTERM in the middle of a first start on two 4K outputs stores everything"
+sway_do output HEADLESS-1 mode 3840x2160
+sway_do output HEADLESS-3 mode 3840x2160
+rm -f "$WORK"/config/*/*.par "$WORK"/config/*/zelk_mirv.ini
+"${in_session[@]}" "$ZM" -root -monitors each -seed 5 >"$WORK/run8.log" 2>&1 &
+zm=$!
+pids+=($zm)
+sleep 0.3
+kill -TERM "$zm"
+for _ in $(seq 1 300); do kill -0 "$zm" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$zm" 2>/dev/null && fail "the first start outlived SIGTERM by 30 s"
+wait "$zm" 2>/dev/null
+for name in Zelk_Mirv.par Zelk_Mirv-HEADLESS-2.par Zelk_Mirv-HEADLESS-3.par zelk_mirv.ini; do
+  [ -n "$(find "$WORK/config" -name "$name" -size +0)" ] || fail "4K first start: no $name stored"
+done
+[ -z "$(find "$WORK/config" -name '*.tmp')" ] || fail "4K first start: a temporary was left"
+ls -l "$WORK"/config/*/ >"$WORK/first-start-files.log"
+grep -q "no orderly end" "$WORK/run8.log" && fail "4K first start was cut off: $(cat "$WORK/run8.log")"
+sway_do output HEADLESS-1 mode 640x480
+sway_do output HEADLESS-3 mode 640x480
+
+note "an output goes: the window of a nested sway's output closes"
+: >"$WORK/inner.conf"
+chmod 644 "$WORK/inner.conf"
+"${as_user[@]}" "${user_env[@]}" WAYLAND_DISPLAY=wayland-1 WLR_BACKENDS=wayland WLR_WL_OUTPUTS=2 \
+  WLR_RENDERER=pixman WLR_LIBINPUT_NO_DEVICES=1 sway -c "$WORK/inner.conf" >"$WORK/inner.log" 2>&1 &
+pids+=($!)
+for _ in $(seq 1 50); do
+  inner_socket=$(ls "$WORK"/run/sway-ipc.*.sock 2>/dev/null | grep -v "$socket" | head -1)
+  [ -n "$inner_socket" ] && [ -e "$WORK/run/wayland-2" ] && break
+  sleep 0.1
+done
+inner=("${as_user[@]}" "${user_env[@]}" WAYLAND_DISPLAY=wayland-2 "SWAYSOCK=$inner_socket")
+"${inner[@]}" "$ZM" -root -seed 7 >"$WORK/run9.log" 2>&1 &
+zm=$!
+pids+=($zm)
+inner_shot() { "${inner[@]}" grim -o "$2" "$WORK/shots/$1.png"; }
+for _ in $(seq 1 60); do inner_shot nested-two WL-2 && lit nested-two && break; sleep 0.5; done
+lit nested-two || fail "the nested output WL-2 stays dark"
+sway_do '[title="wlroots - WL-2"]' kill
+for _ in $(seq 1 30); do
+  "${inner[@]}" swaymsg -t get_outputs | grep -q '"WL-2"' || break
+  sleep 0.1
+done
+"${inner[@]}" swaymsg -t get_outputs | grep -q '"WL-2"' && fail "the nested output WL-2 did not go"
+sleep 0.5
+kill -0 "$zm" 2>/dev/null || fail "the run ended when an output went away: $(cat "$WORK/run9.log")"
+inner_shot nested-one-a WL-1
+sleep 1
+inner_shot nested-one-b WL-1
+differ nested-one-a nested-one-b || fail "WL-1 stopped moving after WL-2 went"
+kill -TERM "$zm"
+wait "$zm" 2>/dev/null
 
 note "the compositor goes away"
 rm -f "$WORK"/config/*/Zelk_Mirv.par
