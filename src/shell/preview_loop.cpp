@@ -43,7 +43,8 @@ void FollowWindowSize(PreviewHost& host, Shape& shape, BitmapView& bitmap) {
 
 }  // namespace
 
-PreviewEnd RunPreviewLoop(PreviewHost& host, const SettingsOverrides& overrides) {
+PreviewEnd RunPreviewLoop(PreviewHost& host, const SettingsOverrides& overrides,
+                          PreviewLasts lasts) {
   if (const std::optional<PreviewEnd> unseen = WaitUntilVisible(host)) return *unseen;
   BitmapView bitmap = BitmapForWindow(host);
   SaverSettings.SHAPE_SPEED = 1.0;
@@ -56,15 +57,22 @@ PreviewEnd RunPreviewLoop(PreviewHost& host, const SettingsOverrides& overrides)
   shape.Resize(bitmap.width, bitmap.height);
   shape.PrepareNow();
   shape.NextStep(false);
-  while (host.ParentVisible()) {
-    if (!host.ParentUnseen()) {
+  const bool untilDestroyed = lasts == PreviewLasts::kUntilDestroyed;
+  const auto goesOn = [&] { return untilDestroyed ? !host.ParentGone() : host.ParentVisible(); };
+  // A window hidden for a while, where the preview lasts until it is
+  // destroyed, counts as one nobody sees.
+  const auto unseen = [&] {
+    return host.ParentUnseen() || (untilDestroyed && !host.ParentVisible());
+  };
+  while (goesOn()) {
+    if (!unseen()) {
       shape.RenderToBitmap(bitmap);
       host.DrawBitmap();
     }
     host.ProcessMessages();
     FollowWindowSize(host, shape, bitmap);
     // Unseen, the loop sleeps until the window's events say something changed.
-    if (host.ParentUnseen()) {
+    if (unseen()) {
       host.WaitForWindowEvent(kPreviewUnseenWaitMs);
     } else {
       host.WaitForNextFrame();

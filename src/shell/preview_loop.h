@@ -60,6 +60,12 @@ class PreviewHost {
   virtual uint64_t Milliseconds() = 0;
 };
 
+// How long a preview lasts once its window showed.
+enum class PreviewLasts {
+  kWhileVisible,     // until the window is hidden or destroyed
+  kUntilDestroyed,   // hidden meanwhile, it waits, drawing nothing
+};
+
 // How a preview ended.
 enum class PreviewEnd {
   kHidden,        // drawn until the window was hidden or went away
@@ -70,9 +76,10 @@ enum class PreviewEnd {
 // The preview: waits until the window is visible (looking every 20 ms, giving
 // up after 10 s or when the window goes), then draws the ornament into it,
 // one frame per display frame (or per 20 ms pause), until the window is
-// hidden or destroyed. It reads and writes no file; it sets SHAPE_SPEED to 1
-// and PATTERN_MODE to 0, then takes the speed and material choice given on
-// the command line, if any.
-PreviewEnd RunPreviewLoop(PreviewHost& host, const SettingsOverrides& overrides = {});
+// hidden or destroyed (or, with kUntilDestroyed, only destroyed). It reads
+// and writes no file; it sets SHAPE_SPEED to 1 and PATTERN_MODE to 0, then
+// takes the speed and material choice given on the command line, if any.
+PreviewEnd RunPreviewLoop(PreviewHost& host, const SettingsOverrides& overrides = {},
+                          PreviewLasts lasts = PreviewLasts::kWhileVisible);
 
 }  // namespace zm

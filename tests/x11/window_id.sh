@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # zelk-mirv PROGRAM TEST_WINDOW OUT: -window-id (and /p) draw into a window
-# made here, write no file, and end when that window is destroyed; a window
+# made here, write no file, and end when that window is destroyed (-window-id
+# waits while it is unmapped); a window
 # id that names no window, a display without MIT-SHM, no display and bad
 # arguments give clear messages and the right exit status.
 source "$(dirname "$0")/x11_lib.sh"
@@ -26,6 +27,14 @@ draw_into() {
   shot "$label-b" "$id"
   not_black "$label-a"
   differ "$label-a" "$label-b"
+  if [ "$label" = window-id-hex ]; then
+    # Its host may hide the window for a moment: the drawing waits for it.
+    xdotool windowunmap "$id"
+    sleep 0.5
+    kill -0 "$pid" 2>/dev/null || fail "$label: the run ended when its window was unmapped"
+    xdotool windowmap "$id"
+    shot_not_black "$label-c" 10 "$id"
+  fi
   exec 7>&-  # the helper destroys its window
   wait "$helper"
   local start; start=$(now_ms)

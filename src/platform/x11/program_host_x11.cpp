@@ -77,7 +77,12 @@ void ProgramHostX11::RunPreview(int64_t parentWindow) {
     XConnection& x = Connection();
     FpsOverlay fps(line_.showFps);
     PreviewHostX11 host(x, static_cast<Window>(parentWindow), fps);
-    const PreviewEnd end = RunPreviewLoop(host, line_.overrides);
+    // A host of -window-id may hide its window for a while (a panel, a
+    // tab); the system's preview (/p) ends when its window is hidden.
+    const PreviewLasts lasts = line_.target == DrawTarget::kWindowId
+                                   ? PreviewLasts::kUntilDestroyed
+                                   : PreviewLasts::kWhileVisible;
+    const PreviewEnd end = RunPreviewLoop(host, line_.overrides, lasts);
     if (end == PreviewEnd::kNeverVisible) {
       throw ProgramError("the window to draw into never became visible", 1);
     }
