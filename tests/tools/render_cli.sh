@@ -80,6 +80,7 @@ expect_status 2 frames --out
 expect_status 2 frames --wat 1 --out "$work/x.png"
 expect_status 2 frames --size 8x8
 expect_status 2 frames --size 8x8 --out "$work/no/such/dir/x.png"
+expect_status 2 frames --size 8x8 --out "$work/x.png" --state "$work/./x.png"
 expect_status 2 settings
 expect_status 2 settings "$work/missing.ini"
 expect_status 2 frames --settings "$work/missing.ini" --out "$work/x.png"

@@ -37,6 +37,15 @@ saver_run temporaries
 [ -e "$old" ] && fail "a stale temporary of the state file stayed"
 [ -e "$files/zelk_mirv.ini.fedcba9876543210.tmp" ] && fail "a stale temporary of the settings stayed"
 [ -e "$files/notes.0123456789abcdef.tmp" ] || fail "someone else's file was removed"
+# A windowed run cleans up too.
+head -c 1000 /dev/zero >"$old"
+touch -d '1 hour ago' "$old"
+"$ZM" -window -seed 3 2>"$OUT/window.stderr" &
+pid=$!; run_pids+=("$pid")
+wait_for_viewable "Zelk Mirv" 60 || fail "no -window window"
+[ -e "$old" ] && fail "a -window run left a stale temporary of the state file"
+kill -TERM "$pid"
+wait_gone "$pid" 10 || fail "the -window run did not end on SIGTERM"
 # Real kills in the middle of runs leave nothing behind for long.
 for _ in 1 2 3 4 5; do
   "$ZM" /s -seed 3 2>/dev/null &

@@ -2,8 +2,11 @@
 
 #include <charconv>
 #include <cmath>
+#include <filesystem>
 #include <functional>
 #include <map>
+#include <utility>
+#include <vector>
 
 namespace zm::tool {
 
@@ -120,6 +123,23 @@ const std::map<std::string, ValueOption>& FramesValueOptions() {
   return options;
 }
 
+// The file that two of the outputs name (however spelt), or "".
+std::string SharedOutput(const FramesOptions& options) {
+  std::vector<std::pair<std::string, std::filesystem::path>> outputs;
+  for (const std::string* path : {&options.out, &options.stateOut, &options.animate}) {
+    if (path->empty()) continue;
+    std::error_code error;
+    std::filesystem::path resolved = std::filesystem::weakly_canonical(*path, error);
+    outputs.emplace_back(*path, error ? std::filesystem::path(*path) : resolved);
+  }
+  for (size_t i = 0; i < outputs.size(); ++i) {
+    for (size_t j = i + 1; j < outputs.size(); ++j) {
+      if (outputs[i].second == outputs[j].second) return outputs[j].first;
+    }
+  }
+  return "";
+}
+
 Command ParseFrames(const std::vector<std::string>& args) {
   FramesOptions options;
   for (size_t i = 1; i < args.size(); ++i) {
@@ -139,6 +159,8 @@ Command ParseFrames(const std::vector<std::string>& args) {
     return UsageError{"an animation takes at most 16383 x 16383"};
   if (options.out.empty() && options.animate.empty() && options.stateOut.empty() && !options.bench)
     return UsageError{"frames writes nothing: give --out, --animate, --state or --bench"};
+  if (const std::string shared = SharedOutput(options); !shared.empty())
+    return UsageError{"two outputs would write the same file '" + shared + "'"};
   return options;
 }
 
