@@ -62,8 +62,8 @@ class PreviewHost {
 
 // How long a preview lasts once its window showed.
 enum class PreviewLasts {
-  kWhileVisible,     // until the window is hidden or destroyed
-  kUntilDestroyed,   // hidden meanwhile, it waits, drawing nothing
+  kWhileVisible,    // until the window is hidden or destroyed
+  kUntilDestroyed,  // hidden meanwhile, it waits, drawing nothing
 };
 
 // How a preview ended.

@@ -1,11 +1,11 @@
-#include "platform/posix/file_watch_posix.h"
-#include "platform/posix/standard_error_posix.h"
 #include "platform/wayland/program_host_wayland.h"
 
 #include <cstdio>
 #include <cstdlib>
 
+#include "platform/posix/file_watch_posix.h"
 #include "platform/posix/program_files_posix.h"
+#include "platform/posix/standard_error_posix.h"
 #include "platform/wayland/configure_host_wayland.h"
 #include "platform/wayland/display_control_wayland.h"
 #include "platform/wayland/saver_window_wayland.h"
@@ -102,9 +102,7 @@ void ProgramHostWayland::RunSaver() {
   }
 }
 
-void ProgramHostWayland::ShowErrorReport(const std::string& message) {
-  Fail(message.c_str(), 1);
-}
+void ProgramHostWayland::ShowErrorReport(const std::string& message) { Fail(message.c_str(), 1); }
 
 int RunProgramWayland(const CommandLine& line) {
   x11::CatchEndingSignals("the Wayland compositor");

@@ -1,4 +1,3 @@
-#include "platform/posix/standard_error_posix.h"
 #include "platform/wayland/saver_window_wayland.h"
 
 #include <unistd.h>
@@ -8,6 +7,7 @@
 #include <cstdio>
 
 #include "display/refresh_grid.h"
+#include "platform/posix/standard_error_posix.h"
 #include "platform/wayland/protocols/wlr-layer-shell-unstable-v1-client-protocol.h"
 #include "platform/wayland/protocols/xdg-shell-client-protocol.h"
 #include "platform/wayland/shm_buffer.h"
@@ -515,9 +515,7 @@ void SaverWindowWayland::Close() {
   closed_ = action == SaverScreen::CloseAction::kDestroy;
 }
 
-void SaverWindowWayland::ShowError(const char* message) {
-  SayOnStandardError(message);
-}
+void SaverWindowWayland::ShowError(const char* message) { SayOnStandardError(message); }
 
 // One pass of the loop: the close timer, then a frame when one is requested
 // and a surface wants one, else a wait for the compositor.

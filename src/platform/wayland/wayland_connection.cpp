@@ -5,10 +5,10 @@
 #include <algorithm>
 #include <cstring>
 
-#include "platform/x11/run_signals.h"
-#include "platform/x11/x_connection.h"
 #include "platform/wayland/protocols/wlr-layer-shell-unstable-v1-client-protocol.h"
 #include "platform/wayland/protocols/xdg-shell-client-protocol.h"
+#include "platform/x11/run_signals.h"
+#include "platform/x11/x_connection.h"
 
 namespace zm::wayland {
 
@@ -117,8 +117,9 @@ void WaylandConnection::Global(uint32_t name, const char* interface, uint32_t ve
 }
 
 void WaylandConnection::GlobalRemoved(uint32_t name) {
-  const auto found = std::find_if(outputs_.begin(), outputs_.end(),
-                                  [name](const auto& output) { return output->globalName == name; });
+  const auto found = std::find_if(outputs_.begin(), outputs_.end(), [name](const auto& output) {
+    return output->globalName == name;
+  });
   if (found == outputs_.end()) return;
   if (removed_) removed_(**found);
   wl_output_release((*found)->output);

@@ -1,11 +1,11 @@
-#include "platform/posix/file_watch_posix.h"
-#include "platform/posix/standard_error_posix.h"
 #include "platform/x11/program_host_x11.h"
 
 #include <cstdio>
 #include <cstdlib>
 
+#include "platform/posix/file_watch_posix.h"
 #include "platform/posix/program_files_posix.h"
+#include "platform/posix/standard_error_posix.h"
 #include "platform/x11/configure_host_x11.h"
 #include "platform/x11/display_control_x11.h"
 #include "platform/x11/preview_host_x11.h"
@@ -79,9 +79,8 @@ void ProgramHostX11::RunPreview(int64_t parentWindow) {
     PreviewHostX11 host(x, static_cast<Window>(parentWindow), fps);
     // A host of -window-id may hide its window for a while (a panel, a
     // tab); the system's preview (/p) ends when its window is hidden.
-    const PreviewLasts lasts = line_.target == DrawTarget::kWindowId
-                                   ? PreviewLasts::kUntilDestroyed
-                                   : PreviewLasts::kWhileVisible;
+    const PreviewLasts lasts = line_.target == DrawTarget::kWindowId ? PreviewLasts::kUntilDestroyed
+                                                                     : PreviewLasts::kWhileVisible;
     const PreviewEnd end = RunPreviewLoop(host, line_.overrides, lasts);
     if (end == PreviewEnd::kNeverVisible) {
       throw ProgramError("the window to draw into never became visible", 1);

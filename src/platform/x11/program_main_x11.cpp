@@ -1,4 +1,3 @@
-#include "platform/posix/standard_error_posix.h"
 #include "platform/x11/program_main_x11.h"
 
 #include <cstdio>
@@ -7,6 +6,7 @@
 
 #include "base/notice.h"
 #include "platform/posix/file_system_posix.h"
+#include "platform/posix/standard_error_posix.h"
 #include "platform/x11/program_host_x11.h"
 #include "platform/x11/run_signals.h"
 #include "shell/program_entry.h"

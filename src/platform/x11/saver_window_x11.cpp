@@ -1,9 +1,10 @@
-#include "platform/posix/standard_error_posix.h"
 #include "platform/x11/saver_window_x11.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/dpms.h>
+
+#include "platform/posix/standard_error_posix.h"
 #ifdef ZM_HAVE_XPRESENT
 #include <X11/extensions/Xpresent.h>
 #endif
