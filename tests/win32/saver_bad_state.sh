@@ -2,8 +2,9 @@
 # Bad pattern state files under Wine on Xvfb, on the bitmap path
 # (use_DirectX=0): a truncated one and one whose values lie outside 0..1000
 # each lead to a normal first start (the wait dialog), never a crash, and a
-# valid file replaces them at the end. A .scr in a folder nobody may write
-# to keeps its files in %LOCALAPPDATA%\Zelk Mirv\.
+# valid file replaces them at the end; a state file that cannot be written is
+# named in an error box. A .scr in a folder nobody may write to keeps its
+# files in %LOCALAPPDATA%\Zelk Mirv\.
 #
 # Usage: saver_bad_state.sh OUTDIR SAVER_SCR
 set -euo pipefail
@@ -44,6 +45,29 @@ zm_first_start_run "$folder" link
 cmp -s /etc/passwd "$ZM_OUT/passwd-copy" || zm_fail "the file behind the link was changed"
 cmp -s /etc/passwd "$folder/Zelk_Mirv.par.kept" || zm_fail "no copy kept as Zelk_Mirv.par.kept"
 echo "link: the file behind it is untouched, a copy kept as Zelk_Mirv.par.kept"
+
+# A state file that cannot be written (a directory in its place): the run
+# ends with an error box that names the file and the reason.
+rm "$folder/Zelk_Mirv.par"
+mkdir "$folder/Zelk_Mirv.par"
+zm_saver_start "$folder"
+zm_expect_wait_dialog unwritable-wait-dialog >/dev/null
+zm_wait_picture unwritable-ornament >/dev/null
+zm_saver_key
+box=""
+for _ in $(seq 1 100); do
+  box=$(xwininfo -root -tree | awk '/"Zelk Mirv": \(/ && !/ 640x480\+/ { print $1; exit }')
+  [ -n "$box" ] && break
+  sleep 0.1
+done
+[ -n "$box" ] || zm_fail "a state file that could not be written showed no error box"
+zm_screenshot unwritable-error-box >/dev/null
+xdotool key Return
+zm_saver_wait_exit 10
+[ -d "$folder/Zelk_Mirv.par" ] || zm_fail "the directory in the state file's place was touched"
+[ -f "$folder/zelk_mirv.ini" ] || zm_fail "the settings were not stored beside the failed state"
+rmdir "$folder/Zelk_Mirv.par"
+echo "unwritable: an error box named the state file"
 
 # A .scr in a folder nobody may write to (a read-only file system, which
 # binds root too) keeps its files in %LOCALAPPDATA%\Zelk Mirv\ instead.

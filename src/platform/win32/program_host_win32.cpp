@@ -1,5 +1,7 @@
 #include "platform/win32/program_host_win32.h"
 
+#include <exception>
+
 #include "platform/win32/application.h"
 #include "platform/win32/configure_host_win32.h"
 #include "platform/win32/display_control_win32.h"
@@ -8,6 +10,7 @@
 #include "platform/win32/preview_host_win32.h"
 #include "platform/win32/program_folders.h"
 #include "platform/win32/text_encoding.h"
+#include "shell/program_error.h"
 #include "shell/run_mode.h"
 #include "shell/saver_screen.h"
 
@@ -75,9 +78,16 @@ void ProgramHostWin32::RunSaver() {
   App().SetIdleHandler(nullptr);
   App().SetSpareTimeHandler(nullptr);
   App().SetPacer(nullptr);
-  screen.FormDestroy();
+  // A save that failed is reported once the window and the pacer are let go.
+  std::exception_ptr failedSave;
+  try {
+    screen.FormDestroy();
+  } catch (const ProgramError&) {
+    failedSave = std::current_exception();
+  }
   SetDisplayPacer(nullptr);
   window.Attach(nullptr);
+  if (failedSave) std::rethrow_exception(failedSave);
 }
 
 void ProgramHostWin32::RunConfigure() {
