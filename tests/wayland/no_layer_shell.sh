@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # A compositor without the layer shell: a headless weston, which has none.
-# The wallpaper run says so and exits with status 2; -window still opens
-# its toplevel there.
+# The wallpaper run says so and exits with status 2; the full-screen saver
+# shows a fullscreen toplevel instead; -window still opens its toplevel there.
 # Usage: no_layer_shell.sh ZELK_MIRV OUTDIR. Exit 77 where weston cannot start.
 set -u
 ZM=$1
@@ -20,7 +20,7 @@ chmod 700 "$WORK/run"
 user_env=(env -i "HOME=$WORK/home" "XDG_RUNTIME_DIR=$WORK/run" "XDG_CONFIG_HOME=$WORK/home"
           PATH=/usr/bin:/bin WAYLAND_DISPLAY=wayland-test)
 "${as_user[@]}" "${user_env[@]}" weston --backend=headless-backend.so --socket=wayland-test \
-  --idle-time=0 >"$WORK/weston.log" 2>&1 &
+  --idle-time=0 --width=800 --height=600 >"$WORK/weston.log" 2>&1 &
 weston=$!
 trap 'kill $weston 2>/dev/null; wait $weston 2>/dev/null; cp "$WORK"/*.log "$OUT"/; rm -rf "$WORK"' EXIT
 for _ in $(seq 1 50); do [ -e "$WORK/run/wayland-test" ] && break; sleep 0.1; done
@@ -33,6 +33,18 @@ fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 status=$?
 [ "$status" -eq 2 ] || fail "without a layer shell -root exits with $status"
 grep -q "offers no layer shell" "$WORK/root.log" || fail "without a layer shell -root says: $(cat "$WORK/root.log")"
+
+# The full-screen saver is a fullscreen toplevel there. Its own report tells
+# what it showed (weston's headless screenshots do not complete).
+"${as_user[@]}" "${user_env[@]}" ZELK_MIRV_SURFACE_REPORT=1 "$ZM" /s -seed 5 >"$WORK/full.log" 2>&1 &
+zm=$!
+sleep 4
+kill -TERM "$zm" 2>/dev/null
+wait "$zm" 2>/dev/null
+report=$(grep "surface toplevel" "$WORK/full.log")
+frames=$(sed -n 's/.* 800x600, \([0-9]*\) frames.*/\1/p' <<<"$report")
+[ "${frames:-0}" -gt 30 ] || fail "/s showed no fullscreen toplevel of 800x600: $(cat "$WORK/full.log")"
+grep -qv "surface toplevel" "$WORK/full.log" && fail "/s said: $(cat "$WORK/full.log")"
 
 "${as_user[@]}" "${user_env[@]}" "$ZM" -window >"$WORK/window.log" 2>&1 &
 zm=$!

@@ -71,11 +71,27 @@ void ProgramHostWayland::RunConfigure() {
   }
 }
 
+namespace {
+
+// /s covers every output and ends on input; -root is the background under
+// the windows (a wallpaper, a lock screen's); -window a window of its own.
+SaverWindowWayland::Kind KindFor(DrawTarget target) {
+  switch (target) {
+    case DrawTarget::kWindow:
+      return SaverWindowWayland::Kind::kToplevel;
+    case DrawTarget::kFullScreen:
+      return SaverWindowWayland::Kind::kFullScreen;
+    default:
+      return SaverWindowWayland::Kind::kBackground;
+  }
+}
+
+}  // namespace
+
 void ProgramHostWayland::RunSaver() {
   try {
     WaylandConnection wayland;
-    const auto kind = line_.target == DrawTarget::kWindow ? SaverWindowWayland::Kind::kToplevel
-                                                          : SaverWindowWayland::Kind::kBackground;
+    const auto kind = KindFor(line_.target);
     SaverWindowWayland window(wayland, kind, line_.output);
     DisplayControlWayland display;
     NoPasswordServices passwords;

@@ -5,10 +5,13 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <cstdlib>
+#include <string>
 
 #include "display/refresh_grid.h"
 #include "platform/posix/standard_error_posix.h"
 #include "platform/wayland/protocols/wlr-layer-shell-unstable-v1-client-protocol.h"
+#include "platform/wayland/protocols/xdg-activation-v1-client-protocol.h"
 #include "platform/wayland/protocols/xdg-shell-client-protocol.h"
 #include "platform/wayland/shm_buffer.h"
 #include "platform/x11/run_signals.h"
@@ -34,6 +37,7 @@ struct ShownSurface {
   int32_t pendingHeight = 0;
   bool configured = false;
   bool closed = false;
+  long long frames = 0;  // committed, for the surface report
   std::array<ShmBuffer, 2> buffers;
 
   int32_t Scale() const { return output != nullptr ? output->scale : toplevelScale; }
@@ -59,6 +63,8 @@ constexpr uint32_t kAllEdges =
     ZWLR_LAYER_SURFACE_V1_ANCHOR_TOP | ZWLR_LAYER_SURFACE_V1_ANCHOR_BOTTOM |
     ZWLR_LAYER_SURFACE_V1_ANCHOR_LEFT | ZWLR_LAYER_SURFACE_V1_ANCHOR_RIGHT;
 constexpr int kFirstSurfaceWaitMs = 3000;
+// How long after its first frame the full screen must have had the keyboard.
+constexpr long long kKeyboardFocusWaitMs = 2000;
 // How long the other surfaces wait for the first one's call for a frame.
 constexpr long long kPacerPatienceMs = 100;
 
@@ -91,9 +97,17 @@ void OnXdgConfigure(void* data, xdg_surface* surface, uint32_t serial) {
 
 const xdg_surface_listener kXdgSurfaceListener = {OnXdgConfigure};
 
+// A size of 0 leaves it to the client: a window's own, or the output's for
+// one that covers an output.
 void OnToplevelConfigure(void* data, xdg_toplevel*, int32_t width, int32_t height, wl_array*) {
-  Of(data).pendingWidth = width > 0 ? width : kWindowWidth;
-  Of(data).pendingHeight = height > 0 ? height : kWindowHeight;
+  ShownSurface& shown = Of(data);
+  const WaylandOutput* output = shown.output;
+  shown.pendingWidth = width > 0           ? width
+                       : output != nullptr ? output->width / output->scale
+                                           : kWindowWidth;
+  shown.pendingHeight = height > 0          ? height
+                        : output != nullptr ? output->height / output->scale
+                                            : kWindowHeight;
 }
 
 void OnToplevelClose(void* data, xdg_toplevel*) { Of(data).window->CloseRequested(); }
@@ -119,7 +133,9 @@ const wl_surface_listener kToplevelSurfaceListener = {OnSurfaceEnter, OnSurfaceL
 SaverWindowWayland& WindowOf(void* data) { return *static_cast<SaverWindowWayland*>(data); }
 
 void OnKeymap(void*, wl_keyboard*, uint32_t, int32_t fd, uint32_t) { close(fd); }
-void OnKeyboardEnter(void*, wl_keyboard*, uint32_t, wl_surface*, wl_array*) {}
+void OnKeyboardEnter(void* data, wl_keyboard*, uint32_t, wl_surface*, wl_array*) {
+  WindowOf(data).KeyboardEntered();
+}
 void OnKeyboardLeave(void*, wl_keyboard*, uint32_t, wl_surface*) {}
 void OnKey(void* data, wl_keyboard*, uint32_t, uint32_t, uint32_t, uint32_t state) {
   if (state == WL_KEYBOARD_KEY_STATE_PRESSED) WindowOf(data).KeyPressed();
@@ -130,9 +146,10 @@ void OnRepeatInfo(void*, wl_keyboard*, int32_t, int32_t) {}
 const wl_keyboard_listener kKeyboardListener = {OnKeymap, OnKeyboardEnter, OnKeyboardLeave,
                                                 OnKey,    OnModifiers,     OnRepeatInfo};
 
-void OnPointerEnter(void*, wl_pointer* pointer, uint32_t serial, wl_surface*, wl_fixed_t,
-                    wl_fixed_t) {
+void OnPointerEnter(void* data, wl_pointer* pointer, uint32_t serial, wl_surface* surface,
+                    wl_fixed_t, wl_fixed_t) {
   wl_pointer_set_cursor(pointer, serial, nullptr, 0, 0);  // no cursor over the ornament
+  WindowOf(data).PointerEntered(surface);
 }
 void OnPointerLeave(void*, wl_pointer*, uint32_t, wl_surface*) {}
 void OnMotion(void* data, wl_pointer*, uint32_t, wl_fixed_t x, wl_fixed_t y) {
@@ -150,6 +167,20 @@ void OnAxisDiscrete(void*, wl_pointer*, uint32_t, int32_t) {}
 const wl_pointer_listener kPointerListener = {
     OnPointerEnter, OnPointerLeave, OnMotion,   OnButton,       OnAxis,
     OnPointerFrame, OnAxisSource,   OnAxisStop, OnAxisDiscrete, nullptr};
+
+// A touch counts as a button.
+void OnTouchDown(void* data, wl_touch*, uint32_t, uint32_t, wl_surface*, int32_t, wl_fixed_t,
+                 wl_fixed_t) {
+  WindowOf(data).ButtonPressed();
+}
+void OnTouchUp(void*, wl_touch*, uint32_t, uint32_t, int32_t) {}
+void OnTouchMotion(void*, wl_touch*, uint32_t, int32_t, wl_fixed_t, wl_fixed_t) {}
+void OnTouchFrame(void*, wl_touch*) {}
+void OnTouchCancel(void*, wl_touch*) {}
+
+// Bound at the seat's version 5: shape and orientation never come.
+const wl_touch_listener kTouchListener = {OnTouchDown,   OnTouchUp, OnTouchMotion, OnTouchFrame,
+                                          OnTouchCancel, nullptr,   nullptr};
 
 // Pixels of the frame from (`left`, `top`) on, copied to the top left of a
 // buffer, black beyond.
@@ -182,11 +213,14 @@ SaverWindowWayland::SaverWindowWayland(WaylandConnection& wayland, Kind kind,
   if (kind_ == Kind::kToplevel) {
     AddToplevel();
   } else {
-    if (wayland_.layerShell() == nullptr) {
+    if (kind_ == Kind::kBackground && wayland_.layerShell() == nullptr) {
       throw ProgramError(
           "this Wayland compositor offers no layer shell (zwlr_layer_shell_v1), so there is no "
           "background to draw on; run it with -window, or on X11",
           2);
+    }
+    if (wayland_.layerShell() == nullptr && wayland_.wmBase() == nullptr) {
+      throw ProgramError("this Wayland compositor offers no shell to cover the screen with", 2);
     }
     wayland_.OnOutputs([this](WaylandOutput& output) { AddOutput(output); },
                        [this](WaylandOutput& output) { RemoveOutput(output); });
@@ -195,36 +229,71 @@ SaverWindowWayland::SaverWindowWayland(WaylandConnection& wayland, Kind kind,
     }
   }
   WaitForSurfaces();
+  if (kind_ == Kind::kFullScreen) TakeInputDevices();
 }
 
 SaverWindowWayland::~SaverWindowWayland() {
+  ReportSurfaces();
   wayland_.OnOutputs(nullptr, nullptr);
   surfaces_.clear();
   if (keyboard_ != nullptr) wl_keyboard_release(keyboard_);
   if (pointer_ != nullptr) wl_pointer_release(pointer_);
+  if (touch_ != nullptr) wl_touch_release(touch_);
   wl_display_flush(wayland_.Connection());
 }
 
 void SaverWindowWayland::AddOutput(WaylandOutput& output) {
   if (closed_ || (!onlyOutput_.empty() && output.name != onlyOutput_)) return;
+  if (wayland_.layerShell() != nullptr) {
+    AddLayerSurface(output);
+  } else {
+    AddFullScreenToplevel(output);
+  }
+}
+
+// The background lies under every window and takes no input; the full
+// screen lies over everything and takes the keyboard.
+void SaverWindowWayland::AddLayerSurface(WaylandOutput& output) {
+  const bool fullScreen = kind_ == Kind::kFullScreen;
   auto shown = std::make_unique<ShownSurface>();
   shown->window = this;
   shown->output = &output;
   shown->surface = wl_compositor_create_surface(wayland_.compositor());
-  shown->layer =
-      zwlr_layer_shell_v1_get_layer_surface(wayland_.layerShell(), shown->surface, output.output,
-                                            ZWLR_LAYER_SHELL_V1_LAYER_BACKGROUND, "zelk-mirv");
+  shown->layer = zwlr_layer_shell_v1_get_layer_surface(
+      wayland_.layerShell(), shown->surface, output.output,
+      fullScreen ? ZWLR_LAYER_SHELL_V1_LAYER_OVERLAY : ZWLR_LAYER_SHELL_V1_LAYER_BACKGROUND,
+      "zelk-mirv");
   zwlr_layer_surface_v1_add_listener(shown->layer, &kLayerListener, shown.get());
   zwlr_layer_surface_v1_set_anchor(shown->layer, kAllEdges);
   zwlr_layer_surface_v1_set_exclusive_zone(shown->layer, -1);
+  // Exclusive keyboard interactivity is 1, which is "true" before version 4
+  // of the protocol.
   zwlr_layer_surface_v1_set_keyboard_interactivity(
-      shown->layer, ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_NONE);
-  // No input at all: the pointer passes over the background to the desktop.
-  wl_region* empty = wl_compositor_create_region(wayland_.compositor());
-  wl_surface_set_input_region(shown->surface, empty);
-  wl_region_destroy(empty);
+      shown->layer, fullScreen ? ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_EXCLUSIVE
+                               : ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_NONE);
+  if (!fullScreen) {
+    // No input at all: the pointer passes over the background to the desktop.
+    wl_region* empty = wl_compositor_create_region(wayland_.compositor());
+    wl_surface_set_input_region(shown->surface, empty);
+    wl_region_destroy(empty);
+  }
   wl_surface_commit(shown->surface);
   surfaces_.push_back(std::move(shown));
+}
+
+// Without a layer shell the full screen is a fullscreen toplevel on each
+// output; the first asks for the focus with the token the session handed.
+void SaverWindowWayland::AddFullScreenToplevel(WaylandOutput& output) {
+  const bool first = surfaces_.empty();
+  ShownSurface& shown = NewToplevel(&output);
+  if (first) ActivateWithToken(shown.surface);
+}
+
+void SaverWindowWayland::ActivateWithToken(wl_surface* surface) {
+  const char* token = std::getenv("XDG_ACTIVATION_TOKEN");
+  if (token == nullptr || *token == '\0' || wayland_.activation() == nullptr) return;
+  xdg_activation_v1_activate(wayland_.activation(), token, surface);
+  unsetenv("XDG_ACTIVATION_TOKEN");  // a token serves once
 }
 
 void SaverWindowWayland::RemoveOutput(WaylandOutput& output) {
@@ -237,8 +306,16 @@ void SaverWindowWayland::AddToplevel() {
   if (wayland_.wmBase() == nullptr) {
     throw ProgramError("this Wayland compositor offers no xdg shell for a window", 2);
   }
+  NewToplevel(nullptr);
+  TakeInputDevices();
+}
+
+// A toplevel: fullscreen on `fullscreenOn` (any output for the preview), or
+// an ordinary window when that is none.
+ShownSurface& SaverWindowWayland::NewToplevel(WaylandOutput* fullscreenOn) {
   auto shown = std::make_unique<ShownSurface>();
   shown->window = this;
+  shown->output = fullscreenOn;
   shown->width = shown->pendingWidth = kWindowWidth;
   shown->height = shown->pendingHeight = kWindowHeight;
   shown->surface = wl_compositor_create_surface(wayland_.compositor());
@@ -250,9 +327,10 @@ void SaverWindowWayland::AddToplevel() {
   xdg_toplevel_set_title(shown->toplevel, "Zelk Mirv");
   xdg_toplevel_set_app_id(shown->toplevel, "zelk-mirv");
   if (kind_ == Kind::kPreview) xdg_toplevel_set_fullscreen(shown->toplevel, nullptr);
+  if (fullscreenOn != nullptr) xdg_toplevel_set_fullscreen(shown->toplevel, fullscreenOn->output);
   wl_surface_commit(shown->surface);
   surfaces_.push_back(std::move(shown));
-  TakeInputDevices();
+  return *surfaces_.back();
 }
 
 // The preview's pattern is computed before its window shows, at the pixels
@@ -299,6 +377,36 @@ void SaverWindowWayland::TakeInputDevices() {
     pointer_ = wl_seat_get_pointer(seat);
     wl_pointer_add_listener(pointer_, &kPointerListener, this);
   }
+  if (touch_ != nullptr && (devices & WL_SEAT_CAPABILITY_TOUCH) == 0) {
+    wl_touch_release(touch_);
+    touch_ = nullptr;
+  }
+  if (seat != nullptr && touch_ == nullptr && (devices & WL_SEAT_CAPABILITY_TOUCH) != 0) {
+    touch_ = wl_seat_get_touch(seat);
+    wl_touch_add_listener(touch_, &kTouchListener, this);
+  }
+}
+
+void SaverWindowWayland::PointerEntered(wl_surface* surface) {
+  pointerSurface_ = nullptr;
+  for (const auto& shown : surfaces_) {
+    if (shown->surface == surface) pointerSurface_ = shown.get();
+  }
+}
+
+// Moves over the outputs' surfaces are told in the pixels of the monitors
+// side by side, so that the move-to-exit rule measures them as on X11.
+void SaverWindowWayland::PointerMoved(int32_t x, int32_t y) {
+  if (screen_ == nullptr) return;
+  const ShownSurface* over = pointerSurface_;
+  const bool known =
+      over != nullptr && std::any_of(surfaces_.begin(), surfaces_.end(),
+                                     [over](const auto& s) { return s.get() == over; });
+  if (OnOutputs() && known) {
+    x = over->left + x * over->Scale();
+    y = y * over->Scale();
+  }
+  screen_->FormMouseMove(x, y);
 }
 
 // The run waits until each surface there at the start has its size, so that
@@ -323,7 +431,7 @@ void SaverWindowWayland::WaitForSurfaces() {
 // (the preview's keeps its measure while it is hidden).
 void SaverWindowWayland::ArrangeSurfaces() {
   arrangementChanged_ = false;
-  if (kind_ != Kind::kBackground) {
+  if (!OnOutputs()) {
     if (surfaces_.empty() || !surfaces_.front()->configured) return;
     screenWidth_ = surfaces_.front()->PixelWidth();
     screenHeight_ = surfaces_.front()->PixelHeight();
@@ -340,7 +448,7 @@ void SaverWindowWayland::ArrangeSurfaces() {
 
 std::vector<MonitorArea> SaverWindowWayland::Monitors() const {
   std::vector<MonitorArea> monitors;
-  if (kind_ != Kind::kBackground) return monitors;
+  if (!OnOutputs()) return monitors;
   int64_t largest = 0;
   for (const auto& shown : surfaces_) {
     if (!shown->configured || shown->closed) continue;
@@ -394,9 +502,12 @@ void SaverWindowWayland::ToplevelEntered(ShownSurface& shown, wl_output* entered
 
 void SaverWindowWayland::SurfaceClosed(ShownSurface& shown) { shown.closed = true; }
 
+// A full screen whose surfaces the compositor closed, every one, ends: it
+// never leaves an output covered by nothing that could end it.
 void SaverWindowWayland::DropClosedSurfaces() {
   if (std::erase_if(surfaces_, [](const auto& shown) { return shown->closed; }) > 0) {
     arrangementChanged_ = true;
+    if (kind_ == Kind::kFullScreen && surfaces_.empty()) allClosed_ = true;
   }
 }
 
@@ -411,7 +522,7 @@ void SaverWindowWayland::SizeFrameBitmap(int32_t width, int32_t height) {
 void SaverWindowWayland::SourceOf(const ShownSurface& shown, int32_t& left, int32_t& top) const {
   left = shown.left - frameLeft_;
   top = -frameTop_;
-  const bool covered = kind_ == Kind::kBackground && left >= 0 && top >= 0 &&
+  const bool covered = OnOutputs() && left >= 0 && top >= 0 &&
                        left + shown.PixelWidth() <= bitmapWidth_ &&
                        top + shown.PixelHeight() <= bitmapHeight_;
   if (!covered) left = top = 0;
@@ -490,6 +601,8 @@ void SaverWindowWayland::Commit(ShownSurface& shown, ShmBuffer& buffer) {
   wl_callback_add_listener(shown.frame, &kFrameListener, &shown);
   wl_surface_commit(shown.surface);
   buffer.busy = true;
+  ++shown.frames;
+  if (firstFrameMs_ == 0) firstFrameMs_ = x11::NowMs();
 }
 
 bool SaverWindowWayland::IsVisible() const {
@@ -510,6 +623,7 @@ void SaverWindowWayland::Close() {
   if (closed_) return;
   const SaverScreen::CloseAction action = screen_->Closing();
   if (action == SaverScreen::CloseAction::kStayOpen) return;
+  ReportSurfaces();
   surfaces_.clear();
   wl_display_flush(wayland_.Connection());
   closed_ = action == SaverScreen::CloseAction::kDestroy;
@@ -521,13 +635,14 @@ void SaverWindowWayland::ShowError(const char* message) { SayOnStandardError(mes
 // and a surface wants one, else a wait for the compositor.
 bool SaverWindowWayland::Step() {
   DropClosedSurfaces();
-  if (closed_ || lost_) return false;
+  if (closed_ || lost_ || allClosed_) return false;
   if (closeAtMs_ != 0 && x11::NowMs() >= closeAtMs_) {
     closeAtMs_ = 0;
     screen_->CloseTimerFired();
     return !closed_;
   }
-  if (kind_ == Kind::kToplevel) TakeInputDevices();
+  if (kind_ == Kind::kToplevel || kind_ == Kind::kFullScreen) TakeInputDevices();
+  if (kind_ == Kind::kFullScreen) CheckKeyboardFocus();
   if (arrangementChanged_) {
     ArrangeSurfaces();
     const x11::OwnWork newPatterns;  // an output that came may warm up its first one
@@ -608,7 +723,33 @@ int SaverWindowWayland::ServeEvents() {
 void SaverWindowWayland::RunLoop() {
   while (x11::EndingSignal() == 0 && Step()) {
   }
-  if ((x11::EndingSignal() != 0 || lost_) && !closed_) screen_->EndFromOutside();
+  if ((x11::EndingSignal() != 0 || lost_ || allClosed_) && !closed_) screen_->EndFromOutside();
+}
+
+// A full screen that the keyboard never reached would not end on a key:
+// the user hears of it instead of finding a saver that ignores the keys.
+void SaverWindowWayland::CheckKeyboardFocus() {
+  if (focusChecked_ || firstFrameMs_ == 0 || x11::NowMs() - firstFrameMs_ < kKeyboardFocusWaitMs)
+    return;
+  focusChecked_ = true;
+  if (keyboardFocus_ || keyboard_ == nullptr) return;  // no keyboard yet: nothing to miss
+  SayOnStandardError(
+      "the Wayland compositor did not give the saver the keyboard: a key will not end it, a "
+      "click or a pointer move will");
+}
+
+// For tests on compositors that take no screenshots: what each surface was
+// and how many frames it showed (ZELK_MIRV_SURFACE_REPORT set).
+void SaverWindowWayland::ReportSurfaces() {
+  if (reported_ || std::getenv("ZELK_MIRV_SURFACE_REPORT") == nullptr) return;
+  reported_ = !surfaces_.empty();
+  for (const auto& shown : surfaces_) {
+    const char* role = shown->layer != nullptr ? "layer surface" : "toplevel";
+    const std::string output = shown->output != nullptr ? shown->output->name : "";
+    std::fprintf(stderr, "zelk-mirv: surface %s on '%s' %dx%d, %lld frames, keyboard %s\n", role,
+                 output.c_str(), shown->PixelWidth(), shown->PixelHeight(), shown->frames,
+                 keyboardFocus_ ? "yes" : "no");
+  }
 }
 
 }  // namespace zm::wayland

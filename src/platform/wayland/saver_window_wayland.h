@@ -15,9 +15,12 @@ struct ShownSurface;
 class ShmBuffer;
 
 // The surfaces a saver run draws on, as the saver screen's rules see one
-// window: a background layer surface on each output (or on the one output
-// named), or an ordinary toplevel (-window) that ends on input. The layer
-// surfaces count as monitors side by side, in the order the outputs came,
+// window: a background layer surface on each output (-root, or only on the
+// output named), a surface over everything on each output that takes the
+// keyboard and the pointer and ends on input (/s: an overlay layer surface,
+// or a fullscreen toplevel where the compositor has no layer shell), or an
+// ordinary toplevel (-window) that ends on input. The surfaces on the
+// outputs count as monitors side by side, in the order the outputs came,
 // each at its output's own pixels; the largest is the primary. A surface
 // whose area the frame covers shows that area ("each", "span"); any other
 // shows the frame from its top left corner (under "primary" every output
@@ -28,10 +31,11 @@ class SaverWindowWayland : public SaverWindow {
  public:
   // kPreview: the setup dialog's full-screen toplevel, made when the
   // Preview button shows it and let go when it hides.
-  enum class Kind { kBackground, kToplevel, kPreview };
+  enum class Kind { kBackground, kFullScreen, kToplevel, kPreview };
 
-  // Throws ProgramError: status 2 without the layer shell (or the xdg shell
-  // for a toplevel), 1 when no output (or not the one named) is there.
+  // Throws ProgramError: status 2 without the layer shell for the
+  // background (or any shell for the full screen, or the xdg shell for a
+  // toplevel), 1 when no output (or not the one named) is there.
   SaverWindowWayland(WaylandConnection& wayland, Kind kind, std::string onlyOutput);
   ~SaverWindowWayland() override;
 
@@ -78,6 +82,8 @@ class SaverWindowWayland : public SaverWindow {
 
   // Protocol callbacks.
   void Configured(ShownSurface& shown, int32_t width, int32_t height);
+  void PointerEntered(wl_surface* surface);
+  void KeyboardEntered() { keyboardFocus_ = true; }
   void SurfaceClosed(ShownSurface& shown);
   void ToplevelEntered(ShownSurface& shown, wl_output* entered);
   void KeyPressed() {
@@ -86,9 +92,8 @@ class SaverWindowWayland : public SaverWindow {
   void ButtonPressed() {
     if (screen_ != nullptr) screen_->FormMouseDown();
   }
-  void PointerMoved(int32_t x, int32_t y) {
-    if (screen_ != nullptr) screen_->FormMouseMove(x, y);
-  }
+  // A move in the surface's own units, at the surface the pointer is over.
+  void PointerMoved(int32_t x, int32_t y);
   void CloseRequested() {
     if (screen_ != nullptr) screen_->RequestExit();
   }
@@ -97,6 +102,14 @@ class SaverWindowWayland : public SaverWindow {
   void AddOutput(WaylandOutput& output);
   void RemoveOutput(WaylandOutput& output);
   void AddToplevel();
+  void AddFullScreenToplevel(WaylandOutput& output);
+  ShownSurface& NewToplevel(WaylandOutput* fullscreenOn);
+  void AddLayerSurface(WaylandOutput& output);
+  void ActivateWithToken(wl_surface* surface);
+  // Whether the surfaces lie on the outputs, one each, side by side.
+  bool OnOutputs() const { return kind_ == Kind::kBackground || kind_ == Kind::kFullScreen; }
+  void CheckKeyboardFocus();
+  void ReportSurfaces();
   void MeasureOutputs();
   void ArrangeSurfaces();
   int32_t ToplevelScale(const ShownSurface& shown) const;
@@ -134,11 +147,19 @@ class SaverWindowWayland : public SaverWindow {
   int32_t screenHeight_ = 0;
   bool closed_ = false;
   bool lost_ = false;
+  // The compositor closed every surface of the full screen: the run ends.
+  bool allClosed_ = false;
+  bool keyboardFocus_ = false;
+  bool focusChecked_ = false;
+  bool reported_ = false;
+  long long firstFrameMs_ = 0;
+  const ShownSurface* pointerSurface_ = nullptr;
   bool frameRequested_ = false;
   long long closeAtMs_ = 0;
   long long lastFrameMs_ = 0;
   wl_keyboard* keyboard_ = nullptr;
   wl_pointer* pointer_ = nullptr;
+  wl_touch* touch_ = nullptr;
 };
 
 }  // namespace zm::wayland

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "platform/wayland/protocols/wlr-layer-shell-unstable-v1-client-protocol.h"
+#include "platform/wayland/protocols/xdg-activation-v1-client-protocol.h"
 #include "platform/wayland/protocols/xdg-shell-client-protocol.h"
 #include "platform/x11/run_signals.h"
 #include "platform/x11/x_connection.h"
@@ -84,6 +85,7 @@ WaylandConnection::~WaylandConnection() {
   for (const auto& output : outputs_) wl_output_release(output->output);
   if (seat_ != nullptr) wl_seat_release(seat_);
   if (wmBase_ != nullptr) xdg_wm_base_destroy(wmBase_);
+  if (activation_ != nullptr) xdg_activation_v1_destroy(activation_);
   if (layerShell_ != nullptr) zwlr_layer_shell_v1_destroy(layerShell_);
   if (shm_ != nullptr) wl_shm_destroy(shm_);
   if (compositor_ != nullptr) wl_compositor_destroy(compositor_);
@@ -103,6 +105,9 @@ void WaylandConnection::Global(uint32_t name, const char* interface, uint32_t ve
   } else if (kind == xdg_wm_base_interface.name) {
     wmBase_ = Bind<xdg_wm_base>(registry_, name, &xdg_wm_base_interface, version, 1);
     xdg_wm_base_add_listener(wmBase_, &kWmBaseListener, this);
+  } else if (kind == xdg_activation_v1_interface.name) {
+    activation_ =
+        Bind<xdg_activation_v1>(registry_, name, &xdg_activation_v1_interface, version, 1);
   } else if (kind == wl_seat_interface.name && seat_ == nullptr) {
     seat_ = Bind<wl_seat>(registry_, name, &wl_seat_interface, version, 5);
     wl_seat_add_listener(seat_, &kSeatListener, this);

@@ -10,6 +10,7 @@
 
 struct zwlr_layer_shell_v1;
 struct xdg_wm_base;
+struct xdg_activation_v1;
 
 namespace zm::wayland {
 
@@ -44,6 +45,8 @@ class WaylandConnection {
   wl_shm* shm() const { return shm_; }
   zwlr_layer_shell_v1* layerShell() const { return layerShell_; }
   xdg_wm_base* wmBase() const { return wmBase_; }
+  // xdg-activation, where the compositor offers it (nullptr otherwise).
+  xdg_activation_v1* activation() const { return activation_; }
   wl_seat* seat() const { return seat_; }
   // WL_SEAT_CAPABILITY_* of the seat: which devices it has.
   uint32_t seatCapabilities() const { return seatCapabilities_; }
@@ -73,6 +76,7 @@ class WaylandConnection {
   wl_shm* shm_ = nullptr;
   zwlr_layer_shell_v1* layerShell_ = nullptr;
   xdg_wm_base* wmBase_ = nullptr;
+  xdg_activation_v1* activation_ = nullptr;
   wl_seat* seat_ = nullptr;
   uint32_t seatCapabilities_ = 0;
   std::vector<std::unique_ptr<WaylandOutput>> outputs_;
