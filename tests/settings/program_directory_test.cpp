@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <string>
+#include <vector>
 
 #include "settings/settings_paths.h"
 
@@ -42,8 +44,9 @@ TEST(SettingsPathsTest, FilesLieInTheProgramDirectory) {
   // files of their own, of a length every file system takes.
   std::set<std::string> paths;
   const std::string longName(300, 'M');
-  for (const std::string name : {"A:1", "A.1", "A/1", "A_1", "//", "../x:y", "", "monitor",
-                                 longName.c_str(), (longName + "2").c_str()}) {
+  const std::vector<std::string> names = {"A:1",    "A.1", "A/1",     "A_1",    "//",
+                                          "../x:y", "",    "monitor", longName, longName + "2"};
+  for (const std::string& name : names) {
     const std::string path = MonitorStateFilePath("Zelk_Mirv.par", name);
     EXPECT_TRUE(paths.insert(path).second) << name << " shares " << path;
     EXPECT_LT(path.size(), 100u) << path;
