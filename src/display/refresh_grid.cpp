@@ -4,6 +4,19 @@
 
 namespace zm {
 
+double LimitedFrameRate(double displayHz, double limitFps) {
+  const double display = displayHz > 0.0 && displayHz < 1e6 ? displayHz : 60.0;
+  if (!(limitFps > 0.0) || limitFps >= display) return display;
+  // A tiny relative margin, so that 120 / 2 counts as reaching a limit of 60.
+  return display / std::ceil(display / limitFps - 1e-9);
+}
+
+double FrameLimitFor(double userLimitFps, double batteryLimitFps, bool onBattery) {
+  const double user = userLimitFps > 0.0 ? userLimitFps : 0.0;
+  if (!onBattery || !(batteryLimitFps > 0.0)) return user;
+  return user > 0.0 && user < batteryLimitFps ? user : batteryLimitFps;
+}
+
 void RefreshGrid::SetRate(double hertz) { rate_ = hertz > 0.0 && hertz < 1e6 ? hertz : 60.0; }
 
 namespace {

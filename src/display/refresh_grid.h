@@ -2,6 +2,18 @@
 
 namespace zm {
 
+// The rate frames come at on a display of `displayHz` under a limit of
+// `limitFps` frames a second (0 or less: no limit, the display's own rate).
+// A limit is a ceiling on the display's refresh grid: the display's rate
+// divided by the smallest whole number that brings it to the limit or below
+// (60 on 120 Hz, 48 on 144 Hz at a limit of 60), so that frames stay evenly
+// spaced. A display rate that is not a positive number counts as 60.
+double LimitedFrameRate(double displayHz, double limitFps);
+
+// The limit a run keeps to: the user's (0: the display's rate), and on
+// battery the battery's limit when it is lower (0 there: none).
+double FrameLimitFor(double userLimitFps, double batteryLimitFps, bool onBattery);
+
 // The slots at which frames go to a display: one every refresh period, on a
 // grid that keeps its phase. A frame whose predecessor's work ran less than
 // half a period past its slot goes at once (it still reaches the refresh its

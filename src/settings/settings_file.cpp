@@ -1,6 +1,7 @@
 #include "settings/settings_file.h"
 
 #include <cstdint>
+#include <string_view>
 
 #include "settings/ini_file.h"
 #include "settings/material_choice_file.h"
@@ -13,6 +14,13 @@ namespace {
 
 constexpr const char* kSection = "BASIC_PARAMETERS";
 constexpr const char* kMonitorsSection = "MONITORS";
+constexpr const char* kFramesSection = "FRAMES";
+
+// A frame limit as the file may hold it: 0 (none) or 1..1000 frames a
+// second; anything else reads as the default.
+int32_t FrameLimitOf(int32_t value, int32_t fallback) {
+  return value >= 0 && value <= 1000 ? value : fallback;
+}
 
 }  // namespace
 
@@ -44,6 +52,10 @@ void ReadSettings(const IniFile& file) {
   s.Mode.BitPerPix = file.ReadInteger(kSection, "BitPerPix", 32);
   ReadMaterialChoice(file);
   s.Layout = file.ReadString(kMonitorsSection, "Layout", "primary");
+  const SaverSettingsRecord defaults;
+  s.Max_FPS = FrameLimitOf(file.ReadInteger(kFramesSection, "Max_FPS", 0), defaults.Max_FPS);
+  s.Battery_FPS =
+      FrameLimitOf(file.ReadInteger(kFramesSection, "Battery_FPS", 30), defaults.Battery_FPS);
 }
 
 void WriteSettings(IniFile& file) {
@@ -57,6 +69,15 @@ void WriteSettings(IniFile& file) {
   file.WriteInteger(kSection, "BitPerPix", s.Mode.BitPerPix);
   WriteMaterialChoice(file);
   file.WriteString(kMonitorsSection, "Layout", s.Layout);
+  // A file without FRAMES keeps without it while the limits are the defaults.
+  const SaverSettingsRecord defaults;
+  constexpr std::string_view kAbsent = "\x01";
+  if (s.Max_FPS != defaults.Max_FPS || s.Battery_FPS != defaults.Battery_FPS ||
+      file.ReadString(kFramesSection, "Max_FPS", kAbsent) != kAbsent ||
+      file.ReadString(kFramesSection, "Battery_FPS", kAbsent) != kAbsent) {
+    file.WriteInteger(kFramesSection, "Max_FPS", s.Max_FPS);
+    file.WriteInteger(kFramesSection, "Battery_FPS", s.Battery_FPS);
+  }
 }
 
 }  // namespace zm

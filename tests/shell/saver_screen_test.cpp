@@ -169,6 +169,37 @@ int DrawWhileWanted(SaverScreen& s, testing::FakeSaverWindow& window, int passes
   return window.paints - before;
 }
 
+TEST_F(SaverScreenTest, FramesKeepToTheLimitAndTheBatteryAndMoveByDisplayTime) {
+  WriteSettings("[BASIC_PARAMETERS]\nuse_DirectX=0\nSHAPE_SPEED=1\n[FRAMES]\nMax_FPS=60\n");
+  window.paced = true;
+  window.displayHz = 144.0;
+  SaverScreen& s = Start();
+  s.IdleFrameRequest();
+  EXPECT_DOUBLE_EQ(window.pacedHz, 48.0) << "a limit of 60 on the 144 Hz grid";
+  s.PowerSourceChanged(true);
+  s.IdleFrameRequest();
+  EXPECT_DOUBLE_EQ(window.pacedHz, 28.8) << "on battery: 30 at most";
+  s.PowerSourceChanged(false);
+  s.IdleFrameRequest();
+  EXPECT_DOUBLE_EQ(window.pacedHz, 48.0);
+
+  // 12 frames at 48 a second move the phase as far as 15 at 60 would; the
+  // 3-second gap after them as far as one frame.
+  s.Engine.SetPhase(0.1);
+  for (int i = 0; i <= 12; ++i) {
+    window.shownMs = 1000.0 + i * 1000.0 / 48.0;
+    s.DrawFrame();
+  }
+  EXPECT_NEAR(s.Engine.Phase(), 0.1 + 13 * 1.25 * 0.003, 1e-9);
+  window.shownMs += 3000.0;
+  s.DrawFrame();
+  EXPECT_NEAR(s.Engine.Phase(), 0.1 + 14 * 1.25 * 0.003, 1e-9);
+  s.FormKeyDown();
+  Finish();
+  EXPECT_NE(Settings().find("[FRAMES]\nMax_FPS=60\nBattery_FPS=30\n"), std::string::npos)
+      << Settings();
+}
+
 TEST_F(SaverScreenTest, NoFramesWhileNobodySeesThemOrThePictureStandsStill) {
   WriteSettings("[BASIC_PARAMETERS]\nuse_DirectX=0\nSHAPE_SPEED=0.5\n");
   window.paced = true;

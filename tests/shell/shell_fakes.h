@@ -60,6 +60,9 @@ class FakeSaverWindow : public SaverWindow {
   void PostFrameRequest() override { ++frameRequests; }
   bool FramesPacedByDisplay() const override { return paced; }
   bool Covered() const override { return covered; }
+  double DisplayRate() const override { return displayHz; }
+  void PaceFramesAt(double hertz) override { pacedHz = hertz; }
+  double FrameShownMs() const override { return shownMs; }
   void SetCloseTimer(int32_t milliseconds) override { closeTimer = milliseconds; }
   void ShrinkBeforeClosing() override { log_.push_back("shrink"); }
   void Close() override { log_.push_back("close"); }
@@ -74,6 +77,9 @@ class FakeSaverWindow : public SaverWindow {
   bool visible = false;
   bool paced = false;
   bool covered = false;
+  double displayHz = 60.0;
+  double pacedHz = 0.0;   // what the saver screen last asked for
+  double shownMs = -1.0;  // no clock: fixed steps
   int paints = 0;
   int frameRequests = 0;
   int cursorCount = 0;

@@ -53,7 +53,8 @@ SaverWindowX11::SaverWindowX11(XConnection& x, DrawTarget target, Window foreign
   if (target_ == DrawTarget::kFullScreen)
     XSelectInput(x_.Connection(), x_.root(), StructureNotifyMask);
   display_.SetTarget(window_, gc_, visual_, depth_);
-  clock_.SetRate(CurrentRefreshRate(x_.Connection(), x_.root()));
+  displayHz_ = CurrentRefreshRate(x_.Connection(), x_.root());
+  clock_.SetRate(displayHz_);
 }
 
 SaverWindowX11::~SaverWindowX11() {
@@ -393,6 +394,7 @@ void SaverWindowX11::FollowScreen(XEvent& event) {
     height_ = event.xconfigure.height;
   }
   if (target_ == DrawTarget::kFullScreen) ApplyGeometry();
+  displayHz_ = CurrentRefreshRate(x_.Connection(), x_.root());
   // The monitors may have changed while the size did not.
   if (screen_ != nullptr) screen_->WindowSizeChanged();
 }
@@ -440,6 +442,7 @@ bool SaverWindowX11::Step() {
     // The page-flipped path waits for its slot at each flip.
     if (display_.HasPrimarySurface() || clock_.MillisecondsLeft() == 0) {
       frameRequested_ = false;
+      frameShownMs_ = clock_.ShownMs();
       screen_->DrawFrame();
       if (!display_.HasPrimarySurface()) clock_.Tick();
       return true;

@@ -65,6 +65,11 @@ class SaverWindowX11 : public SaverWindow {
   void PostFrameRequest() override { frameRequested_ = true; }
   // The loop below waits for the frame clock's slot before every frame.
   bool FramesPacedByDisplay() const override { return true; }
+  double DisplayRate() const override { return displayHz_; }
+  void PaceFramesAt(double hertz) override { clock_.SetRate(hertz); }
+  // The slot the frame goes out at, which Present's completions align to the
+  // display's refreshes; a frame later than its slot, the time it goes.
+  double FrameShownMs() const override { return frameShownMs_; }
   bool Covered() const override { return mapped_ && covered_; }
   void SetCloseTimer(int32_t milliseconds) override;
   void ShrinkBeforeClosing() override;
@@ -127,6 +132,8 @@ class SaverWindowX11 : public SaverWindow {
   mutable bool poweredOff_ = false;
   bool closed_ = false;
   bool frameRequested_ = false;
+  double displayHz_ = 60.0;
+  double frameShownMs_ = -1.0;
   long long closeAtMs_ = 0;
   std::function<void(const char*)> showError_;
 };
