@@ -344,9 +344,15 @@ void SaverWindowX11::HandleOwnInput(const XEvent& event) {
 void SaverWindowX11::Handle(const XEvent& event) {
   XEvent taken = event;
   uint64_t refreshUs = 0;
-  if (TakePresentEvent(x_.Connection(), taken, &refreshUs)) {
-    // Frames then go out just after the display's refreshes.
-    if (refreshUs != 0) clock_.AlignToRefresh(static_cast<double>(refreshUs) / 1000.0);
+  uint64_t refreshCount = 0;
+  if (TakePresentEvent(x_.Connection(), taken, &refreshUs, &refreshCount)) {
+    // Frames then go out just after the display's refreshes, at the rate
+    // they come.
+    if (refreshUs != 0) {
+      const double refreshMs = static_cast<double>(refreshUs) / 1000.0;
+      clock_.AlignToRefresh(refreshMs);
+      presented_.Refreshed(refreshMs, refreshCount);
+    }
     return;
   }
   for (const std::unique_ptr<ImageBuffer>& image : images_) {
@@ -435,6 +441,7 @@ bool SaverWindowX11::Step() {
   }
   if (!frameRequested_) {
     if (mapped_) screen_->DisplayPowerChanged(!DisplayPoweredOff());
+    screen_->PowerSourceChanged(power_.OnBattery(NowMs()));
     screen_->IdleFrameRequest();
   }
   int timeout = -1;

@@ -10,6 +10,7 @@
 #include "platform/x11/fps_overlay.h"
 #include "platform/x11/frame_clock.h"
 #include "platform/x11/image_buffer.h"
+#include "platform/x11/power_source.h"
 #include "platform/x11/wait_dialog_gtk.h"
 #include "platform/x11/x_connection.h"
 #include "shell/command_line.h"
@@ -65,7 +66,10 @@ class SaverWindowX11 : public SaverWindow {
   void PostFrameRequest() override { frameRequested_ = true; }
   // The loop below waits for the frame clock's slot before every frame.
   bool FramesPacedByDisplay() const override { return true; }
-  double DisplayRate() const override { return displayHz_; }
+  // The rate Present's completions show where they came, else the mode's.
+  double DisplayRate() const override {
+    return presented_.Rate() > 0.0 ? presented_.Rate() : displayHz_;
+  }
   void PaceFramesAt(double hertz) override { clock_.SetRate(hertz); }
   // The slot the frame goes out at, which Present's completions align to the
   // display's refreshes; a frame later than its slot, the time it goes.
@@ -133,6 +137,8 @@ class SaverWindowX11 : public SaverWindow {
   bool closed_ = false;
   bool frameRequested_ = false;
   double displayHz_ = 60.0;
+  MeasuredRefresh presented_;
+  PowerSource power_;
   double frameShownMs_ = -1.0;
   long long closeAtMs_ = 0;
   std::function<void(const char*)> showError_;
