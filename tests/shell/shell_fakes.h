@@ -187,6 +187,8 @@ class FakeSetupDialogView : public SetupDialogView {
   void SelectMonitorsEntry(int32_t entry) override { monitors = entry; }
   int32_t MonitorsEntry() const override { return monitors; }
   void EnableMonitors(bool enabled) override { monitorsEnabled = enabled; }
+  void SelectFramesEntry(int32_t entry) override { frames = entry; }
+  int32_t FramesEntry() const override { return frames; }
   void SetBusyCursor(bool busy) override { log_.push_back(busy ? "hourglass" : "arrow"); }
   void DrawPreview(const BitmapView&, const ClientRect& target) override {
     ++previews;
@@ -208,6 +210,7 @@ class FakeSetupDialogView : public SetupDialogView {
   bool useDirectX = false;
   bool useDirectXEnabled = true;
   int32_t monitors = -1;
+  int32_t frames = -2;  // never set
   bool monitorsEnabled = true;
   int previews = 0;
   ClientRect previewTarget;

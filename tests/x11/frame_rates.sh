@@ -14,14 +14,9 @@ COUNTER=$5
 start_server xorg Xorg :@ -config "$conf" -logfile "$OUT/xorg.log" -noreset -nolisten tcp \
   -novtswitch -sharevts || finish
 export XDG_CONFIG_HOME=$WORK/config ZELK_MIRV_NO_PRESENT=1
-output=$(xrandr | awk '/ connected/ {print $1; exit}')
-for hz in 60 144; do
-  line=$(gtf 1024 768 "$hz" | awk '/Modeline/ {$1 = ""; gsub(/"/, ""); print}')
-  # shellcheck disable=SC2086
-  xrandr --newmode $line && xrandr --addmode "$output" "1024x768_$hz.00" ||
-    fail "no $hz Hz mode"
-done
-mode() { xrandr --output "$output" --mode "1024x768_$1.00" || fail "cannot switch to $1 Hz"; sleep 1; }
+source "$(dirname "$0")/../support/refresh_modes.sh"
+add_refresh_modes 60 144 || fail "no 60 and 144 Hz modes"
+mode() { refresh_mode "$1" || fail "cannot switch to $1 Hz"; }
 fps_over() { "$COUNTER" count "$1" | awk '$1 == "fps" {print $2}'; }
 state=$XDG_CONFIG_HOME/zelk-mirv/Zelk_Mirv.par
 
@@ -32,21 +27,6 @@ sleep 1
 kill "$first"; wait "$first"
 [ -s "$state" ] || fail "the first run stored no pattern"
 cp "$state" "$WORK/pattern.par"
-
-# The picture's change a second: the mean absolute difference (0..255) of
-# screenshots 0.4 s apart, over five pairs.
-change_per_second() {
-  local i t0 t1 mae sum=0
-  for i in 1 2 3 4 5; do
-    t0=$(date +%s.%N); import -window root "$WORK/a.png"
-    sleep 0.4
-    t1=$(date +%s.%N); import -window root "$WORK/b.png"
-    mae=$(compare -metric MAE "$WORK/a.png" "$WORK/b.png" null: 2>&1 | sed 's/.*(\(.*\)).*/\1/')
-    sum=$(awk -v s="$sum" -v m="$mae" -v a="$t0" -v b="$t1" 'BEGIN { print s + m * 255 / (b - a) }')
-    sleep 0.2
-  done
-  awk -v s="$sum" 'BEGIN { printf "%.2f", s / 5 }'
-}
 
 # start_run LABEL ARGS...: a run from the stored pattern; leaves $run.
 start_run() {
@@ -59,11 +39,11 @@ start_run() {
 
 mode 60
 start_run at60
-change60=$(change_per_second); fps60=$(fps_over 3)
+change60=$(change_per_second "$WORK"); fps60=$(fps_over 3)
 kill "$run"; wait "$run"
 mode 144
 start_run at144
-change144=$(change_per_second); fps144=$(fps_over 3)
+change144=$(change_per_second "$WORK"); fps144=$(fps_over 3)
 shot at144
 not_black at144
 kill "$run"; wait "$run"
