@@ -10,6 +10,7 @@
 #include "render/bitmap32.h"
 #include "shell/about_box.h"
 #include "shell/password_check.h"
+#include "shell/saver_loop.h"
 #include "shell/saver_window.h"
 #include "shell/setup_dialog.h"
 #include "shell/setup_dialog_view.h"
@@ -57,13 +58,19 @@ class FakeSaverWindow : public SaverWindow {
   bool IsVisible() const override { return visible; }
   void CaptureMouse() override { log_.push_back("capture"); }
   void ReleaseMouse() override { log_.push_back("release"); }
-  void PostFrameRequest() override { ++frameRequests; }
+  void PostFrameRequest() override {
+    ++frameRequests;
+    if (loop != nullptr) loop->PostFrameRequest();
+  }
   bool FramesPacedByDisplay() const override { return paced; }
   bool Covered() const override { return covered; }
   double DisplayRate() const override { return displayHz; }
   void PaceFramesAt(double hertz) override { pacedHz = hertz; }
   double FrameShownMs() const override { return shownMs; }
-  void SetCloseTimer(int32_t milliseconds) override { closeTimer = milliseconds; }
+  void SetCloseTimer(int32_t milliseconds) override {
+    closeTimer = milliseconds;
+    if (loop != nullptr) loop->SetCloseTimer(milliseconds);
+  }
   void ShrinkBeforeClosing() override { log_.push_back("shrink"); }
   void Close() override { log_.push_back("close"); }
   void ShowError(const char* message) override { log_.push_back(std::string("error: ") + message); }
@@ -77,6 +84,7 @@ class FakeSaverWindow : public SaverWindow {
   bool visible = false;
   bool paced = false;
   bool covered = false;
+  SaverLoop* loop = nullptr;  // where requests and the close timer go, if set
   double displayHz = 60.0;
   double pacedHz = 0.0;   // what the saver screen last asked for
   double shownMs = -1.0;  // no clock: fixed steps

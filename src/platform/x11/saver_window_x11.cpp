@@ -281,7 +281,7 @@ void SaverWindowX11::CaptureMouse() {
     const int keyboard =
         XGrabKeyboard(d, window_, False, GrabModeAsync, GrabModeAsync, CurrentTime);
     if (pointer == GrabSuccess && keyboard == GrabSuccess) return;
-    WaitForEvents(nullptr, 50);
+    x11::WaitForEvents(nullptr, 50);
   }
 }
 
@@ -292,7 +292,7 @@ void SaverWindowX11::ReleaseMouse() {
 }
 
 void SaverWindowX11::SetCloseTimer(int32_t milliseconds) {
-  closeAtMs_ = milliseconds > 0 ? NowMs() + milliseconds : 0;
+  if (loop_) loop_->SetCloseTimer(milliseconds);
 }
 
 void SaverWindowX11::ShrinkBeforeClosing() {
@@ -429,57 +429,49 @@ void SaverWindowX11::DispatchPending() {
   if (!Owned() && WindowFailed(window_)) closed_ = true;
 }
 
-// One pass of the loop: events first, then the close timer, then a frame
-// when one is requested and its slot has come; false when the run is over.
-bool SaverWindowX11::Step() {
-  DispatchPending();
-  if (closed_) return false;
-  if (closeAtMs_ != 0 && NowMs() >= closeAtMs_) {
-    closeAtMs_ = 0;
-    screen_->CloseTimerFired();
-    return !closed_;
+void SaverWindowX11::Attach(SaverScreen* screen) {
+  screen_ = screen;
+  if (screen_ == nullptr) {
+    loop_.reset();
+  } else {
+    loop_.emplace(*screen_, static_cast<LoopPlatform&>(*this));
   }
-  if (!frameRequested_) {
-    if (mapped_) screen_->DisplayPowerChanged(!DisplayPoweredOff());
-    screen_->PowerSourceChanged(power_.OnBattery(NowMs()));
-    screen_->IdleFrameRequest();
-  }
-  int timeout = -1;
-  if (frameRequested_) {
-    // The page-flipped path waits for its slot at each flip.
-    if (display_.HasPrimarySurface() || clock_.MillisecondsLeft() == 0) {
-      frameRequested_ = false;
-      frameShownMs_ = clock_.ShownMs();
-      screen_->DrawFrame();
-      if (!display_.HasPrimarySurface()) clock_.Tick();
-      return true;
-    }
-    timeout = clock_.MillisecondsLeft();
-    if (XPending(x_.Connection()) == 0 && screen_->UseTimeBeforeFrame(timeout)) return true;
-  }
-  if (closeAtMs_ != 0) {
-    const int left = static_cast<int>(std::max(0LL, closeAtMs_ - NowMs()));
-    timeout = timeout < 0 ? left : std::min(timeout, left);
-  }
-  // A display that is off sends no event when it comes back on.
-  if (!frameRequested_ && mapped_ && poweredOff_) {
-    timeout = timeout < 0 ? kPowerCheckMs : std::min(timeout, kPowerCheckMs);
-  }
-  WaitForEvents(x_.Connection(), timeout);
-  return true;
 }
 
-int SaverWindowX11::ServeEvents() {
+int64_t SaverWindowX11::NowMs() const { return x11::NowMs(); }
+
+bool SaverWindowX11::ServePending() {
   DispatchPending();
-  if (closeAtMs_ != 0 && NowMs() >= closeAtMs_) {
-    closeAtMs_ = 0;
-    screen_->CloseTimerFired();
-  }
-  return closeAtMs_ == 0 ? -1 : static_cast<int>(std::max(0LL, closeAtMs_ - NowMs()));
+  return !closed_;
 }
+
+void SaverWindowX11::BeforeFrameRequest() {
+  if (mapped_) screen_->DisplayPowerChanged(!DisplayPoweredOff());
+  screen_->PowerSourceChanged(power_.OnBattery(NowMs()));
+}
+
+// The page-flipped path waits for its slot at each flip.
+int32_t SaverWindowX11::MsUntilFrame() {
+  return display_.HasPrimarySurface() ? 0 : clock_.MillisecondsLeft();
+}
+
+void SaverWindowX11::FrameDrawn() {
+  if (!display_.HasPrimarySurface()) clock_.Tick();
+}
+
+bool SaverWindowX11::EventsWaiting() const { return XPending(x_.Connection()) > 0; }
+
+void SaverWindowX11::WaitForEvents(int32_t timeoutMs) {
+  x11::WaitForEvents(x_.Connection(), timeoutMs);
+}
+
+// A display that is off sends no event when it comes back on.
+int32_t SaverWindowX11::WakeEveryMs() const { return mapped_ && poweredOff_ ? kPowerCheckMs : -1; }
+
+int SaverWindowX11::ServeEvents() { return loop_ ? loop_->ServeEvents() : -1; }
 
 void SaverWindowX11::RunLoop() {
-  while (EndingSignal() == 0 && Step()) {
+  while (EndingSignal() == 0 && loop_ && loop_->Step()) {
   }
   if (EndingSignal() != 0 && !closed_) screen_->EndFromOutside();
   if (EndingSignal() != 0) {

@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "platform/x11/display_control_x11.h"
@@ -14,6 +15,7 @@
 #include "platform/x11/wait_dialog_gtk.h"
 #include "platform/x11/x_connection.h"
 #include "shell/command_line.h"
+#include "shell/saver_loop.h"
 #include "shell/saver_screen.h"
 #include "shell/saver_window.h"
 
@@ -25,14 +27,14 @@ namespace zm::x11 {
 // daemon's or the root window: it only draws there and ends when that
 // window is destroyed; the daemon handles input). Its event loop sends the
 // window's events to the saver screen's handlers.
-class SaverWindowX11 : public SaverWindow {
+class SaverWindowX11 : public SaverWindow, private LoopPlatform {
  public:
   // Throws ProgramError (status 1) for a foreign window that does not exist.
   SaverWindowX11(XConnection& x, DrawTarget target, Window foreign, DisplayControlX11& display,
                  FrameClock& clock, FpsOverlay& fps);
   ~SaverWindowX11() override;
 
-  void Attach(SaverScreen* screen) { screen_ = screen; }
+  void Attach(SaverScreen* screen);
   // Runs until the window closes, is destroyed, or a signal ends the run.
   void RunLoop();
   // One turn for the setup dialog's loop, which draws the frames itself:
@@ -63,7 +65,9 @@ class SaverWindowX11 : public SaverWindow {
   bool IsVisible() const override { return mapped_; }
   void CaptureMouse() override;
   void ReleaseMouse() override;
-  void PostFrameRequest() override { frameRequested_ = true; }
+  void PostFrameRequest() override {
+    if (loop_) loop_->PostFrameRequest();
+  }
   // The loop below waits for the frame clock's slot before every frame.
   bool FramesPacedByDisplay() const override { return true; }
   // The rate Present's completions show where they came, else the mode's.
@@ -73,7 +77,7 @@ class SaverWindowX11 : public SaverWindow {
   void PaceFramesAt(double hertz) override { clock_.SetRate(hertz); }
   // The slot the frame goes out at, which Present's completions align to the
   // display's refreshes; a frame later than its slot, the time it goes.
-  double FrameShownMs() const override { return frameShownMs_; }
+  double FrameShownMs() const override { return clock_.ShownMs(); }
   bool Covered() const override { return mapped_ && covered_; }
   void SetCloseTimer(int32_t milliseconds) override;
   void ShrinkBeforeClosing() override;
@@ -91,7 +95,15 @@ class SaverWindowX11 : public SaverWindow {
   void HandleOwnInput(const XEvent& event);
   void KeepOnScreen();
   void DispatchPending();
-  bool Step();
+  // The core loop's platform.
+  int64_t NowMs() const override;
+  bool ServePending() override;
+  void BeforeFrameRequest() override;
+  int32_t MsUntilFrame() override;
+  void FrameDrawn() override;
+  bool EventsWaiting() const override;
+  void WaitForEvents(int32_t timeoutMs) override;
+  int32_t WakeEveryMs() const override;
   void ApplyGeometry();
   void FollowScreen(XEvent& event);
   void FollowWindowSize(int32_t width, int32_t height);
@@ -135,12 +147,10 @@ class SaverWindowX11 : public SaverWindow {
   mutable long long powerCheckedMs_ = -1;
   mutable bool poweredOff_ = false;
   bool closed_ = false;
-  bool frameRequested_ = false;
   double displayHz_ = 60.0;
   MeasuredRefresh presented_;
   PowerSource power_;
-  double frameShownMs_ = -1.0;
-  long long closeAtMs_ = 0;
+  std::optional<SaverLoop> loop_;
   std::function<void(const char*)> showError_;
 };
 
