@@ -19,11 +19,11 @@ add_refresh_modes() {
 refresh_mode() { xrandr --output "$refresh_output" --mode "1024x768_$1.00" && sleep 1; }
 
 # change_per_second DIR: the picture's change a second, the mean absolute
-# difference (0..255 a channel) of five pairs of root-window screenshots
+# difference (0..255 a channel) of eight pairs of root-window screenshots
 # 0.4 s apart, each divided by its time apart. DIR holds the screenshots.
 change_per_second() {
   local i t0 t1 mae sum=0
-  for i in 1 2 3 4 5; do
+  for i in 1 2 3 4 5 6 7 8; do
     t0=$(date +%s.%N); import -window root "$1/change-a.png"
     sleep 0.4
     t1=$(date +%s.%N); import -window root "$1/change-b.png"
@@ -32,5 +32,5 @@ change_per_second() {
     sum=$(awk -v s="$sum" -v m="$mae" -v a="$t0" -v b="$t1" 'BEGIN { print s + m * 255 / (b - a) }')
     sleep 0.2
   done
-  awk -v s="$sum" 'BEGIN { printf "%.2f", s / 5 }'
+  awk -v s="$sum" 'BEGIN { printf "%.2f", s / 8 }'
 }
