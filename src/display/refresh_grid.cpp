@@ -41,9 +41,10 @@ namespace {
 constexpr double kAfterRefreshMs = 1.0;
 }  // namespace
 
-void RefreshGrid::AlignToRefresh(double refreshMs) {
+void RefreshGrid::AlignToRefresh(double refreshMs, double refreshPeriodMs) {
   if (!started_) return;
-  const double period = PeriodMs();
+  const double period =
+      refreshPeriodMs > 0.0 && refreshPeriodMs < PeriodMs() ? refreshPeriodMs : PeriodMs();
   const double anchor = refreshMs + kAfterRefreshMs;
   nextMs_ = anchor + std::round((nextMs_ - anchor) / period) * period;
 }

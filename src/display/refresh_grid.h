@@ -56,8 +56,11 @@ class RefreshGrid {
   void FrameShown(double nowMs);
   // The display reported a refresh at `refreshMs`: the grid moves to just
   // after the display's own refreshes (keeping its period), so that each
-  // frame has a whole period to be composed before the next refresh.
-  void AlignToRefresh(double refreshMs);
+  // frame has a whole period to be composed before the next refresh. Under a
+  // limit the grid's period is several of the display's (`refreshPeriodMs`;
+  // 0: the grid's own): the grid then moves by whole refreshes only, so that
+  // a report of any refresh leaves its slots where they are.
+  void AlignToRefresh(double refreshMs, double refreshPeriodMs = 0.0);
 
  private:
   double rate_ = 60.0;

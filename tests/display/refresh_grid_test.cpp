@@ -31,6 +31,12 @@ TEST(RefreshGrid, ALateFrameTakesTheNextSlotOfTheGridNotAWholeExtraPeriod) {
   EXPECT_EQ(grid.NextSlotMs(), 1246.0);
   grid.AlignToRefresh(1250.0);
   EXPECT_EQ(grid.NextSlotMs(), 1251.0);
+  // Under a limit (here every other refresh of a 100 Hz display) a report of
+  // the refresh in between leaves the slots alone.
+  grid.AlignToRefresh(1250.0 + 10.0, 10.0);
+  EXPECT_EQ(grid.NextSlotMs(), 1251.0);
+  grid.AlignToRefresh(1253.0, 10.0);
+  EXPECT_EQ(grid.NextSlotMs(), 1254.0);
 
   // A rate the display does not report counts as 60 Hz.
   for (double unknown : {0.0, -5.0, 0.0 / 0.0}) {

@@ -25,8 +25,11 @@ class FrameClock {
   int MillisecondsLeft() const;
   // A frame went out: the next slot is the grid's next one.
   void Tick();
-  // The display reported a refresh at this time of NowMs's clock.
-  void AlignToRefresh(double ms) { grid_.AlignToRefresh(ms); }
+  // The display, refreshing every `refreshPeriodMs`, reported a refresh at
+  // this time of NowMs's clock.
+  void AlignToRefresh(double ms, double refreshPeriodMs) {
+    grid_.AlignToRefresh(ms, refreshPeriodMs);
+  }
   // Waits until the next slot, or until an ending signal arrives.
   void WaitForSlot() const;
 

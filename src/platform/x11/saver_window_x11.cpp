@@ -350,8 +350,8 @@ void SaverWindowX11::Handle(const XEvent& event) {
     // they come.
     if (refreshUs != 0) {
       const double refreshMs = static_cast<double>(refreshUs) / 1000.0;
-      clock_.AlignToRefresh(refreshMs);
       presented_.Refreshed(refreshMs, refreshCount);
+      clock_.AlignToRefresh(refreshMs, 1000.0 / DisplayRate());
     }
     return;
   }
