@@ -13,7 +13,7 @@ packages=(
   libx11-dev libxext-dev libxrandr-dev libxdamage-dev libxpresent-dev libgtk-3-dev
   libwayland-dev wayland-protocols libwayland-bin sway grim wtype weston mutter dbus-daemon jq
   xvfb xserver-xorg-core xserver-xorg-video-dummy xdotool x11-utils x11-xserver-utils xscreensaver
-  procps passwd util-linux python3
+  procps passwd util-linux python3 python3-dbusmock dbus-daemon
   nsis lintian desktop-file-utils appstream man-db dpkg-dev
 )
 

@@ -4,6 +4,36 @@
 
 namespace zm {
 
+double LimitedFrameRate(double displayHz, double limitFps) {
+  const double display = displayHz > 0.0 && displayHz < 1e6 ? displayHz : 60.0;
+  // A rate within 1% of the limit keeps to it: a 60 Hz display measured at
+  // 60.2 is not halved by a limit of 60.
+  const double ceiling = limitFps * 1.01;
+  if (!(limitFps > 0.0) || ceiling >= display) return display;
+  return display / std::ceil(display / ceiling);
+}
+
+double FrameLimitFor(double userLimitFps, double batteryLimitFps, bool onBattery) {
+  const double user = userLimitFps > 0.0 ? userLimitFps : 0.0;
+  if (!onBattery || !(batteryLimitFps > 0.0)) return user;
+  return user > 0.0 && user < batteryLimitFps ? user : batteryLimitFps;
+}
+
+void MeasuredRefresh::Refreshed(double ms, unsigned long long count) {
+  if (!started_ || count <= firstCount_ || !(ms > firstMs_)) {
+    started_ = true;
+    firstMs_ = ms;
+    firstCount_ = count;
+    return;
+  }
+  const double elapsed = ms - firstMs_;
+  if (elapsed < 250.0) return;
+  const double rate = static_cast<double>(count - firstCount_) * 1000.0 / elapsed;
+  if (rate > 1.0 && rate < 1e4) rate_ = rate;
+  firstMs_ = ms;
+  firstCount_ = count;
+}
+
 void RefreshGrid::SetRate(double hertz) { rate_ = hertz > 0.0 && hertz < 1e6 ? hertz : 60.0; }
 
 namespace {
@@ -11,9 +41,10 @@ namespace {
 constexpr double kAfterRefreshMs = 1.0;
 }  // namespace
 
-void RefreshGrid::AlignToRefresh(double refreshMs) {
+void RefreshGrid::AlignToRefresh(double refreshMs, double refreshPeriodMs) {
   if (!started_) return;
-  const double period = PeriodMs();
+  const double period =
+      refreshPeriodMs > 0.0 && refreshPeriodMs < PeriodMs() ? refreshPeriodMs : PeriodMs();
   const double anchor = refreshMs + kAfterRefreshMs;
   nextMs_ = anchor + std::round((nextMs_ - anchor) / period) * period;
 }

@@ -104,7 +104,8 @@ int32_t WarmupBudget(int32_t steps) {
 
 void Shape::NextStep(bool force) {
   if (!HasMaps()) return;
-  phase_ = PhaseIncrement(settings_.speed);  // the new step starts one frame in
+  // The new step starts one frame in.
+  phase_ = PhaseIncrement(settings_.speed) * lastIntervals_;
   NextPalette();
   // An engine whose generator has no map to fill has no next map coming, so
   // it moves on as if the map were ready rather than waiting for ever.
@@ -121,14 +122,38 @@ void Shape::NextStep(bool force) {
 // A new random pattern for mapNext, paced over the frames of one step.
 void Shape::StartPacedGenerator() {
   RandomizeDescriptor(descriptor_, settings_.modeHeight);
-  SetUpGenerator(mapNext_, descriptor_, FrameBudget(settings_.speed));
+  SetUpGenerator(mapNext_, descriptor_, FrameBudgetAt(settings_.speed, frameRate_));
   generator_.Start();
 }
 
 void Shape::Advance() {
+  lastIntervals_ = 1.0;
   phase_ += PhaseIncrement(settings_.speed);
   if (UsesGenerator()) generator_.Slice(pacedByDisplay_);
   if (phase_ > 1.0) NextStep(false);
+}
+
+namespace {
+// The most slices a late frame may still be owed; more would only make the
+// frames after it late as well.
+constexpr double kSlicesOwedMax = 8.0;
+}  // namespace
+
+void Shape::AdvanceBy(double intervals) {
+  if (!(intervals >= 0.0)) intervals = 0.0;
+  lastIntervals_ = intervals;
+  phase_ += PhaseIncrement(settings_.speed) * intervals;
+  if (UsesGenerator()) {
+    slicesOwed_ += intervals * frameRate_ / kMotionUnitHz;
+    const int slices = slicesOwed_ >= 2.0 ? 2 : 1;
+    slicesOwed_ = std::clamp(slicesOwed_ - slices, 0.0, kSlicesOwedMax);
+    for (int i = 0; i < slices; ++i) generator_.Slice(pacedByDisplay_);
+  }
+  if (phase_ > 1.0) NextStep(false);
+}
+
+void Shape::SetFrameRate(double hertz) {
+  frameRate_ = hertz > 0.0 && hertz < 1e4 ? hertz : kMotionUnitHz;
 }
 
 namespace {

@@ -68,7 +68,21 @@ class Shape {
 
   // Animation.
   void NextStep(bool force);
+  // One frame's advance in fixed steps of 1/60 s of display time: the
+  // renderer, the previews and the tests, which give a seed the same frames
+  // on every machine.
   void Advance();
+  // One frame's advance by the display time since the last frame, in units
+  // of 1/60 s (see FrameMotion): a live run, whose motion then does not
+  // follow the frame rate. A frame that stands for more than one frame of
+  // the rate (a late one) also gives the generator one slice more, so that
+  // the next map is ready within its step all the same.
+  void AdvanceBy(double intervals);
+  // The rate frames come at in a live run (60 unless set): the generator's
+  // slices are spread over the frames a step has at that rate (see
+  // FrameBudgetAt), from the next map on.
+  void SetFrameRate(double hertz);
+  double FrameRate() const { return frameRate_; }
 
   // Whether the display paces the frames (off by default). The generator's
   // slices that compute no rows are then not stretched to the cycle budget
@@ -175,6 +189,12 @@ class Shape {
   Colors24 colors24_{};
   Colors16 colors16_{};
   double phase_ = 0.0;
+  // The display time of the last frame's advance, in 1/60 s: a new step
+  // starts that far in.
+  double lastIntervals_ = 1.0;
+  double frameRate_ = 60.0;
+  // Slices that late frames have stood for and not yet been given.
+  double slicesOwed_ = 0.0;
   double heightScale_ = 1.1;
   int32_t warmupSteps_ = 0;
   int32_t warmupCount_ = 0;

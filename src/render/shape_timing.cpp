@@ -25,6 +25,17 @@ int32_t FrameBudget(double speed) {
   return frames < static_cast<double>(kMax) ? static_cast<int32_t>(frames) : kMax;
 }
 
+int32_t FrameBudgetAt(double speed, double frameRate) {
+  const int32_t budget = FrameBudget(speed);
+  if (!(frameRate > 0.0) || frameRate == kMotionUnitHz || EffectiveShapeSpeed(speed) == 0.0) {
+    return budget;
+  }
+  const double frames = static_cast<double>(budget) * frameRate / kMotionUnitHz;
+  constexpr int32_t kMax = std::numeric_limits<int32_t>::max();
+  if (!(frames < static_cast<double>(kMax))) return kMax;
+  return frames < 1.0 ? 1 : static_cast<int32_t>(frames);
+}
+
 int32_t PhaseToTime(double phase) {
   if (!(phase > 0.0)) return 0;
   if (phase >= 1.0) return 1000;

@@ -18,6 +18,16 @@ double PhaseIncrement(double speed);
 // quotient does not fit get the largest 32-bit value.
 int32_t FrameBudget(double speed);
 
+// The animation's time unit: the phase moves on by PhaseIncrement for every
+// 1/kMotionUnitHz s of display time (one frame of a 60 Hz display).
+constexpr double kMotionUnitHz = 60.0;
+
+// Frames of one step when frames come `frameRate` times a second and each
+// moves the phase on by its share of display time: FrameBudget at 60 (the
+// fixed steps of the renderer and the tests), four times as many at 240,
+// half as many at 30. A rate that is not a positive number counts as 60.
+int32_t FrameBudgetAt(double speed, double frameRate);
+
 // The integer part of phase x 1000, held to 0..1000 (NaN gives 0): the time
 // within the step that the colour index is computed from.
 int32_t PhaseToTime(double phase);

@@ -18,6 +18,10 @@ struct SaverSettingsRecord {
   // Section MONITORS: "primary", "each" or "span", kept as read so that an
   // unknown value survives until the user picks another.
   std::string Layout = "primary";
+  // Section FRAMES: the most frames a second (0: the display's rate) and
+  // the most on battery (0: no limit of its own there).
+  int32_t Max_FPS = 0;
+  int32_t Battery_FPS = 30;
 };
 
 extern SaverSettingsRecord SaverSettings;

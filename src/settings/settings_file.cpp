@@ -16,6 +16,13 @@ namespace {
 
 constexpr const char* kSection = "BASIC_PARAMETERS";
 constexpr const char* kMonitorsSection = "MONITORS";
+constexpr const char* kFramesSection = "FRAMES";
+
+// A frame limit as the file may hold it: 0 (none) or 1..1000 frames a
+// second; anything else reads as the default.
+int32_t FrameLimitOf(int32_t value, int32_t fallback) {
+  return value >= 0 && value <= 1000 ? value : fallback;
+}
 
 std::string BoolText(bool value) { return value ? "1" : "0"; }
 
@@ -57,10 +64,15 @@ void ReadSettings(const IniFile& file) {
   s.Mode.BitPerPix = file.ReadInteger(kSection, "BitPerPix", 32);
   ReadMaterialChoice(file);
   s.Layout = file.ReadString(kMonitorsSection, "Layout", "primary");
+  const SaverSettingsRecord defaults;
+  s.Max_FPS = FrameLimitOf(file.ReadInteger(kFramesSection, "Max_FPS", 0), defaults.Max_FPS);
+  s.Battery_FPS =
+      FrameLimitOf(file.ReadInteger(kFramesSection, "Battery_FPS", 30), defaults.Battery_FPS);
 }
 
 std::vector<SettingsKey> CurrentSettingsKeys() {
   const SaverSettingsRecord& s = SaverSettings;
+  const SaverSettingsRecord defaults;
   return {
       {kSection, "PATTERN_MODE", FormatIniInteger(s.PATTERN_MODE)},
       {kSection, "SHAPE_SPEED", FormatIniFloat(s.SHAPE_SPEED)},
@@ -72,12 +84,35 @@ std::vector<SettingsKey> CurrentSettingsKeys() {
       {kMaterialChoiceSection, "Pattern", FormatIniInteger(ChosenMaterial)},
       {kMaterialChoiceSection, "Show_All", BoolText(AllMaterialsShown)},
       {kMonitorsSection, "Layout", s.Layout},
+      // A file without FRAMES keeps without it while the limits are the
+      // defaults.
+      {kFramesSection, "Max_FPS", FormatIniInteger(s.Max_FPS), FormatIniInteger(defaults.Max_FPS)},
+      {kFramesSection, "Battery_FPS", FormatIniInteger(s.Battery_FPS),
+       FormatIniInteger(defaults.Battery_FPS)},
   };
 }
 
+namespace {
+
+// Whether a key the file lacks is left out: an optional one at its default,
+// where the file has none of its section's keys either.
+bool LeftOut(const IniFile& file, const SettingsKey& key) {
+  if (key.defaultText.empty()) return false;
+  bool atDefaults = true;
+  bool held = false;
+  for (const SettingsKey& other : CurrentSettingsKeys()) {
+    if (std::strcmp(other.section, key.section) != 0) continue;
+    held = held || file.Holds(other.section, other.key);
+    atDefaults = atDefaults && other.text == other.defaultText;
+  }
+  return atDefaults && !held;
+}
+
+}  // namespace
+
 void WriteSettings(IniFile& file) {
   for (const SettingsKey& key : CurrentSettingsKeys()) {
-    file.WriteString(key.section, key.key, key.text);
+    if (!LeftOut(file, key)) file.WriteString(key.section, key.key, key.text);
   }
 }
 
@@ -87,6 +122,7 @@ void SaveChangedSettingsFile(const std::string& iniPath, const std::vector<Setti
   for (const SettingsKey& key : CurrentSettingsKeys()) {
     const SettingsKey* read = FindKey(asRead, key);
     if (read != nullptr && read->text == key.text && file.Holds(key.section, key.key)) continue;
+    if (LeftOut(file, key)) continue;
     file.WriteString(key.section, key.key, key.text);
     changed = true;
   }

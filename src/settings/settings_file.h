@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace zm {
@@ -29,9 +30,20 @@ void WriteSettings(IniFile& file);
 
 // One key of the saver's sections with its value as the file would hold it.
 struct SettingsKey {
+  SettingsKey(const char* sectionName, const char* keyName, std::string value,
+              std::string defaultValue = "")
+      : section(sectionName),
+        key(keyName),
+        text(std::move(value)),
+        defaultText(std::move(defaultValue)) {}
+
   const char* section;
   const char* key;
   std::string text;
+  // Where not empty, the key's default: a file that lacks its section gets
+  // it only when a key of the section differs from its default (the frame
+  // limits).
+  std::string defaultText;
 };
 // The saver's keys in the order WriteSettings writes them, with the values
 // the settings and the material choice hold now.

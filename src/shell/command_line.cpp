@@ -142,6 +142,8 @@ class Parser {
       TakeSeed(name);
     } else if (name == "monitors") {
       TakeMonitors(name);
+    } else if (name == "max-fps") {
+      TakeMaxFps(name);
     } else {
       Fail("unknown option '" + argument + "'");
     }
@@ -190,6 +192,18 @@ class Parser {
     if (!text) return;
     line_.overrides.layout = ParseMonitorLayout(*text);
     if (!line_.overrides.layout) Fail("monitors '" + *text + "' is none of primary, each, span");
+  }
+
+  void TakeMaxFps(std::string_view name) {
+    const std::optional<std::string> text = Value(name);
+    if (!text) return;
+    int32_t fps = -1;
+    const char* end = text->data() + text->size();
+    const auto [stop, error] = std::from_chars(text->data(), end, fps);
+    if (error != std::errc() || stop != end || fps < 0 || fps > 1000) {
+      return Fail("max-fps '" + *text + "' is not a number of frames a second from 0 to 1000");
+    }
+    line_.overrides.maxFps = fps;
   }
 
   void TakeOutput(std::string_view name) {
@@ -245,6 +259,7 @@ std::string CommandLineUsage(const std::string& programName) {
       "  -no-video-mode  keep the screen's mode\n"
       "  -monitors L     primary, each or span: the ornament on the primary monitor,\n"
       "                  one on every monitor, or one across all, for this run\n"
+      "  -max-fps N      at most N frames a second for this run (0: the display's rate)\n"
       "  -seed N         start the random source with N (the same pictures every time)\n"
       "  -wayland        draw on the Wayland compositor (the default without an X display)\n"
       "  -output NAME    on Wayland, only the output NAME\n"

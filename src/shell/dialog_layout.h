@@ -16,7 +16,8 @@ constexpr ClientRect Inside(const ClientRect& parent, ClientRect child) {
 }
 
 // The setup dialog, in its tab order: Preview, the speed, the colours, Ok,
-// Cancel, About, the video mode, "Use DirectX" and the monitor layout.
+// Cancel, About, the video mode, "Use DirectX", the monitor layout and the
+// frame limit.
 constexpr int32_t kSetupWidth = 575;
 constexpr int32_t kSetupHeight = 337;
 constexpr ClientRect kPreviewButton{408, 297, 97, 25};
@@ -36,6 +37,9 @@ constexpr ClientRect kUseDirectX{456, 259, 97, 17};
 // video-mode box's right edge.
 constexpr ClientRect kMonitorsLabel{306, 281, 60, 13};
 constexpr ClientRect kMonitors{370, 277, 71, 19};  // the closed box; its list drops below
+// Beside it, below "Use DirectX", clear of the Preview button.
+constexpr ClientRect kFramesLabel{446, 281, 48, 13};
+constexpr ClientRect kFrames{497, 277, 68, 19};  // the closed box; its list drops below
 
 // The nine colour entries share the colour frame's height evenly, below a
 // margin for the frame's border.

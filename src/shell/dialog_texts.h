@@ -15,6 +15,9 @@ constexpr const char* kVideoModeLabel = "Video Mode:";
 constexpr const char* kUseDirectXCaption = "Use DirectX";
 // The drop-down of monitor layouts; its entries are the layouts' names.
 constexpr const char* kMonitorsLabel = "Monitors:";
+// The drop-down of frame limits: the display's rate, or at most so many
+// frames a second (see FrameLimitEntryCaption).
+constexpr const char* kFramesLabel = "Frames:";
 constexpr const char* kPreviewCaption = "Preview";
 constexpr const char* kOkCaption = "Ok";
 constexpr const char* kCancelCaption = "Cancel";

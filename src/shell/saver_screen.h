@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "display/display_control.h"
+#include "display/frame_motion.h"
 #include "display/monitor_area.h"
 #include "render/shape.h"
 #include "settings/monitor_layout.h"
@@ -106,6 +107,16 @@ class SaverScreen {
   // No frame is then requested or drawn, in a saver run and in the setup
   // dialog alike, and the animation goes on from where it paused.
   void DisplayPowerChanged(bool on) { displayOn_ = on; }
+  // The machine runs on battery, or on mains power again (the platform
+  // reports it as it learns of it; mains power until then): on battery the
+  // frames keep to the battery's limit (Battery_FPS) where the user's is
+  // not lower.
+  void PowerSourceChanged(bool onBattery) { onBattery_ = onBattery; }
+  bool OnBattery() const { return onBattery_; }
+  // The rate frames come at now: the display's, under the user's limit
+  // (Max_FPS) and on battery the battery's, as a ceiling on the display's
+  // refresh grid. IdleFrameRequest hands it to the window when it changes.
+  double FrameRate() const;
   void SessionLockChanged(bool locked) { sessionLocked_ = locked; }
   bool Seen() const { return displayOn_ && !sessionLocked_ && !window_.Covered(); }
   // After the setup dialog changed use_DirectX or the video mode: the frame
@@ -163,6 +174,7 @@ class SaverScreen {
   const std::vector<EnginePlace>& Places() const { return places_; }
 
  private:
+  void PaceFrames();
   void RemoveLeftovers() const;
   void PrepareFrameBitmap();
   void CheckVideoMode();
@@ -198,6 +210,11 @@ class SaverScreen {
   // activated again: input meanwhile starts no second request.
   bool exitUnderWay_ = false;
   bool displayOn_ = true;
+  bool onBattery_ = false;
+  // What the frames move the animation on by (live runs), and the rate the
+  // window was last told to pace them at (0: not yet).
+  FrameMotion motion_;
+  double pacedHz_ = 0.0;
   bool sessionLocked_ = false;
   // The last frame drawn was a still picture: drawing it again would show
   // the same.

@@ -2,6 +2,7 @@
 #include <cstdlib>
 
 #include "base/file_system.h"
+#include "display/refresh_grid.h"
 #include "settings/saver_settings.h"
 #include "settings/settings_file.h"
 #include "settings/settings_write_error.h"
@@ -76,7 +77,21 @@ void SaverScreen::FormActivate() {
 void SaverScreen::IdleFrameRequest() {
   // The setup dialog draws the frames itself in a configure run.
   if (RunMode != rmSaver) return;
+  PaceFrames();
   if (FrameWanted()) window_.PostFrameRequest();
+}
+
+double SaverScreen::FrameRate() const {
+  const double limit = FrameLimitFor(SaverSettings.Max_FPS, SaverSettings.Battery_FPS, onBattery_);
+  return LimitedFrameRate(window_.DisplayRate(), limit);
+}
+
+void SaverScreen::PaceFrames() {
+  const double rate = FrameRate();
+  if (rate == pacedHz_) return;
+  pacedHz_ = rate;
+  motion_.SetRate(rate);
+  window_.PaceFramesAt(rate);
 }
 
 bool SaverScreen::UseTimeBeforeFrame(int32_t msUntilSlot) {
@@ -111,7 +126,18 @@ void SaverScreen::DrawFrame() {
     const BitmapView frame = window_.FrameBitmap();
     for (const EnginePlace& place : places_) place.engine->RenderFrame(PartOf(frame, place.area));
     window_.PaintFrameBitmap();
-    for (const EnginePlace& place : places_) place.engine->Advance();
+    // A live run moves by the display time the frame stands for; without a
+    // clock, by fixed steps.
+    const double shownMs = window_.FrameShownMs();
+    const double intervals = shownMs >= 0.0 ? motion_.Interval(shownMs) : -1.0;
+    for (const EnginePlace& place : places_) {
+      if (intervals < 0.0) {
+        place.engine->Advance();
+      } else {
+        place.engine->SetFrameRate(motion_.Rate());
+        place.engine->AdvanceBy(intervals);
+      }
+    }
     stillShown_ = still;
   } else if (Rendering) {
     // Two frames per request on the page-flipped path: both buffers of the

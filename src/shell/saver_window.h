@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "display/frame_pacing.h"
 #include "display/monitor_area.h"
 #include "render/bitmap_view.h"
 #include "shell/wait_dialog.h"
@@ -63,6 +64,17 @@ class SaverWindow {
   // Whether the display paces the frames: a frame request is served at the
   // display's next refresh, not at once.
   virtual bool FramesPacedByDisplay() const { return false; }
+  // The timing of a live run's frames. The display's refresh rate in Hz (on
+  // several monitors, that of the one that paces the frames).
+  virtual double DisplayRate() const { return kDefaultRefreshHz; }
+  // The rate the saver screen wants frames at from now on: the display's, or
+  // a limit's ceiling on its refresh grid (see LimitedFrameRate).
+  virtual void PaceFramesAt(double /*hertz*/) {}
+  // When the frame now being drawn reaches the display, in milliseconds of
+  // a monotonic clock: where the platform reports it (a presentation's
+  // time), else the frame clock's slot. Negative where the platform keeps
+  // no clock: the animation then moves in fixed steps of 1/60 s a frame.
+  virtual double FrameShownMs() const { return -1.0; }
   // Whether the shown window is fully covered by other windows now (see
   // SaverScreen::Seen). The platform calls IdleFrameRequest again when that
   // changes.

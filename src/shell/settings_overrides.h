@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -15,6 +16,7 @@ struct SettingsOverrides {
   bool allColors = false;         // a random material for every palette
   std::optional<bool> videoMode;  // use_DirectX
   std::optional<MonitorLayout> layout;  // Layout
+  std::optional<int32_t> maxFps;        // Max_FPS (0: the display's rate)
 };
 
 // Lays overrides over the settings read from the file and puts the file's
@@ -33,6 +35,7 @@ class OverriddenSettings {
   double fileSpeed_ = 0.0;
   bool fileVideoMode_ = false;
   std::string fileLayout_;
+  int32_t fileMaxFps_ = 0;
   signed char filePattern_ = 0;
   bool fileShowAll_ = false;
 };

@@ -49,6 +49,15 @@ std::string_view MaterialEntryCaption(int32_t entry) {
   return kMaterialNames[kMaterialListOrder[entry]];
 }
 
+namespace {
+constexpr std::string_view kFrameLimitCaptions[kFrameLimitEntryCount] = {"display", "120", "60",
+                                                                         "30"};
+constexpr int32_t kFrameLimits[kFrameLimitEntryCount] = {0, 120, 60, 30};
+}  // namespace
+
+std::string_view FrameLimitEntryCaption(int32_t entry) { return kFrameLimitCaptions[entry]; }
+int32_t FrameLimitOfEntry(int32_t entry) { return kFrameLimits[entry]; }
+
 ClientRect PreviewRect(int32_t clientWidth) {
   return {clientWidth - kPreviewWidth - kPreviewRightMargin, kPreviewTop, kPreviewWidth,
           kPreviewHeight};
@@ -73,6 +82,11 @@ void SetupDialog::FormShow() {
   view_.SelectMonitorsEntry(static_cast<int32_t>(layout));
   // The video mode switch changes the primary monitor only.
   view_.EnableMonitors(!SaverSettings.use_DirectX);
+  int32_t frames = -1;
+  for (int32_t entry = 0; entry < kFrameLimitEntryCount; ++entry) {
+    if (kFrameLimits[entry] == SaverSettings.Max_FPS) frames = entry;
+  }
+  view_.SelectFramesEntry(frames);
 }
 
 // The box shows the stored mode's text even when the display does not offer
@@ -113,6 +127,13 @@ void SetupDialog::MonitorsChange() {
   if (entry < 0 || entry > static_cast<int32_t>(MonitorLayout::kSpan)) return;
   SaverSettings.Layout = MonitorLayoutName(static_cast<MonitorLayout>(entry));
   ApplyFrameSize();
+}
+
+void SetupDialog::FramesChange() {
+  if (dialogLoading) return;
+  const int32_t entry = view_.FramesEntry();
+  if (entry < 0 || entry >= kFrameLimitEntryCount) return;
+  SaverSettings.Max_FPS = kFrameLimits[entry];
 }
 
 void SetupDialog::GraphModesListChange() {

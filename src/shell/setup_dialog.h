@@ -23,6 +23,12 @@ constexpr int32_t kLastMaterialEntry = 8;
 // them ("Gold and white silk", "Gold and red silk", ...).
 std::string_view MaterialEntryCaption(int32_t entry);
 
+// The entries of "Frames:": "display" (the display's rate, Max_FPS=0), then
+// at most 120, 60 and 30 frames a second.
+constexpr int32_t kFrameLimitEntryCount = 4;
+std::string_view FrameLimitEntryCaption(int32_t entry);
+int32_t FrameLimitOfEntry(int32_t entry);
+
 // Where the preview is drawn: 271 x 223 pixels, 8 pixels from the top and
 // 10 from the right edge of the client area ((294, 8) at width 575).
 ClientRect PreviewRect(int32_t clientWidth);
@@ -56,6 +62,8 @@ class SetupDialog {
   void GraphModesListChange();
   // A layout chosen in "Monitors:" holds from now on (stored at Ok).
   void MonitorsChange();
+  // A limit chosen in "Frames:" holds from now on (stored at Ok).
+  void FramesChange();
   void All_MaterialsClick();
   void MaterialsClick();
   // Buttons.

@@ -70,6 +70,12 @@ class SetupDialogView {
   virtual int32_t MonitorsEntry() const { return -1; }
   virtual void EnableMonitors(bool /*enabled*/) {}
 
+  // The drop-down "Frames:" with the entries of FrameLimitEntryCaption, or
+  // -1 for none (a stored limit that no entry names); a choice by the user
+  // calls FramesChange. A platform without it keeps these defaults.
+  virtual void SelectFramesEntry(int32_t /*entry*/) {}
+  virtual int32_t FramesEntry() const { return -1; }
+
   // The hourglass cursor while the frame size changes, then the default one.
   virtual void SetBusyCursor(bool busy) = 0;
 

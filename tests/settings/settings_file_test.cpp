@@ -327,5 +327,23 @@ TEST_F(SettingsFileTest, ListingShowsWhatTheSaverReads) {
             "Width=640\nRefreshRate=0\nBitPerPix=32\nPattern=0\nShow_All=1\nLayout=primary\n");
 }
 
+TEST_F(SettingsFileTest, FrameLimitsHaveASectionOfTheirOwnThatOnlyANewValueAdds) {
+  LoadFrom("[BASIC_PARAMETERS]\nuse_DirectX=0\n");
+  EXPECT_EQ(SaverSettings.Max_FPS, 0) << "no section: the display's rate";
+  EXPECT_EQ(SaverSettings.Battery_FPS, 30);
+  SaveSettings(Exe());
+  EXPECT_EQ(ReadBytes(Ini()).find("FRAMES"), std::string::npos) << "defaults add nothing";
+  LoadFrom("[FRAMES]\nMax_FPS=-60\nBattery_FPS=half\n");
+  EXPECT_EQ(SaverSettings.Max_FPS, 0) << "values no display has read as the defaults";
+  EXPECT_EQ(SaverSettings.Battery_FPS, 30);
+  LoadFrom("[FRAMES]\nMax_FPS=120\nBattery_FPS=0\n");
+  EXPECT_EQ(SaverSettings.Max_FPS, 120);
+  EXPECT_EQ(SaverSettings.Battery_FPS, 0);
+  SaverSettings.Max_FPS = 0;
+  SaveSettings(Exe());
+  EXPECT_NE(ReadBytes(Ini()).find("[FRAMES]\nMax_FPS=0\nBattery_FPS=0\n"), std::string::npos)
+      << ReadBytes(Ini());
+}
+
 }  // namespace
 }  // namespace zm

@@ -76,6 +76,10 @@ TEST(CommandLine, BadArgumentsSayWhatIsWrong) {
       {"-output", ""},
       {"-monitors"},
       {"-monitors", "all"},
+      {"-max-fps"},
+      {"-max-fps", "-30"},
+      {"-max-fps", "30fps"},
+      {"-max-fps", "100000"},
   };
   for (const auto& arguments : bad) {
     EXPECT_FALSE(Parse(arguments).error.empty()) << arguments.front();
@@ -85,11 +89,14 @@ TEST(CommandLine, BadArgumentsSayWhatIsWrong) {
 
 TEST(CommandLine, MonitorsOptionHoldsForTheRunAndTheFileKeepsItsOwnValue) {
   SaverSettings.Layout = "four";  // as read from the file, a value nobody knows
+  SaverSettings.Max_FPS = 120;
   OverriddenSettings run;
-  run.Apply(Parse({"-root", "-monitors", "span"}).overrides);
+  run.Apply(Parse({"-root", "-monitors", "span", "--max-fps", "30"}).overrides);
   EXPECT_EQ(EffectiveMonitorLayout(SaverSettings), MonitorLayout::kSpan);
+  EXPECT_EQ(SaverSettings.Max_FPS, 30);
   run.PutBack();
   EXPECT_EQ(SaverSettings.Layout, "four");
+  EXPECT_EQ(SaverSettings.Max_FPS, 120);
   SaverSettings = SaverSettingsRecord();
 }
 

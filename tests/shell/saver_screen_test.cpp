@@ -13,6 +13,7 @@
 #include "settings/temp_directory.h"
 #include "shell/program_error.h"
 #include "shell/run_mode.h"
+#include "shell/saver_loop.h"
 #include "shell/shell_fakes.h"
 #include "shell/startup.h"
 
@@ -169,6 +170,92 @@ int DrawWhileWanted(SaverScreen& s, testing::FakeSaverWindow& window, int passes
     if (window.frameRequests != requests) s.DrawFrame();
   }
   return window.paints - before;
+}
+
+TEST_F(SaverScreenTest, FramesKeepToTheLimitAndTheBatteryAndMoveByDisplayTime) {
+  WriteSettings("[BASIC_PARAMETERS]\nuse_DirectX=0\nSHAPE_SPEED=1\n[FRAMES]\nMax_FPS=60\n");
+  window.paced = true;
+  window.displayHz = 144.0;
+  SaverScreen& s = Start();
+  s.IdleFrameRequest();
+  EXPECT_DOUBLE_EQ(window.pacedHz, 48.0) << "a limit of 60 on the 144 Hz grid";
+  s.PowerSourceChanged(true);
+  s.IdleFrameRequest();
+  EXPECT_DOUBLE_EQ(window.pacedHz, 28.8) << "on battery: 30 at most";
+  s.PowerSourceChanged(false);
+  s.IdleFrameRequest();
+  EXPECT_DOUBLE_EQ(window.pacedHz, 48.0);
+
+  // 12 frames at 48 a second move the phase as far as 15 at 60 would; the
+  // 3-second gap after them as far as one frame.
+  s.Engine.SetPhase(0.1);
+  for (int i = 0; i <= 12; ++i) {
+    window.shownMs = 1000.0 + i * 1000.0 / 48.0;
+    s.DrawFrame();
+  }
+  EXPECT_NEAR(s.Engine.Phase(), 0.1 + 13 * 1.25 * 0.003, 1e-9);
+  window.shownMs += 3000.0;
+  s.DrawFrame();
+  EXPECT_NEAR(s.Engine.Phase(), 0.1 + 14 * 1.25 * 0.003, 1e-9);
+  s.FormKeyDown();
+  Finish();
+  EXPECT_NE(Settings().find("[FRAMES]\nMax_FPS=60\nBattery_FPS=30\n"), std::string::npos)
+      << Settings();
+}
+
+// A platform for the core's loop: a clock that only the waits move on,
+// frame slots 10 ms apart, and whether events wait or the window is gone.
+class FakeLoopPlatform : public LoopPlatform {
+ public:
+  int64_t NowMs() const override { return now; }
+  bool ServePending() override { return !gone; }
+  void BeforeFrameRequest() override { ++looks; }
+  int32_t MsUntilFrame() override { return static_cast<int32_t>(std::max<int64_t>(0, slot - now)); }
+  void FrameDrawn() override { slot = now + 10; }
+  bool EventsWaiting() const override { return eventsWaiting; }
+  void WaitForEvents(int32_t timeoutMs) override {
+    waits.push_back(timeoutMs);
+    now += timeoutMs < 0 ? 1000 : timeoutMs;
+  }
+  int32_t WakeEveryMs() const override { return 1000; }
+
+  int64_t now = 5000;
+  int64_t slot = 0;
+  bool eventsWaiting = true;
+  bool gone = false;
+  int looks = 0;
+  std::vector<int32_t> waits;
+};
+
+TEST_F(SaverScreenTest, TheLoopDrawsAtTheSlotsWaitsForThemAndEndsByTheCloseTimer) {
+  WriteSettings("[BASIC_PARAMETERS]\nuse_DirectX=0\n");
+  window.paced = true;
+  SaverScreen& s = Start();
+  FakeLoopPlatform platform;
+  SaverLoop loop(s, platform);
+  window.loop = &loop;
+  ASSERT_TRUE(loop.Step());
+  EXPECT_EQ(window.paints, 1) << "the first frame is due at once";
+  EXPECT_EQ(platform.looks, 1);
+  for (int i = 0; i < 20 && window.paints < 3; ++i) ASSERT_TRUE(loop.Step());
+  EXPECT_EQ(window.paints, 3);
+  EXPECT_EQ(platform.now, 5020) << "each frame at its slot, 10 ms apart";
+  EXPECT_EQ(platform.waits, (std::vector<int32_t>{10, 10})) << "events wait: no time spent ahead";
+  EXPECT_EQ(platform.looks, 3) << "one look before each request";
+
+  s.FormKeyDown();  // the close timer starts; no frames meanwhile
+  for (int i = 0; i < 20 && !loop.FrameRequested() && loop.CloseTimerRunning(); ++i) {
+    ASSERT_TRUE(loop.Step());
+  }
+  EXPECT_FALSE(loop.CloseTimerRunning());
+  EXPECT_EQ(window.paints, 3);
+  EXPECT_LE(platform.now, 5020 + 20 + 10);
+  EXPECT_TRUE(Logged(log, "close"));
+  platform.gone = true;
+  EXPECT_FALSE(loop.Step());
+  window.loop = nullptr;
+  s.FormClose();
+  s.FormDestroy();
 }
 
 TEST_F(SaverScreenTest, NoFramesWhileNobodySeesThemOrThePictureStandsStill) {

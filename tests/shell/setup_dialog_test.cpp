@@ -304,6 +304,26 @@ TEST_F(SetupDialogTest, OkStoresTheDialogsSectionFirstAndALaterCancelStoresNothi
   EXPECT_EQ(ReadBytes(files.state), state);
 }
 
+// A stored limit that no entry names shows none and survives an Ok; a chosen
+// one is stored in its own section.
+TEST_F(SetupDialogTest, FramesDropDownShowsTheStoredLimitAndStoresAChoice) {
+  WriteSettings("[BASIC_PARAMETERS]\nuse_DirectX=0\n[FRAMES]\nMax_FPS=75\n");
+  Run([&](SetupDialog& dialog, AboutBox&, SaverScreen&) {
+    EXPECT_EQ(View().frames, -1);
+    dialog.OkClick();
+  });
+  EXPECT_NE(Settings().find("Max_FPS=75"), std::string::npos) << Settings();
+  Run([&](SetupDialog& dialog, AboutBox&, SaverScreen&) {
+    View().frames = 3;
+    dialog.FramesChange();
+    dialog.OkClick();
+  });
+  EXPECT_NE(Settings().find("[FRAMES]\nMax_FPS=30\n"), std::string::npos) << Settings();
+  Run([&](SetupDialog&, AboutBox&, SaverScreen&) { EXPECT_EQ(View().frames, 3); });
+  EXPECT_EQ(FrameLimitEntryCaption(0), "display");
+  EXPECT_EQ(FrameLimitOfEntry(0), 0);
+}
+
 // An unknown stored layout shows as "primary" and survives an Ok that does
 // not touch the drop-down; a chosen one is stored; "Use DirectX" disables it.
 TEST_F(SetupDialogTest, MonitorsDropDownKeepsAnUnknownLayoutStoresAChoiceAndFollowsDirectX) {

@@ -10,6 +10,7 @@
 #include "render/bitmap32.h"
 #include "shell/about_box.h"
 #include "shell/password_check.h"
+#include "shell/saver_loop.h"
 #include "shell/saver_window.h"
 #include "shell/setup_dialog.h"
 #include "shell/setup_dialog_view.h"
@@ -57,10 +58,19 @@ class FakeSaverWindow : public SaverWindow {
   bool IsVisible() const override { return visible; }
   void CaptureMouse() override { log_.push_back("capture"); }
   void ReleaseMouse() override { log_.push_back("release"); }
-  void PostFrameRequest() override { ++frameRequests; }
+  void PostFrameRequest() override {
+    ++frameRequests;
+    if (loop != nullptr) loop->PostFrameRequest();
+  }
   bool FramesPacedByDisplay() const override { return paced; }
   bool Covered() const override { return covered; }
-  void SetCloseTimer(int32_t milliseconds) override { closeTimer = milliseconds; }
+  double DisplayRate() const override { return displayHz; }
+  void PaceFramesAt(double hertz) override { pacedHz = hertz; }
+  double FrameShownMs() const override { return shownMs; }
+  void SetCloseTimer(int32_t milliseconds) override {
+    closeTimer = milliseconds;
+    if (loop != nullptr) loop->SetCloseTimer(milliseconds);
+  }
   void ShrinkBeforeClosing() override { log_.push_back("shrink"); }
   void Close() override { log_.push_back("close"); }
   void ShowError(const char* message) override { log_.push_back(std::string("error: ") + message); }
@@ -74,6 +84,10 @@ class FakeSaverWindow : public SaverWindow {
   bool visible = false;
   bool paced = false;
   bool covered = false;
+  SaverLoop* loop = nullptr;  // where requests and the close timer go, if set
+  double displayHz = 60.0;
+  double pacedHz = 0.0;   // what the saver screen last asked for
+  double shownMs = -1.0;  // no clock: fixed steps
   int paints = 0;
   int frameRequests = 0;
   int cursorCount = 0;
@@ -181,6 +195,8 @@ class FakeSetupDialogView : public SetupDialogView {
   void SelectMonitorsEntry(int32_t entry) override { monitors = entry; }
   int32_t MonitorsEntry() const override { return monitors; }
   void EnableMonitors(bool enabled) override { monitorsEnabled = enabled; }
+  void SelectFramesEntry(int32_t entry) override { frames = entry; }
+  int32_t FramesEntry() const override { return frames; }
   void SetBusyCursor(bool busy) override { log_.push_back(busy ? "hourglass" : "arrow"); }
   void DrawPreview(const BitmapView&, const ClientRect& target) override {
     ++previews;
@@ -202,6 +218,7 @@ class FakeSetupDialogView : public SetupDialogView {
   bool useDirectX = false;
   bool useDirectXEnabled = true;
   int32_t monitors = -1;
+  int32_t frames = -2;  // never set
   bool monitorsEnabled = true;
   int previews = 0;
   ClientRect previewTarget;

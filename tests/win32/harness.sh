@@ -85,6 +85,18 @@ zm_start_xorg_dummy() {
     -logfile "$ZM_OUT/xorg.log"
 }
 
+# The dummy-driver server at 1024x768 whose output switches between modes of
+# that size at other refresh rates (tests/support/refresh_modes.sh). Needs
+# root as zm_start_xorg_dummy does.
+zm_start_xorg_refresh() {
+  if [ "$(id -u)" -ne 0 ]; then
+    echo "SKIP: the dummy-driver Xorg server needs root" >&2
+    exit "$ZM_SKIP"
+  fi
+  zm_start_x Xorg -config "$ZM_HARNESS_DIR/../support/dummy_xorg_refresh.conf" -noreset \
+    -nolisten tcp -logfile "$ZM_OUT/xorg.log"
+}
+
 # The dummy-driver server with two monitors of different sizes: 1024x768,
 # the primary, and 640x480 to its right (the screen is 1664x768). Needs root
 # as zm_start_xorg_dummy does.

@@ -8,14 +8,17 @@ ZM_WAIT_DIALOG_SIZE=380x70
 
 # The test's X server and the shared Wine prefix. The server is Xvfb with a
 # screen WIDTHxHEIGHTxDEPTH (1024x768x24 unless given), xorg-dummy or
-# two-monitors (the dummy driver with two monitors).
-# Usage: zm_saver_init OUTDIR NAME [SCREEN|xorg-dummy|two-monitors]
+# two-monitors (the dummy driver with two monitors) or xorg-refresh (the
+# dummy driver at 1024x768 with modes of other refresh rates to come).
+# Usage: zm_saver_init OUTDIR NAME [SCREEN|xorg-dummy|two-monitors|xorg-refresh]
 zm_saver_init() {
   zm_harness_init "$1/$2"
   if [ "${3:-}" = xorg-dummy ]; then
     zm_start_xorg_dummy
   elif [ "${3:-}" = two-monitors ]; then
     zm_start_xorg_two_monitors
+  elif [ "${3:-}" = xorg-refresh ]; then
+    zm_start_xorg_refresh
   else
     zm_start_xvfb "${3:-1024x768x24}"
   fi

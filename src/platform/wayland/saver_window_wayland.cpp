@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <array>
+#include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -28,7 +30,8 @@ struct ShownSurface {
   xdg_surface* xdgSurface = nullptr;
   xdg_toplevel* toplevel = nullptr;
   wl_callback* frame = nullptr;
-  int32_t width = 0;  // in the surface's own units (pixels / scale)
+  double calledMs = -1.0;  // when the compositor last called for a frame
+  int32_t width = 0;       // in the surface's own units (pixels / scale)
   int32_t height = 0;
   int32_t left = 0;              // where it lies among the monitors side by side, in pixels
   int32_t toplevelScale = 1;     // a toplevel's: that of the output it is on
@@ -116,9 +119,16 @@ void OnToplevelClose(void* data, xdg_toplevel*) { Of(data).window->CloseRequeste
 const xdg_toplevel_listener kToplevelListener = {OnToplevelConfigure, OnToplevelClose, nullptr,
                                                  nullptr};
 
+// Milliseconds of the monotonic clock, finer than x11::NowMs.
+double SteadyMs() {
+  using namespace std::chrono;
+  return duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
+}
+
 void OnFrameDone(void* data, wl_callback* callback, uint32_t) {
   wl_callback_destroy(callback);
   Of(data).frame = nullptr;
+  Of(data).calledMs = SteadyMs();
 }
 
 const wl_callback_listener kFrameListener = {OnFrameDone};
@@ -652,18 +662,33 @@ bool SaverWindowWayland::Step() {
     const x11::OwnWork newPatterns;  // the layout may give the engines new sizes
     screen_->SettingsFileChanged();
   }
-  if (!frameRequested_) screen_->IdleFrameRequest();
+  if (!frameRequested_) {
+    screen_->PowerSourceChanged(power_.OnBattery(x11::NowMs()));
+    screen_->IdleFrameRequest();
+  }
   int timeout = -1;
   if (frameRequested_ && AnyFrameDue()) {
     const long long waited = x11::NowMs() - lastFrameMs_;
-    if (PacerDue() || waited >= kPacerPatienceMs) {
+    const int limitWait = LimitWaitMs();
+    if (limitWait > 0) {
+      timeout = limitWait;
+    } else if (PacerDue() || waited >= kPacerPatienceMs) {
       frameRequested_ = false;
       lastFrameMs_ = x11::NowMs();
+      const ShownSurface* pacer = Pacer();
+      const double now = SteadyMs();
+      RefreshGrid refresh;
+      refresh.SetRate(DisplayRate());
+      frameShownMs_ = pacer != nullptr && PacerDue() && pacer->calledMs >= 0.0 &&
+                              now - pacer->calledMs < refresh.PeriodMs()
+                          ? pacer->calledMs
+                          : now;
       screen_->DrawFrame();
       lost_ = !wayland_.Dispatch(0);
       return true;
+    } else {
+      timeout = static_cast<int>(kPacerPatienceMs - waited);
     }
-    timeout = static_cast<int>(kPacerPatienceMs - waited);
   }
   if (frameRequested_ && UseTimeBeforeCall()) {
     lost_ = !wayland_.Dispatch(0);
@@ -690,6 +715,26 @@ const ShownSurface* SaverWindowWayland::Pacer() const {
 bool SaverWindowWayland::PacerDue() const {
   const ShownSurface* pacer = Pacer();
   return pacer != nullptr && Due(*pacer);
+}
+
+double SaverWindowWayland::DisplayRate() const {
+  const ShownSurface* pacer = Pacer();
+  RefreshGrid refresh;
+  if (pacer != nullptr && pacer->output != nullptr) {
+    refresh.SetRate(pacer->output->refreshMilliHz / 1000.0);
+  }
+  return refresh.Rate();
+}
+
+// Under a frame limit below the output's rate, the milliseconds a frame
+// still waits after the last one (0: none). Frames then take every second,
+// third ... call, half a refresh early at most.
+int SaverWindowWayland::LimitWaitMs() const {
+  const double display = DisplayRate();
+  if (!(paceHz_ > 0.0) || paceHz_ >= display * 0.99) return 0;
+  const double wait = 1000.0 / paceHz_ - 500.0 / display;
+  const double left = static_cast<double>(lastFrameMs_) + wait - static_cast<double>(x11::NowMs());
+  return left > 0.0 ? static_cast<int>(std::ceil(left)) : 0;
 }
 
 // While the compositor's call for the next frame is still to come (about a

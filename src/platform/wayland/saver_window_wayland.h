@@ -6,6 +6,7 @@
 
 #include "platform/posix/file_watch_posix.h"
 #include "platform/wayland/wayland_connection.h"
+#include "platform/x11/power_source.h"
 #include "shell/saver_screen.h"
 #include "shell/saver_window.h"
 
@@ -75,6 +76,12 @@ class SaverWindowWayland : public SaverWindow {
   void PostFrameRequest() override { frameRequested_ = true; }
   // A frame goes when the compositor calls for it (see Step).
   bool FramesPacedByDisplay() const override { return true; }
+  // The pacing surface's output's rate.
+  double DisplayRate() const override;
+  void PaceFramesAt(double hertz) override { paceHz_ = hertz; }
+  // The pacing surface's last frame callback, while the frame follows it;
+  // else the time the frame goes.
+  double FrameShownMs() const override { return frameShownMs_; }
   void SetCloseTimer(int32_t milliseconds) override;
   void ShrinkBeforeClosing() override {}
   void Close() override;
@@ -125,6 +132,7 @@ class SaverWindowWayland : public SaverWindow {
   const ShownSurface* Pacer() const;
   bool PacerDue() const;
   bool UseTimeBeforeCall();
+  int LimitWaitMs() const;
   bool Step();
 
   WaylandConnection& wayland_;
@@ -157,6 +165,9 @@ class SaverWindowWayland : public SaverWindow {
   bool frameRequested_ = false;
   long long closeAtMs_ = 0;
   long long lastFrameMs_ = 0;
+  double paceHz_ = 0.0;  // 0: at every call of the pacing surface
+  double frameShownMs_ = -1.0;
+  x11::PowerSource power_;
   wl_keyboard* keyboard_ = nullptr;
   wl_pointer* pointer_ = nullptr;
   wl_touch* touch_ = nullptr;

@@ -105,9 +105,15 @@ void DisplayPacer::CreateTimer() {
 }
 
 void DisplayPacer::ReadRefreshRate() {
+  displayHz_ = RefreshRate(ReportedRefreshRate());
   grid_ = RefreshGrid{};
-  grid_.SetRate(RefreshRate(ReportedRefreshRate()));
+  grid_.SetRate(paceHz_ > 0.0 && paceHz_ < displayHz_ ? paceHz_ : displayHz_);
   nextSlotMs_ = 0.0;
+}
+
+void DisplayPacer::PaceAt(double hertz) {
+  paceHz_ = hertz;
+  grid_.SetRate(paceHz_ > 0.0 && paceHz_ < displayHz_ ? paceHz_ : displayHz_);
 }
 
 PaceClock DisplayPacer::Clock() const {
@@ -122,11 +128,19 @@ bool DisplayPacer::TakeSlot() {
   const double now = NowMs();
   if (Clock() == PaceClock::kCompositor) {
     if (WaitForSingleObject(compositor_->frame, 0) != WAIT_OBJECT_0) return false;
+    // Under a limit, the compositor's frames in between go by (half a
+    // refresh early counts as on time).
+    if (paceHz_ > 0.0 && paceHz_ < displayHz_ * 0.99 &&
+        now - lastSlotMs_ < 1000.0 / paceHz_ - PeriodMs() * 0.5) {
+      return false;
+    }
     lastSlotMs_ = now;
     return true;
   }
   if (now + kEarlyMs < nextSlotMs_) return false;
-  lastSlotMs_ = now;
+  // A frame that goes within half a period of its slot reaches the refresh
+  // the slot aims at.
+  lastSlotMs_ = now - nextSlotMs_ < grid_.PeriodMs() * 0.5 ? nextSlotMs_ : now;
   grid_.FrameShown(std::max(now, nextSlotMs_));
   nextSlotMs_ = grid_.NextSlotMs();
   // Relative due time, in units of 100 ns.
@@ -137,7 +151,8 @@ bool DisplayPacer::TakeSlot() {
 }
 
 int32_t DisplayPacer::MsUntilSlot() const {
-  const double slot = Clock() == PaceClock::kCompositor ? lastSlotMs_ + PeriodMs() : nextSlotMs_;
+  const double slot =
+      Clock() == PaceClock::kCompositor ? lastSlotMs_ + grid_.PeriodMs() : nextSlotMs_;
   return static_cast<int32_t>(std::clamp(slot - NowMs(), 0.0, 1000.0));
 }
 

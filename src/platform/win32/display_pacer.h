@@ -24,7 +24,16 @@ class DisplayPacer {
 
   // Reads the display's refresh rate again (after a change of video mode).
   void ReadRefreshRate();
-  double PeriodMs() const { return grid_.PeriodMs(); }
+  double DisplayRate() const { return displayHz_; }
+  // The display's refresh period.
+  double PeriodMs() const { return 1000.0 / displayHz_; }
+  // Frames at `hertz` from now on: a ceiling the core put on the display's
+  // refresh grid (see LimitedFrameRate); the compositor's frames are then
+  // taken every second, third ... one.
+  void PaceAt(double hertz);
+  // When the last slot was taken, in milliseconds of the performance
+  // counter: about when that frame reaches the display.
+  double LastSlotMs() const { return lastSlotMs_; }
   PaceClock Clock() const;
 
   // Takes the current slot if it has come: true when a frame may go now.
@@ -52,6 +61,8 @@ class DisplayPacer {
   HANDLE timer_ = nullptr;  // manual reset, armed for the next slot
   bool timerPeriodRaised_ = false;
   RefreshGrid grid_;
+  double displayHz_ = 60.0;
+  double paceHz_ = 0.0;  // 0: the display's rate
   double nextSlotMs_ = 0.0;
   double lastSlotMs_ = 0.0;
 };

@@ -100,6 +100,9 @@ bool SaverWindowWin32::HandleViewerChange(UINT message, WPARAM wParam, LPARAM lP
     if (const std::optional<bool> on = ViewerWatch::DisplayOn(wParam, lParam)) {
       screen_->DisplayPowerChanged(*on);
     }
+    if (ViewerWatch::PowerSourceMessage(wParam, lParam)) {
+      screen_->PowerSourceChanged(ViewerWatch::OnBattery());
+    }
     return true;
   }
   if (message == WM_WTSSESSION_CHANGE) {

@@ -26,7 +26,11 @@ class SaverWindowWin32 : public SaverWindow {
   // The display's frame slots, which this window's frames are paced to.
   DisplayPacer& Pacer() { return pacer_; }
   // The handlers that the window's events go to.
-  void Attach(SaverScreen* screen) { screen_ = screen; }
+  // The power source as the run starts; later changes come as messages.
+  void Attach(SaverScreen* screen) {
+    screen_ = screen;
+    if (screen_ != nullptr) screen_->PowerSourceChanged(ViewerWatch::OnBattery());
+  }
 
   int32_t ScreenWidth() const override;
   int32_t ScreenHeight() const override;
@@ -49,6 +53,10 @@ class SaverWindowWin32 : public SaverWindow {
   void PostFrameRequest() override;
   // Every request waits for the display's next frame (DisplayPacer).
   bool FramesPacedByDisplay() const override { return true; }
+  double DisplayRate() const override { return pacer_.DisplayRate(); }
+  void PaceFramesAt(double hertz) override { pacer_.PaceAt(hertz); }
+  // The frame goes out at the slot it took.
+  double FrameShownMs() const override { return pacer_.LastSlotMs(); }
   void SetCloseTimer(int32_t milliseconds) override;
   void ShrinkBeforeClosing() override;
   void Close() override;

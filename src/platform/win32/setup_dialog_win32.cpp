@@ -32,6 +32,7 @@ enum ControlId {
   kModes,
   kUseDirectX,
   kMonitors,
+  kFrames,
   kFirstColor,
 };
 
@@ -115,6 +116,17 @@ void SetupDialogWin32::CreateMonitorsBox() {
        {MonitorLayout::kPrimary, MonitorLayout::kEach, MonitorLayout::kSpan}) {
     const std::wstring name = ToWide(MonitorLayoutName(entry));
     SendMessageW(monitors_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
+  }
+  // "Frames:", the same kind of list, of the frame limits.
+  CreateControl(window_, L"STATIC", kFramesLabel, 0, layout::kFramesLabel, 0, font_);
+  box = layout::kFrames;
+  box.height = kDroppedListHeight;
+  frames_ =
+      CreateControl(window_, L"COMBOBOX", "", CBS_DROPDOWNLIST | WS_TABSTOP, box, kFrames, font_);
+  SendMessageW(frames_, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), layout::kFrames.height - 6);
+  for (int32_t entry = 0; entry < kFrameLimitEntryCount; ++entry) {
+    const std::wstring name = ToWide(FrameLimitEntryCaption(entry));
+    SendMessageW(frames_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
   }
 }
 
@@ -223,6 +235,9 @@ void SetupDialogWin32::Command(int id, int code) {
     case kMonitors:
       if (code == CBN_SELCHANGE) dialog_->MonitorsChange();
       break;
+    case kFrames:
+      if (code == CBN_SELCHANGE) dialog_->FramesChange();
+      break;
     case kModes:
       if (code == CBN_SELCHANGE) {
         // The text field changes only after this notice: take the chosen
@@ -328,6 +343,15 @@ int32_t SetupDialogWin32::MonitorsEntry() const {
 }
 
 void SetupDialogWin32::EnableMonitors(bool enabled) { EnableWindow(monitors_, enabled); }
+
+void SetupDialogWin32::SelectFramesEntry(int32_t entry) {
+  SendMessageW(frames_, CB_SETCURSEL, static_cast<WPARAM>(entry), 0);
+}
+
+int32_t SetupDialogWin32::FramesEntry() const {
+  const LRESULT index = SendMessageW(frames_, CB_GETCURSEL, 0, 0);
+  return index == CB_ERR ? -1 : static_cast<int32_t>(index);
+}
 
 void SetupDialogWin32::SetBusyCursor(bool busy) {
   SetCursor(LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(busy ? IDC_WAIT : IDC_ARROW)));

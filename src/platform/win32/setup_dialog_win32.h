@@ -39,6 +39,8 @@ class SetupDialogWin32 : public SetupDialogView {
   void SelectMonitorsEntry(int32_t entry) override;
   int32_t MonitorsEntry() const override;
   void EnableMonitors(bool enabled) override;
+  void SelectFramesEntry(int32_t entry) override;
+  int32_t FramesEntry() const override;
   void SetBusyCursor(bool busy) override;
   void DrawPreview(const BitmapView& frame, const ClientRect& target) override;
   void Close() override;
@@ -64,6 +66,7 @@ class SetupDialogWin32 : public SetupDialogView {
   HWND modes_ = nullptr;
   HWND useDirectX_ = nullptr;
   HWND monitors_ = nullptr;
+  HWND frames_ = nullptr;
   HWND focus_ = nullptr;  // the control that had the focus last
 };
 

@@ -9,7 +9,8 @@
 namespace zm::win32 {
 
 // Asks the system to tell a window when the console's display is turned off
-// or on (WM_POWERBROADCAST) and when the session is locked or unlocked
+// or on, when the power source or the battery saver changes
+// (WM_POWERBROADCAST) and when the session is locked or unlocked
 // (WM_WTSSESSION_CHANGE). Both services are looked up at run time, so the
 // program still runs where they are missing (then nothing is told).
 class ViewerWatch {
@@ -25,12 +26,20 @@ class ViewerWatch {
   // What a WM_WTSSESSION_CHANGE says: locked or unlocked; nothing for the
   // other session events.
   static std::optional<bool> SessionLocked(WPARAM wParam);
+  // Whether a WM_POWERBROADCAST is about the power source or the battery
+  // saver; OnBattery then tells the state.
+  static bool PowerSourceMessage(WPARAM wParam, LPARAM lParam);
+  // The machine runs on battery, or its battery saver is on
+  // (GetSystemPowerStatus); false where the system does not say.
+  static bool OnBattery();
 
  private:
   HWND window_;
   SystemLibrary user_{"user32.dll"};
   SystemLibrary sessions_{"wtsapi32.dll"};
   HANDLE powerNotification_ = nullptr;
+  HANDLE sourceNotification_ = nullptr;
+  HANDLE saverNotification_ = nullptr;
   bool sessionRegistered_ = false;
 };
 

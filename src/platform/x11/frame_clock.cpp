@@ -11,6 +11,12 @@ int FrameClock::MillisecondsLeft() const {
   return left <= 0.0 ? 0 : static_cast<int>(std::ceil(left));
 }
 
+double FrameClock::ShownMs() const {
+  const double now = static_cast<double>(NowMs());
+  const double slot = grid_.NextSlotMs();
+  return now - slot < grid_.PeriodMs() * 0.5 ? slot : now;
+}
+
 void FrameClock::Tick() { grid_.FrameShown(static_cast<double>(NowMs())); }
 
 void FrameClock::WaitForSlot() const {

@@ -76,7 +76,8 @@ bool PresentWanted(Display* display) {
   return SwitchSet("ZELK_MIRV_PRESENT") || HasDisplayDriver(display);
 }
 
-bool TakePresentEvent(Display* display, XEvent& event, uint64_t* refreshUs) {
+bool TakePresentEvent(Display* display, XEvent& event, uint64_t* refreshUs,
+                      uint64_t* refreshCount) {
 #ifdef ZM_HAVE_XPRESENT
   if (event.type != GenericEvent || Presenting().empty()) return false;
   if (event.xcookie.extension != PresentOpcode(display)) return false;
@@ -87,7 +88,9 @@ bool TakePresentEvent(Display* display, XEvent& event, uint64_t* refreshUs) {
         if (image->pixmap_ == idle->pixmap && image->pending_ > 0) --image->pending_;
       }
     } else if (event.xcookie.evtype == PresentCompleteNotify && refreshUs != nullptr) {
-      *refreshUs = static_cast<const XPresentCompleteNotifyEvent*>(event.xcookie.data)->ust;
+      const auto* complete = static_cast<const XPresentCompleteNotifyEvent*>(event.xcookie.data);
+      *refreshUs = complete->ust;
+      if (refreshCount != nullptr) *refreshCount = complete->msc;
     }
     XFreeEventData(display, &event.xcookie);
   }
@@ -96,6 +99,7 @@ bool TakePresentEvent(Display* display, XEvent& event, uint64_t* refreshUs) {
   (void)display;
   (void)event;
   (void)refreshUs;
+  (void)refreshCount;
   return false;
 #endif
 }

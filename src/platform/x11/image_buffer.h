@@ -68,13 +68,16 @@ class ImageBuffer {
   Pixmap pixmap_ = 0;
   uint32_t presentSerial_ = 0;
 
-  friend bool TakePresentEvent(Display* display, XEvent& event, uint64_t* refreshUs);
+  friend bool TakePresentEvent(Display* display, XEvent& event, uint64_t* refreshUs,
+                               uint64_t* refreshCount);
 };
 
 // Takes a Present event (an idle pixmap frees its image; a completed
 // present gives the time of its refresh in microseconds of the monotonic
-// clock, when asked for); false for any other event.
-bool TakePresentEvent(Display* display, XEvent& event, uint64_t* refreshUs = nullptr);
+// clock and the refresh's running count, when asked for); false for any
+// other event.
+bool TakePresentEvent(Display* display, XEvent& event, uint64_t* refreshUs = nullptr,
+                      uint64_t* refreshCount = nullptr);
 
 // Whether presenting through Present is to be tried: the server has it, a
 // display driver stands behind it (the server offers DRI3 or DRI2; on a

@@ -55,7 +55,8 @@ SaverWindowX11::SaverWindowX11(XConnection& x, DrawTarget target, Window foreign
   if (target_ == DrawTarget::kFullScreen)
     XSelectInput(x_.Connection(), x_.root(), StructureNotifyMask);
   display_.SetTarget(window_, gc_, visual_, depth_);
-  clock_.SetRate(CurrentRefreshRate(x_.Connection(), x_.root()));
+  displayHz_ = CurrentRefreshRate(x_.Connection(), x_.root());
+  clock_.SetRate(displayHz_);
 }
 
 SaverWindowX11::~SaverWindowX11() {
@@ -282,7 +283,7 @@ void SaverWindowX11::CaptureMouse() {
     const int keyboard =
         XGrabKeyboard(d, window_, False, GrabModeAsync, GrabModeAsync, CurrentTime);
     if (pointer == GrabSuccess && keyboard == GrabSuccess) return;
-    WaitForEvents(nullptr, 50);
+    x11::WaitForEvents(nullptr, 50);
   }
 }
 
@@ -293,7 +294,7 @@ void SaverWindowX11::ReleaseMouse() {
 }
 
 void SaverWindowX11::SetCloseTimer(int32_t milliseconds) {
-  closeAtMs_ = milliseconds > 0 ? NowMs() + milliseconds : 0;
+  if (loop_) loop_->SetCloseTimer(milliseconds);
 }
 
 void SaverWindowX11::ShrinkBeforeClosing() {
@@ -345,9 +346,15 @@ void SaverWindowX11::HandleOwnInput(const XEvent& event) {
 void SaverWindowX11::Handle(const XEvent& event) {
   XEvent taken = event;
   uint64_t refreshUs = 0;
-  if (TakePresentEvent(x_.Connection(), taken, &refreshUs)) {
-    // Frames then go out just after the display's refreshes.
-    if (refreshUs != 0) clock_.AlignToRefresh(static_cast<double>(refreshUs) / 1000.0);
+  uint64_t refreshCount = 0;
+  if (TakePresentEvent(x_.Connection(), taken, &refreshUs, &refreshCount)) {
+    // Frames then go out just after the display's refreshes, at the rate
+    // they come.
+    if (refreshUs != 0) {
+      const double refreshMs = static_cast<double>(refreshUs) / 1000.0;
+      presented_.Refreshed(refreshMs, refreshCount);
+      clock_.AlignToRefresh(refreshMs, 1000.0 / DisplayRate());
+    }
     return;
   }
   for (const std::unique_ptr<ImageBuffer>& image : images_) {
@@ -395,6 +402,7 @@ void SaverWindowX11::FollowScreen(XEvent& event) {
     height_ = event.xconfigure.height;
   }
   if (target_ == DrawTarget::kFullScreen) ApplyGeometry();
+  displayHz_ = CurrentRefreshRate(x_.Connection(), x_.root());
   // The monitors may have changed while the size did not.
   if (screen_ != nullptr) {
     const OwnWork newPatterns;  // a monitor that came may warm up its first one
@@ -429,59 +437,54 @@ void SaverWindowX11::DispatchPending() {
   if (!Owned() && WindowFailed(window_)) closed_ = true;
 }
 
-// One pass of the loop: events first, then the close timer, then a frame
-// when one is requested and its slot has come; false when the run is over.
-bool SaverWindowX11::Step() {
+void SaverWindowX11::Attach(SaverScreen* screen) {
+  screen_ = screen;
+  if (screen_ == nullptr) {
+    loop_.reset();
+  } else {
+    loop_.emplace(*screen_, static_cast<LoopPlatform&>(*this));
+  }
+}
+
+int64_t SaverWindowX11::NowMs() const { return x11::NowMs(); }
+
+bool SaverWindowX11::ServePending() {
   DispatchPending();
-  if (closed_) return false;
-  if (settingsWatch_ != nullptr && settingsWatch_->TakeChange()) {
+  if (!closed_ && settingsWatch_ != nullptr && settingsWatch_->TakeChange()) {
     const OwnWork newPatterns;  // the layout may give the engines new sizes
     screen_->SettingsFileChanged();
   }
-  if (closeAtMs_ != 0 && NowMs() >= closeAtMs_) {
-    closeAtMs_ = 0;
-    screen_->CloseTimerFired();
-    return !closed_;
-  }
-  if (!frameRequested_) {
-    if (mapped_) screen_->DisplayPowerChanged(!DisplayPoweredOff());
-    screen_->IdleFrameRequest();
-  }
-  int timeout = -1;
-  if (frameRequested_) {
-    // The page-flipped path waits for its slot at each flip.
-    if (display_.HasPrimarySurface() || clock_.MillisecondsLeft() == 0) {
-      frameRequested_ = false;
-      screen_->DrawFrame();
-      if (!display_.HasPrimarySurface()) clock_.Tick();
-      return true;
-    }
-    timeout = clock_.MillisecondsLeft();
-    if (XPending(x_.Connection()) == 0 && screen_->UseTimeBeforeFrame(timeout)) return true;
-  }
-  if (closeAtMs_ != 0) {
-    const int left = static_cast<int>(std::max(0LL, closeAtMs_ - NowMs()));
-    timeout = timeout < 0 ? left : std::min(timeout, left);
-  }
-  // A display that is off sends no event when it comes back on.
-  if (!frameRequested_ && mapped_ && poweredOff_) {
-    timeout = timeout < 0 ? kPowerCheckMs : std::min(timeout, kPowerCheckMs);
-  }
-  WaitForEvents(x_.Connection(), timeout, settingsWatch_ != nullptr ? settingsWatch_->Fd() : -1);
-  return true;
+  return !closed_;
 }
 
-int SaverWindowX11::ServeEvents() {
-  DispatchPending();
-  if (closeAtMs_ != 0 && NowMs() >= closeAtMs_) {
-    closeAtMs_ = 0;
-    screen_->CloseTimerFired();
-  }
-  return closeAtMs_ == 0 ? -1 : static_cast<int>(std::max(0LL, closeAtMs_ - NowMs()));
+void SaverWindowX11::BeforeFrameRequest() {
+  if (mapped_) screen_->DisplayPowerChanged(!DisplayPoweredOff());
+  screen_->PowerSourceChanged(power_.OnBattery(NowMs()));
 }
+
+// The page-flipped path waits for its slot at each flip.
+int32_t SaverWindowX11::MsUntilFrame() {
+  return display_.HasPrimarySurface() ? 0 : clock_.MillisecondsLeft();
+}
+
+void SaverWindowX11::FrameDrawn() {
+  if (!display_.HasPrimarySurface()) clock_.Tick();
+}
+
+bool SaverWindowX11::EventsWaiting() const { return XPending(x_.Connection()) > 0; }
+
+void SaverWindowX11::WaitForEvents(int32_t timeoutMs) {
+  x11::WaitForEvents(x_.Connection(), timeoutMs,
+                     settingsWatch_ != nullptr ? settingsWatch_->Fd() : -1);
+}
+
+// A display that is off sends no event when it comes back on.
+int32_t SaverWindowX11::WakeEveryMs() const { return mapped_ && poweredOff_ ? kPowerCheckMs : -1; }
+
+int SaverWindowX11::ServeEvents() { return loop_ ? loop_->ServeEvents() : -1; }
 
 void SaverWindowX11::RunLoop() {
-  while (EndingSignal() == 0 && Step()) {
+  while (EndingSignal() == 0 && loop_ && loop_->Step()) {
   }
   if (EndingSignal() != 0 && !closed_) screen_->EndFromOutside();
   if (EndingSignal() != 0) XSync(x_.Connection(), False);  // the server has taken all of it

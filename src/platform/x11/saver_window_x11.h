@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "platform/posix/file_watch_posix.h"
@@ -11,9 +12,11 @@
 #include "platform/x11/fps_overlay.h"
 #include "platform/x11/frame_clock.h"
 #include "platform/x11/image_buffer.h"
+#include "platform/x11/power_source.h"
 #include "platform/x11/wait_dialog_gtk.h"
 #include "platform/x11/x_connection.h"
 #include "shell/command_line.h"
+#include "shell/saver_loop.h"
 #include "shell/saver_screen.h"
 #include "shell/saver_window.h"
 
@@ -25,14 +28,14 @@ namespace zm::x11 {
 // daemon's or the root window: it only draws there and ends when that
 // window is destroyed; the daemon handles input). Its event loop sends the
 // window's events to the saver screen's handlers.
-class SaverWindowX11 : public SaverWindow {
+class SaverWindowX11 : public SaverWindow, private LoopPlatform {
  public:
   // Throws ProgramError (status 1) for a foreign window that does not exist.
   SaverWindowX11(XConnection& x, DrawTarget target, Window foreign, DisplayControlX11& display,
                  FrameClock& clock, FpsOverlay& fps);
   ~SaverWindowX11() override;
 
-  void Attach(SaverScreen* screen) { screen_ = screen; }
+  void Attach(SaverScreen* screen);
   // The loop tells the saver screen when this file changes (nullptr: no
   // watch).
   void WatchSettingsFile(FileWatchPosix* watch) { settingsWatch_ = watch; }
@@ -66,9 +69,19 @@ class SaverWindowX11 : public SaverWindow {
   bool IsVisible() const override { return mapped_; }
   void CaptureMouse() override;
   void ReleaseMouse() override;
-  void PostFrameRequest() override { frameRequested_ = true; }
+  void PostFrameRequest() override {
+    if (loop_) loop_->PostFrameRequest();
+  }
   // The loop below waits for the frame clock's slot before every frame.
   bool FramesPacedByDisplay() const override { return true; }
+  // The rate Present's completions show where they came, else the mode's.
+  double DisplayRate() const override {
+    return presented_.Rate() > 0.0 ? presented_.Rate() : displayHz_;
+  }
+  void PaceFramesAt(double hertz) override { clock_.SetRate(hertz); }
+  // The slot the frame goes out at, which Present's completions align to the
+  // display's refreshes; a frame later than its slot, the time it goes.
+  double FrameShownMs() const override { return clock_.ShownMs(); }
   bool Covered() const override { return mapped_ && covered_; }
   void SetCloseTimer(int32_t milliseconds) override;
   void ShrinkBeforeClosing() override;
@@ -86,7 +99,15 @@ class SaverWindowX11 : public SaverWindow {
   void HandleOwnInput(const XEvent& event);
   void KeepOnScreen();
   void DispatchPending();
-  bool Step();
+  // The core loop's platform.
+  int64_t NowMs() const override;
+  bool ServePending() override;
+  void BeforeFrameRequest() override;
+  int32_t MsUntilFrame() override;
+  void FrameDrawn() override;
+  bool EventsWaiting() const override;
+  void WaitForEvents(int32_t timeoutMs) override;
+  int32_t WakeEveryMs() const override;
   void ApplyGeometry();
   void FollowScreen(XEvent& event);
   void FollowWindowSize(int32_t width, int32_t height);
@@ -131,8 +152,10 @@ class SaverWindowX11 : public SaverWindow {
   mutable long long powerCheckedMs_ = -1;
   mutable bool poweredOff_ = false;
   bool closed_ = false;
-  bool frameRequested_ = false;
-  long long closeAtMs_ = 0;
+  double displayHz_ = 60.0;
+  MeasuredRefresh presented_;
+  PowerSource power_;
+  std::optional<SaverLoop> loop_;
   std::function<void(const char*)> showError_;
 };
 

@@ -140,6 +140,13 @@ void SetupDialogGtk::CreateControls() {
                                    std::string(MonitorLayoutName(layout)).c_str());
   }
   Connect(monitors_, "changed", &SetupDialog::MonitorsChange);
+  Place(fixed, Label(kFramesLabel), layout::kFramesLabel);
+  frames_ = Place(fixed, gtk_combo_box_text_new(), layout::kFrames);
+  for (int32_t entry = 0; entry < kFrameLimitEntryCount; ++entry) {
+    gtk_combo_box_text_append_text(GTK_COMBO_BOX_TEXT(frames_),
+                                   std::string(FrameLimitEntryCaption(entry)).c_str());
+  }
+  Connect(frames_, "changed", &SetupDialog::FramesChange);
   preview_ = Place(fixed, gtk_drawing_area_new(), PreviewRect(layout::kSetupWidth));
   g_signal_connect(preview_, "draw", G_CALLBACK(DrawPicture), &picture_);
 }
@@ -167,14 +174,14 @@ void SetupDialogGtk::CreateColorGroup() {
 }
 
 // Tab order: Preview, the speed, the colours, Ok, Cancel, About, the video
-// mode, "Use DirectX".
+// mode, "Use DirectX", the monitors, the frames.
 void SetupDialogGtk::SetFocusOrder() {
   GList* chain = nullptr;
   for (GtkWidget* widget : {previewButton_, speed_, allColors_}) {
     chain = g_list_append(chain, widget);
   }
   for (GtkWidget* entry : colors_) chain = g_list_append(chain, entry);
-  for (GtkWidget* widget : {ok_, cancel_, about_, modes_, useDirectX_, monitors_}) {
+  for (GtkWidget* widget : {ok_, cancel_, about_, modes_, useDirectX_, monitors_, frames_}) {
     chain = g_list_append(chain, widget);
   }
   G_GNUC_BEGIN_IGNORE_DEPRECATIONS
@@ -258,6 +265,15 @@ int32_t SetupDialogGtk::MonitorsEntry() const {
 }
 
 void SetupDialogGtk::EnableMonitors(bool enabled) { gtk_widget_set_sensitive(monitors_, enabled); }
+
+void SetupDialogGtk::SelectFramesEntry(int32_t entry) {
+  Quiet quiet(*this);
+  gtk_combo_box_set_active(GTK_COMBO_BOX(frames_), entry);
+}
+
+int32_t SetupDialogGtk::FramesEntry() const {
+  return gtk_combo_box_get_active(GTK_COMBO_BOX(frames_));
+}
 
 void SetupDialogGtk::CheckUseDirectX(bool checked) {
   Quiet quiet(*this);

@@ -44,6 +44,8 @@ class SetupDialogGtk : public SetupDialogView {
   void SelectMonitorsEntry(int32_t entry) override;
   int32_t MonitorsEntry() const override;
   void EnableMonitors(bool enabled) override;
+  void SelectFramesEntry(int32_t entry) override;
+  int32_t FramesEntry() const override;
   void CheckUseDirectX(bool checked) override;
   bool UseDirectXChecked() const override;
   void EnableUseDirectX(bool enabled) override;
@@ -89,6 +91,7 @@ class SetupDialogGtk : public SetupDialogView {
   GtkWidget* modes_ = nullptr;
   GtkWidget* useDirectX_ = nullptr;
   GtkWidget* monitors_ = nullptr;
+  GtkWidget* frames_ = nullptr;
   cairo_surface_t* picture_ = nullptr;  // the preview as last drawn, at the rectangle's size
   SetupDialog* dialog_ = nullptr;
   std::function<void()> closed_;
