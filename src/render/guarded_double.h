@@ -93,19 +93,52 @@ struct RelativeBound {
   int units;
 };
 
+// The checks for relative bounds compare whole ulps: units * 2^-52 * |v| is
+// below 2 * units ulps of v.
+inline float NarrowWithin(PixelGuard& guard, double v, RelativeBound bound) {
+  const float f = static_cast<float>(v);
+  const uint64_t bits = Bits(v);
+  // A zero is exact; anything else outside the normal floats falls back.
+  const bool outside = static_cast<unsigned>(ExponentField(bits) - (1023 - 126)) > 253u;
+  const auto ulps = static_cast<uint64_t>(2 * bound.units);
+  // The dropped bits within `ulps` of 2^28, as one unsigned comparison.
+  const uint64_t offset = (bits & ((uint64_t{1} << 29) - 1)) - (uint64_t{1} << 28) + ulps;
+  if ((outside && (bits << 1) != 0) | (offset <= 2 * ulps)) guard.fallback = true;
+  return f;
+}
+
+inline int64_t TruncateWithin(PixelGuard& guard, double v, RelativeBound bound) {
+  const uint64_t bits = Bits(v);
+  const int exponent = ExponentField(bits) - 1023;
+  if (exponent >= 52) {  // also infinities and NaN
+    guard.fallback = true;
+    return 0;
+  }
+  const uint64_t mantissa = bits & ((uint64_t{1} << 52) - 1);
+  const auto ulps = static_cast<uint64_t>(2 * bound.units);
+  if (exponent >= 0) {
+    // The bits below the units place, within `ulps` of 0 or of a whole unit.
+    const uint64_t period = uint64_t{1} << (52 - exponent);
+    if (((mantissa + ulps) & (period - 1)) <= 2 * ulps) guard.fallback = true;
+  } else if (exponent == -1 && (uint64_t{1} << 52) - mantissa <= ulps) {
+    guard.fallback = true;
+  }
+  return static_cast<int64_t>(v);
+}
+
 inline uint32_t Wrapped(int64_t n) { return static_cast<uint32_t>(n) & (kTrigTableSize - 1); }
 
 // The checked sites of the double path. `bound` is a callable giving the
 // site's bound; the extended path's versions (generator_math.h) take the
 // same arguments and ignore it.
 inline float Narrow(PixelGuard& guard, double v, RelativeBound bound) {
-  return NarrowWithin(guard, v, bound.units * kUnit * std::fabs(v));
+  return NarrowWithin(guard, v, bound);
 }
 inline float SinAt(PixelGuard& guard, double v, RelativeBound bound) {
-  return SinTable[Wrapped(TruncateWithin(guard, v, bound.units * kUnit * std::fabs(v)))];
+  return SinTable[Wrapped(TruncateWithin(guard, v, bound))];
 }
 inline float CosAt(PixelGuard& guard, double v, RelativeBound bound) {
-  return CosTable[Wrapped(TruncateWithin(guard, v, bound.units * kUnit * std::fabs(v)))];
+  return CosTable[Wrapped(TruncateWithin(guard, v, bound))];
 }
 template <typename Bound>
 inline float Narrow(PixelGuard& guard, double v, const Bound& bound) {

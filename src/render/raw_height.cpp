@@ -53,6 +53,20 @@ RelativeBound Relative(T, int units) {
   return {units};
 }
 
+// phi = acos(c) / pi rounded to single precision. The arguments of the two
+// evaluations' acos lie within 2 roundings of c of each other; through acos
+// (slope 1 / sqrt(1 - c^2)) and the division that gives spread * slope / pi
+// plus the library's and the division's errors. For |c| <= 1/2 the slope is
+// at most 1.155 and acos(c) >= pi / 3, which makes it at most 8 roundings of
+// phi itself.
+inline float NarrowAngle(NoGuard& guard, Wide v, Wide, Wide) { return Narrow(guard, v, 0); }
+inline float NarrowAngle(PixelGuard& guard, double v, double c, double angle) {
+  if (std::fabs(c) <= 0.5) return Narrow(guard, v, RelativeBound{8});
+  return NarrowWithin(
+      guard, v,
+      AcosBound(c, angle, 2 * kUnit * std::fabs(c)) / kPi * (1 + kUnit) + 2 * kUnit * std::fabs(v));
+}
+
 // The steps below are written once for both kinds of arithmetic: T is Wide
 // (extended precision, G the guard that checks nothing) or double (G the
 // pixel's guard). Both run the same operations in the same order. The
@@ -202,10 +216,7 @@ template <int N, typename T, typename G>
   EachPixel<N>([&](int k) {
     const T angle = Abs(Acos(cosine[k]));
     const T v = angle / T{kPi};
-    phi[k] = Narrow(guard[k], v, [&] {
-      const double c = cosine[k];
-      return AcosBound(c, angle, 2 * kUnit * Abs(c)) / kPi * (1 + kUnit) + 2 * kUnit * Abs(v);
-    });
+    phi[k] = NarrowAngle(guard[k], v, cosine[k], angle);
   });
   // A single operation on floats rounded to a float gives the same value in
   // single precision as in extended precision (which holds more than twice

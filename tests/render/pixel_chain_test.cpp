@@ -98,10 +98,22 @@ using generator::NarrowWithin;
 using generator::PixelGuard;
 using generator::TruncateWithin;
 
+// A bound of a few units of the last place, as the sites give: 8 roundings
+// relative to the value.
+constexpr int kFew = 8;
+double Few(double v) { return kFew * generator::kUnit * std::fabs(v); }
+
+// Whether the check falls back, given its bound; for a bound of Few(v) the
+// relative form (whole ulps) must say the same.
 bool NarrowFallsBack(double v, double bound) {
   PixelGuard guard;
   EXPECT_EQ(std::bit_cast<uint32_t>(NarrowWithin(guard, v, bound)),
             std::bit_cast<uint32_t>(static_cast<float>(v)));
+  if (bound == Few(v)) {
+    PixelGuard relative;
+    NarrowWithin(relative, v, generator::RelativeBound{kFew});
+    EXPECT_EQ(relative.fallback, guard.fallback) << std::hexfloat << v;
+  }
   return guard.fallback;
 }
 
@@ -111,11 +123,13 @@ bool TruncateFallsBack(double v, double bound) {
   if (!guard.fallback) {
     EXPECT_EQ(n, static_cast<int64_t>(v));
   }
+  if (bound == Few(v)) {
+    PixelGuard relative;
+    TruncateWithin(relative, v, generator::RelativeBound{kFew});
+    EXPECT_EQ(relative.fallback, guard.fallback) << std::hexfloat << v;
+  }
   return guard.fallback;
 }
-
-// A bound of a few units of the last place, as the sites give.
-double Few(double v) { return 8 * generator::kUnit * std::fabs(v); }
 
 TEST(PixelGuardChecks, RoundingToSinglePrecisionFallsBackNearAMidpoint) {
   for (const float f : {0.3f, -0.3f, 1.0f, 1000.0f, 1.5e-30f, -7.0e20f}) {
@@ -123,11 +137,14 @@ TEST(PixelGuardChecks, RoundingToSinglePrecisionFallsBackNearAMidpoint) {
     const double up = std::nextafter(f, INFINITY);
     const double midpoint = 0.5 * (static_cast<double>(f) + up);
     EXPECT_TRUE(NarrowFallsBack(midpoint, Few(midpoint)));
-    EXPECT_TRUE(NarrowFallsBack(std::nextafter(midpoint, 0.0), Few(midpoint)));
-    EXPECT_TRUE(NarrowFallsBack(std::nextafter(midpoint, INFINITY), Few(midpoint)));
+    const double below = std::nextafter(midpoint, 0.0);
+    const double above = std::nextafter(midpoint, INFINITY);
+    EXPECT_TRUE(NarrowFallsBack(below, Few(below)));
+    EXPECT_TRUE(NarrowFallsBack(above, Few(above)));
     // Far from every midpoint: at the float itself and a quarter step off.
     EXPECT_FALSE(NarrowFallsBack(f, Few(f)));
-    EXPECT_FALSE(NarrowFallsBack(0.5 * (f + midpoint), Few(f)));
+    const double quarter = 0.5 * (f + midpoint);
+    EXPECT_FALSE(NarrowFallsBack(quarter, Few(quarter)));
     // An exact value (bound 0) rounds the same way in both evaluations.
     EXPECT_FALSE(NarrowFallsBack(midpoint, 0.0));
   }
@@ -135,8 +152,9 @@ TEST(PixelGuardChecks, RoundingToSinglePrecisionFallsBackNearAMidpoint) {
   // quarter of the step above it away.
   const double under = 1.0 - 0x1p-25;
   EXPECT_TRUE(NarrowFallsBack(under, Few(under)));
-  EXPECT_TRUE(NarrowFallsBack(std::nextafter(under, 2.0), Few(under)));
-  EXPECT_FALSE(NarrowFallsBack(1.0 - 0x1p-26, Few(1.0)));
+  const double overUnder = std::nextafter(under, 2.0);
+  EXPECT_TRUE(NarrowFallsBack(overUnder, Few(overUnder)));
+  EXPECT_FALSE(NarrowFallsBack(1.0 - 0x1p-26, Few(1.0 - 0x1p-26)));
   // Below the normal range, beyond it, not a number.
   EXPECT_TRUE(NarrowFallsBack(1e-40, Few(1e-40)));
   EXPECT_TRUE(NarrowFallsBack(1e39, Few(1e39)));
@@ -149,10 +167,12 @@ TEST(PixelGuardChecks, TruncationFallsBackNearAnInteger) {
   for (const double n : {5.0, -3.0, 4095.0, 1.0, 123456789.0}) {
     SCOPED_TRACE(n);
     EXPECT_TRUE(TruncateFallsBack(n, Few(n)));
-    EXPECT_TRUE(TruncateFallsBack(std::nextafter(n, 0.0), Few(n)));
-    EXPECT_TRUE(TruncateFallsBack(std::nextafter(n, 2 * n), Few(n)));
-    EXPECT_FALSE(TruncateFallsBack(n + 0.5, Few(n)));
-    EXPECT_FALSE(TruncateFallsBack(n - 0.25, Few(n)));
+    for (const double v : {std::nextafter(n, 0.0), std::nextafter(n, 2 * n)}) {
+      EXPECT_TRUE(TruncateFallsBack(v, Few(v)));
+    }
+    for (const double v : {n + 0.5, n - 0.25}) {
+      EXPECT_FALSE(TruncateFallsBack(v, Few(v)));
+    }
     // Exact arguments need no check, integral or not.
     EXPECT_FALSE(TruncateFallsBack(n, 0.0));
   }
