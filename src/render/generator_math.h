@@ -16,13 +16,25 @@ namespace zm::generator {
 
 using Real = long double;
 
-inline Real Acos(Real v) { return std::acos(static_cast<double>(v)); }
-inline Real Cos(Real v) { return std::cos(static_cast<double>(v)); }
-inline Real Hypot(Real x, Real y) {
+// For R = Real (and the measurement build's __float128).
+template <typename R>
+inline R Acos(R v) {
+  return std::acos(static_cast<double>(v));
+}
+template <typename R>
+inline R Cos(R v) {
+  return std::cos(static_cast<double>(v));
+}
+template <typename R>
+inline R Hypot(R x, R y) {
   return std::hypot(static_cast<double>(x), static_cast<double>(y));
 }
-inline Real Log(Real v) { return std::log(static_cast<double>(v)); }
-inline Real Pow(Real base, Real exponent) {
+template <typename R>
+inline R Log(R v) {
+  return std::log(static_cast<double>(v));
+}
+template <typename R>
+inline R Pow(R base, R exponent) {
   return std::pow(static_cast<double>(base), static_cast<double>(exponent));
 }
 
@@ -58,14 +70,6 @@ inline float CosAt(NoGuard&, Real v, const Bound&) {
 // machines whose long double is IEEE quad.
 using Wide = __float128;
 
-inline Wide Acos(Wide v) { return std::acos(static_cast<double>(v)); }
-inline Wide Hypot(Wide x, Wide y) {
-  return std::hypot(static_cast<double>(x), static_cast<double>(y));
-}
-inline Wide Log(Wide v) { return std::log(static_cast<double>(v)); }
-inline Wide Pow(Wide base, Wide exponent) {
-  return std::pow(static_cast<double>(base), static_cast<double>(exponent));
-}
 inline Wide Abs(Wide v) { return __builtin_fabsq(v); }
 inline Wide ClampUnit(Wide v) { return v < -1 ? Wide{-1} : (v > 1 ? Wide{1} : v); }
 template <typename Bound>

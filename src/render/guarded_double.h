@@ -36,86 +36,42 @@ inline double UlpsPerUnit(int exponentField) {
   return std::bit_cast<double>(static_cast<uint64_t>(2098 - exponentField) << 52);
 }
 
-// v rounded to single precision, marking the pixel when a rounding midpoint
-// lies within `bound` of v (or v is not a normal single-precision number).
-// A bound of 0 says that both evaluations hold v itself.
-//
-// Rounding to single precision drops the low 29 of the 52 mantissa bits;
-// the midpoints inside v's binade are where those bits are 2^28. The
-// midpoint below the binade's lowest float lies 2^27 ulps of v below the
-// binade, so for bounds below that the ones inside are all there is.
-inline float NarrowWithin(PixelGuard& guard, double v, double bound) {
-  const float f = static_cast<float>(v);
-  if (bound == 0.0) return f;
-  const uint64_t bits = Bits(v);
-  const int exponent = ExponentField(bits);
-  // Normal floats: binary exponents -126..127.
-  const bool outside = static_cast<unsigned>(exponent - (1023 - 126)) > 253u;
-  const auto dropped = static_cast<int64_t>(bits & ((uint64_t{1} << 29) - 1));
-  const int64_t fromMidpoint =
-      dropped >= (int64_t{1} << 28) ? dropped - (int64_t{1} << 28) : (int64_t{1} << 28) - dropped;
-  const double ulps = bound * UlpsPerUnit(exponent);
-  if (outside || !(static_cast<double>(fromMidpoint) > ulps) || ulps >= 0x1p26) {
-    guard.fallback = true;
-  }
-  return f;
-}
-
-// The integer part of v (toward zero), marking the pixel when an integer
-// lies within `bound` of v, or v is beyond the range that converts directly
-// (2^52). Integers lie where the mantissa bits below v's units place are 0,
-// for |v| >= 1; below 1 the only near one is 1 itself.
-inline int64_t TruncateWithin(PixelGuard& guard, double v, double bound) {
-  if (bound == 0.0) return static_cast<int64_t>(v);
-  const uint64_t bits = Bits(v);
-  const int exponent = ExponentField(bits) - 1023;
-  if (exponent >= 52) {  // also infinities and NaN
-    guard.fallback = true;
-    return 0;
-  }
-  const uint64_t mantissa = bits & ((uint64_t{1} << 52) - 1);
-  uint64_t fromInteger = uint64_t{1} << 52;
-  if (exponent >= 0) {
-    const uint64_t period = uint64_t{1} << (52 - exponent);
-    const uint64_t fraction = mantissa & (period - 1);
-    fromInteger = std::min(fraction, period - fraction);
-  } else if (exponent == -1) {
-    fromInteger = (uint64_t{1} << 52) - mantissa;
-  }
-  const double ulps = bound * UlpsPerUnit(ExponentField(bits));
-  if (!(static_cast<double>(fromInteger) > ulps)) guard.fallback = true;
-  return static_cast<int64_t>(v);
-}
-
 // A bound of `units` roundings relative to the value itself: units * 2^-52 *
-// |v|.
+// |v|, which is below 2 * units ulps of v.
 struct RelativeBound {
   int units;
 };
 
-// The checks for relative bounds compare whole ulps: units * 2^-52 * |v| is
-// below 2 * units ulps of v.
-inline float NarrowWithin(PixelGuard& guard, double v, RelativeBound bound) {
-  const float f = static_cast<float>(v);
-  const uint64_t bits = Bits(v);
-  // A zero is exact; anything else outside the normal floats falls back.
+// Marks the pixel when a rounding midpoint of single precision lies within
+// `ulps` of the double of these bits, or when the double is not a normal
+// float (a zero only where `zeroExact` is false).
+//
+// Rounding to single precision drops the low 29 of the 52 mantissa bits;
+// the midpoints inside the double's binade are where those bits are 2^28.
+// The midpoint below the binade's lowest float lies 2^27 ulps below the
+// binade, beyond every bound checked here (below 2^26 ulps).
+inline void CheckMidpoint(PixelGuard& guard, uint64_t bits, uint64_t ulps, bool zeroExact) {
+  // Normal floats: binary exponents -126..127.
   const bool outside = static_cast<unsigned>(ExponentField(bits) - (1023 - 126)) > 253u;
-  const auto ulps = static_cast<uint64_t>(2 * bound.units);
   // The dropped bits within `ulps` of 2^28, as one unsigned comparison.
   const uint64_t offset = (bits & ((uint64_t{1} << 29) - 1)) - (uint64_t{1} << 28) + ulps;
-  if ((outside && (bits << 1) != 0) | (offset <= 2 * ulps)) guard.fallback = true;
-  return f;
+  if ((outside && !(zeroExact && (bits << 1) == 0)) | (offset <= 2 * ulps)) {
+    guard.fallback = true;
+  }
 }
 
-inline int64_t TruncateWithin(PixelGuard& guard, double v, RelativeBound bound) {
-  const uint64_t bits = Bits(v);
+// Marks the pixel when an integer lies within `ulps` of v, or v is beyond
+// the range that converts directly (2^52); returns v's integer part (toward
+// zero). Integers lie where the mantissa bits below v's units place are 0,
+// for |v| >= 1; below 1 the only near one is 1 itself (0 lies 2^53 ulps or
+// more away), for the bounds below 2^50 ulps checked here.
+inline int64_t CheckInteger(PixelGuard& guard, double v, uint64_t bits, uint64_t ulps) {
   const int exponent = ExponentField(bits) - 1023;
   if (exponent >= 52) {  // also infinities and NaN
     guard.fallback = true;
     return 0;
   }
   const uint64_t mantissa = bits & ((uint64_t{1} << 52) - 1);
-  const auto ulps = static_cast<uint64_t>(2 * bound.units);
   if (exponent >= 0) {
     // The bits below the units place, within `ulps` of 0 or of a whole unit.
     const uint64_t period = uint64_t{1} << (52 - exponent);
@@ -124,6 +80,44 @@ inline int64_t TruncateWithin(PixelGuard& guard, double v, RelativeBound bound) 
     guard.fallback = true;
   }
   return static_cast<int64_t>(v);
+}
+
+// v rounded to single precision, marking the pixel when a rounding midpoint
+// lies within `bound` of v. A bound of 0 says that both evaluations hold v
+// itself.
+inline float NarrowWithin(PixelGuard& guard, double v, double bound) {
+  const float f = static_cast<float>(v);
+  if (bound == 0.0) return f;
+  const uint64_t bits = Bits(v);
+  const double ulps = bound * UlpsPerUnit(ExponentField(bits));
+  if (!(ulps < 0x1p26)) {
+    guard.fallback = true;
+  } else {
+    CheckMidpoint(guard, bits, static_cast<uint64_t>(ulps) + 1, false);
+  }
+  return f;
+}
+
+inline float NarrowWithin(PixelGuard& guard, double v, RelativeBound bound) {
+  CheckMidpoint(guard, Bits(v), static_cast<uint64_t>(2 * bound.units), true);
+  return static_cast<float>(v);
+}
+
+// The integer part of v (toward zero), marking the pixel when an integer
+// lies within `bound` of v.
+inline int64_t TruncateWithin(PixelGuard& guard, double v, double bound) {
+  if (bound == 0.0) return static_cast<int64_t>(v);
+  const uint64_t bits = Bits(v);
+  const double ulps = bound * UlpsPerUnit(ExponentField(bits));
+  if (!(ulps < 0x1p50)) {
+    guard.fallback = true;
+    return 0;
+  }
+  return CheckInteger(guard, v, bits, static_cast<uint64_t>(ulps) + 1);
+}
+
+inline int64_t TruncateWithin(PixelGuard& guard, double v, RelativeBound bound) {
+  return CheckInteger(guard, v, Bits(v), static_cast<uint64_t>(2 * bound.units));
 }
 
 inline uint32_t Wrapped(int64_t n) { return static_cast<uint32_t>(n) & (kTrigTableSize - 1); }
