@@ -32,6 +32,8 @@ struct PixelGuard {
 inline uint64_t Bits(double v) { return std::bit_cast<uint64_t>(v); }
 inline int ExponentField(uint64_t bits) { return static_cast<int>((bits >> 52) & 0x7ff); }
 // 2^(52 - e) for v of binary exponent e: the bound's scale in ulps of v.
+// For exponent fields below 52 (and 0, 2047) the pattern overflows into an
+// infinity or a negative number; the callers fall back on those.
 inline double UlpsPerUnit(int exponentField) {
   return std::bit_cast<double>(static_cast<uint64_t>(2098 - exponentField) << 52);
 }
@@ -89,8 +91,10 @@ inline float NarrowWithin(PixelGuard& guard, double v, double bound) {
   const float f = static_cast<float>(v);
   if (bound == 0.0) return f;
   const uint64_t bits = Bits(v);
+  // Zeros, subnormals, infinities and NaN give no valid scale and fall
+  // back with an infinite or negative count.
   const double ulps = bound * UlpsPerUnit(ExponentField(bits));
-  if (!(ulps < 0x1p26)) {
+  if (!(ulps >= 0.0 && ulps < 0x1p26)) {
     guard.fallback = true;
   } else {
     CheckMidpoint(guard, bits, static_cast<uint64_t>(ulps) + 1, false);
@@ -109,7 +113,7 @@ inline int64_t TruncateWithin(PixelGuard& guard, double v, double bound) {
   if (bound == 0.0) return static_cast<int64_t>(v);
   const uint64_t bits = Bits(v);
   const double ulps = bound * UlpsPerUnit(ExponentField(bits));
-  if (!(ulps < 0x1p50)) {
+  if (!(ulps >= 0.0 && ulps < 0x1p50)) {
     guard.fallback = true;
     return 0;
   }

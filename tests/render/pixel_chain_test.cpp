@@ -159,6 +159,9 @@ TEST(PixelGuardChecks, RoundingToSinglePrecisionFallsBackNearAMidpoint) {
   EXPECT_TRUE(NarrowFallsBack(1e-40, Few(1e-40)));
   EXPECT_TRUE(NarrowFallsBack(1e39, Few(1e39)));
   EXPECT_TRUE(NarrowFallsBack(NAN, 1.0));
+  // A zero with a bound could be a tiny number on the other path.
+  EXPECT_TRUE(NarrowFallsBack(0.0, 0x1p-60));
+  EXPECT_FALSE(NarrowFallsBack(0.0, 0.0));
   // A large bound reaches the midpoint from far away.
   EXPECT_TRUE(NarrowFallsBack(0.3, 1e-8));
 }
@@ -182,6 +185,8 @@ TEST(PixelGuardChecks, TruncationFallsBackNearAnInteger) {
   EXPECT_TRUE(TruncateFallsBack(0x1p60, 1.0));
   EXPECT_TRUE(TruncateFallsBack(INFINITY, 1.0));
   EXPECT_TRUE(TruncateFallsBack(NAN, 1.0));
+  EXPECT_TRUE(TruncateFallsBack(0.0, 0x1p-60));
+  EXPECT_TRUE(TruncateFallsBack(0.5, INFINITY));
 }
 
 TEST(PixelGuardChecks, LibraryBoundsGrowWithTheConditioning) {
