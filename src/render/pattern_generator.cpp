@@ -162,6 +162,7 @@ GeneratorProgress PatternGenerator::Inspect() const {
   p.profileNormCount = g.profileNormCount;
   p.nextRow = g.nextRow;
   p.normRow = g.normRow;
+  p.rawHeights = g.values.get();
   p.cycleBudget = g.cycleBudget;
   p.cycleSum = g.cycleSum;
   p.valueMin = g.valueMin;

@@ -39,6 +39,8 @@ struct GeneratorProgress {
   uint64_t cycleSum = 0;
   float valueMin = 0.0f;
   float valueMax = 0.0f;
+  // The raw heights (width x height, row-major), before the normalisation.
+  const float* rawHeights = nullptr;
   bool done = false;
 };
 
@@ -105,6 +107,22 @@ void SetGeneratorThreads(int32_t threads);
 // side. The maps are the same value for value. Tests compute every pixel on
 // its own (true) to compare the two; false restores the shortcuts.
 void SetPlainPixelLoop(bool plain);
+
+// Each pixel's chain of operations runs in double precision with a bound on
+// its distance from the extended-precision value; where a rounding or a
+// truncation lies within that bound, the pixel is computed again in extended
+// precision. The maps are the same value for value. Tests and benchmarks
+// force the extended path for every pixel (true) to compare; false restores
+// the double path.
+void SetExtendedPixelChain(bool extended);
+
+// Pixels computed on the double path since the last call, and how many of
+// them fell back to the extended path (counted while the double path runs).
+struct PixelChainCounts {
+  uint64_t guarded;
+  uint64_t fallback;
+};
+PixelChainCounts TakePixelChainCounts();
 
 // The threads a large row slice uses: the running pool's, or the count the
 // pool would start with.

@@ -1,31 +1,37 @@
 #include "render/raw_height.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
+#include <limits>
 #include <utility>
 
 #include "render/generator_math.h"
+#include "render/guarded_double.h"
 #include "render/pattern_generator.h"
 #include "render/shape_functions.h"
 #include "render/table_lookup.h"
 
 // The raw height of a pixel, the work of stage 3. All working values are kept
-// in single precision; every expression is evaluated in extended precision.
+// in single precision; every expression gives its value in extended
+// precision. It is evaluated in double with an error bound, and the few
+// pixels where the bound cannot tell the rounding apart are evaluated in
+// extended precision (docs/pixel-guard.md).
 namespace zm::generator {
 
 namespace {
 
-// Pixels of one row computed side by side (see RawHeights); of 2, 4 and 8,
-// four were the fastest.
-constexpr int kPixelGroup = 4;
+// Pixels of one row computed side by side (see RawHeights): on the double
+// path eight (of 2, 4 and 8 the fastest), on the extended path four.
+constexpr int kPixelGroup = 8;
+constexpr int kWideGroup = 4;
 
-// Constants of the pixel loop, widened once per slice.
+// Constants of the pixel loop, per slice.
 struct PixelConstants {
-  Real mapHeight;      // H
+  double mapHeight;    // H
   float radiusMax;     // sqrt 2
-  Real radianUnits;    // table units per radian
-  Real profileSpan;    // 998
-  float profileLimit;  // the same in single precision
+  double radianUnits;  // table units per radian
+  float profileSpan;   // 998
   const float* profile;
 };
 
@@ -41,66 +47,140 @@ float RowY(const GeneratorState& g, int32_t i) {
   return y;
 }
 
-float DiagonalAndWarp(const PatternSwitches& s, float x, float y) {
-  if (s.diagonal) x = static_cast<float>((static_cast<Real>(x) + y) * Real{0.5});
+// A value of `units` roundings' worth of error relative to itself (see
+// docs/pixel-guard.md).
+template <typename T>
+RelativeBound Relative(T, int units) {
+  return {units};
+}
+
+// phi = acos(c) / pi rounded to single precision. The arguments of the two
+// evaluations' acos lie within 2 roundings of c of each other; through acos
+// (slope 1 / sqrt(1 - c^2)) and the division that gives spread * slope / pi
+// plus the library's and the division's errors. For |c| <= 1/2 the slope is
+// at most 1.155 and acos(c) >= pi / 3, which makes it at most 8 roundings of
+// phi itself.
+inline float NarrowAngle(NoGuard& guard, Wide v, Wide, Wide) { return Narrow(guard, v, 0); }
+inline float NarrowAngle(PixelGuard& guard, double v, double c, double angle) {
+  if (std::fabs(c) <= 0.5) return Narrow(guard, v, RelativeBound{8});
+  return NarrowWithin(
+      guard, v,
+      AcosBound(c, angle, 2 * kUnit * std::fabs(c)) / kPi * (1 + kUnit) + 2 * kUnit * std::fabs(v));
+}
+
+// The steps below are written once for both kinds of arithmetic: T is Wide
+// (extended precision, G the guard that checks nothing) or double (G the
+// pixel's guard). Both run the same operations in the same order. The
+// checked sites carry their bounds; table arguments without one are exact
+// in double.
+template <typename T, typename G>
+float DiagonalAndWarp(const PatternSwitches& s, float x, float y, G& guard) {
+  if (s.diagonal) {
+    const T v = (T{x} + y) * T{0.5};
+    x = Narrow(guard, v, [&] { return ExactSmallSum(x, y) ? 0.0 : 2 * kUnit * Abs(v); });
+  }
   if (s.warpMode == 1) {
-    x = CosAt(2048.0L * (static_cast<Real>(x) * s.warpFreq + s.warpPhase));
+    const T v = T{2048.0} * (T{x} * s.warpFreq + s.warpPhase);
+    x = CosAt(guard, v, Relative(v, 2));
   } else if (s.warpMode == 2) {
-    x = CosAt(2048.0L * ((static_cast<Real>(y) + s.warpOffset) * x * s.warpFreq + s.warpPhase));
+    const T bent = (T{y} + s.warpOffset) * x * s.warpFreq;
+    const T v = T{2048.0} * (bent + s.warpPhase);
+    x = CosAt(guard, v, [&] { return kUnit * (4 * 2048.0 * Abs(bent) + 2 * Abs(v)); });
   }
   return x;
 }
 
 // Radial modulation of rho by radialMode (0: none).
-float Modulate(const PatternSwitches& s, Real k, float rhoIn, float phiIn, float x, float y) {
-  const Real rho = rhoIn;
-  const Real phi = phiIn;
-  const Real pi = kPi;
-  Real divisor;
+template <typename T, typename G>
+float Modulate(const PatternSwitches& s, double units, float rhoIn, float phiIn, float x, float y,
+               G& guard) {
+  const T k{units};
+  const T rho = rhoIn;
+  const T phi = phiIn;
+  const T pi{kPi};
+  const T one{1.0};
+  const T two{2.0};
+  const T tenth{0.1};
+  T v;
   switch (s.radialMode) {
-    case 1:
-      divisor = 1.0L + std::fabs(Real{SinAt(k * (s.c1 / (rho + Real{0.1}) + pi * s.c2 * phi))});
-      break;
-    case 2:
-      divisor = 1.0L + std::fabs(SinAt(k * s.c1 / (rho + Real{0.1})) + pi * s.c2 * phi);
-      break;
-    case 3:
-      divisor = 1.0L + std::fabs(Real{CosAt(k * s.c4 / (rho + Real{0.1}))} *
-                                 CosAt(k * s.c3 / (phi + Real{0.1})));
-      break;
-    case 4:
-      divisor = 1.0L + std::fabs(Real{CosAt(k * s.c1 / (phi * rho + Real{0.1}))});
-      break;
-    case 5:
-      divisor = 1.0L + std::fabs(Real{SinAt(k * s.c1 / Log(1.0L + rho))});
-      break;
+    case 1: {
+      const T index = k * (T{s.c1} / (rho + tenth) + pi * s.c2 * phi);
+      v = rho / (one + Abs(T{SinAt(guard, index, Relative(index, 6))}));
+      return Narrow(guard, v, Relative(v, 3));
+    }
+    case 2: {
+      const T index = k * s.c1 / (rho + tenth);
+      const T lift = pi * s.c2 * phi;
+      v = rho / (one + Abs(T{SinAt(guard, index, Relative(index, 4))} + lift));
+      return Narrow(guard, v, [&] { return kUnit * Abs(v) * (2 * Abs(lift) + 4); });
+    }
+    case 3: {
+      const T first = k * s.c4 / (rho + tenth);
+      const T second = k * s.c3 / (phi + tenth);
+      v = rho / (one + Abs(T{CosAt(guard, first, Relative(first, 4))} *
+                           CosAt(guard, second, Relative(second, 4))));
+      return Narrow(guard, v, Relative(v, 3));
+    }
+    case 4: {
+      const T index = k * s.c1 / (phi * rho + tenth);
+      v = rho / (one + Abs(T{CosAt(guard, index, Relative(index, 4))}));
+      return Narrow(guard, v, Relative(v, 3));
+    }
+    case 5: {
+      const T a = one + rho;
+      const T log = Log(a);
+      const T index = k * s.c1 / log;
+      v = rho / (one + Abs(T{SinAt(guard, index, [&] {
+                   // 1 + rho is exact unless rho is below 2^-28.
+                   const double spread = ExactSmallSum(1.0f, rhoIn) ? 0.0 : 3 * kUnit * a;
+                   return Abs(index) * (LogBound(a, log, spread) / Abs(log) + 3 * kUnit);
+                 })}));
+      return Narrow(guard, v, Relative(v, 3));
+    }
     case 6:
-      divisor = 2.0L + SinAt(4096.0L * x * y);
-      break;
+      v = rho / (two + T{SinAt(guard, T{4096.0} * x * y)});
+      return Narrow(guard, v, Relative(v, 3));
     case 7:
-      divisor = 2.0L + CosAt(4096.0L * x * y);
-      break;
+      v = rho / (two + T{CosAt(guard, T{4096.0} * x * y)});
+      return Narrow(guard, v, Relative(v, 3));
     default:
       return rhoIn;
   }
-  return static_cast<float>(rho / divisor);
 }
 
 // The profile position t (0..998) from the two shape values.
-float ProfilePosition(int32_t combineMode, Real span, Real w, Real l, Real i, Real phi) {
+template <typename T, typename G>
+float ProfilePosition(int32_t combineMode, T span, T w, T l, T i, T phi, G& guard) {
+  const T one{1.0};
+  const T thirty{30.0};
+  T t;
   switch (combineMode) {
     case 0:
-      return static_cast<float>(span * i * phi);
+      t = span * i * phi;
+      return Narrow(guard, t, Relative(t, 2));
     case 1:
-      return static_cast<float>((w * l + (1.0L - w) * i) * span * phi);
+      t = (w * l + (one - w) * i) * span * phi;
+      return Narrow(guard, t, Relative(t, 4));
     case 2:
-      return static_cast<float>(span / ((w * l + (1.0L - w) * i) * 30.0L + 1.0L) * phi);
+      t = span / ((w * l + (one - w) * i) * thirty + one) * phi;
+      return Narrow(guard, t, Relative(t, 6));
     case 3:
-      return static_cast<float>(span / (30.0L * w * l * i + 1.0L) * phi);
+      t = span / (thirty * w * l * i + one) * phi;
+      return Narrow(guard, t, Relative(t, 5));
     case 4:
-      return static_cast<float>(span * l / (30.0L * w * i + 1.0L) * phi);
-    default:
-      return static_cast<float>(Pow(l, (5.0L * w + 15.0L) * i) * span * phi);
+      t = span * l / (thirty * w * i + one) * phi;
+      return Narrow(guard, t, Relative(t, 4));
+    default: {
+      const T power = Pow(l, (T{5.0} * w + T{15.0}) * i);
+      t = power * span * phi;
+      return Narrow(guard, t, [&] {
+        // A power of a nonzero base near the subnormal range has no relative
+        // bound; a zero base gives 0 or 1 exactly.
+        if (l != 0.0 && !(power >= 0x1p-1000)) return std::numeric_limits<double>::infinity();
+        if (l == 0.0) return 0.0;
+        return static_cast<double>(kUnit * Abs(t) * (3 * NegativeLogAtMost(power) + 7));
+      });
+    }
   }
 }
 
@@ -111,28 +191,34 @@ inline void EachPixel(const Step& step) {
   for (int k = 0; k < N; ++k) step(k);
 }
 
-// The raw heights of N pixels of one row, at columnX[0 .. N - 1]. Each step runs for
-// every pixel of the group before the next one starts: the steps of one pixel
-// wait on each other (long chains of extended-precision operations), those
-// of different pixels do not, so the processor works on them side by side.
-// Every pixel goes through the same operations as on its own. Everything it
-// calls is compiled into it, so that the steps of the group stand side by
-// side in one stretch of code.
-template <int N>
+// The raw heights of N pixels of one row, at columnX[0 .. N - 1], with
+// guard[k] the guard of pixel k. Each step runs for every pixel of the group
+// before the next one starts: the steps of one pixel wait on each other
+// (long chains of dependent operations), those of different pixels do not,
+// so the processor works on them side by side. Every pixel goes through the
+// same operations as on its own. Everything it calls is compiled into it, so
+// that the steps of the group stand side by side in one stretch of code.
+template <int N, typename T, typename G>
 [[gnu::flatten]] void RawHeights(const PatternSwitches& s, const PixelConstants& c,
-                                 const float* columnX, float y, float* out) {
+                                 const float* columnX, float y, float* out, G* guard) {
   float x[N];
   float r[N];
-  Real cosine[N];
+  T cosine[N];
   float phi[N];
   float rho[N];
-  EachPixel<N>([&](int k) { x[k] = DiagonalAndWarp(s, columnX[k], y); });
-  EachPixel<N>(
-      [&](int k) { r[k] = static_cast<float>(Hypot(x[k], y) * Real{0.999} + Real{0.001}); });
+  EachPixel<N>([&](int k) { x[k] = DiagonalAndWarp<T>(s, columnX[k], y, guard[k]); });
+  EachPixel<N>([&](int k) {
+    const T v = Hypot(T{x[k]}, T{y}) * T{0.999} + T{0.001};
+    r[k] = Narrow(guard[k], v, Relative(v, 3));
+  });
   // |y| <= r holds mathematically; the clamp keeps acos defined against
   // rounding.
-  EachPixel<N>([&](int k) { cosine[k] = std::clamp(static_cast<Real>(y) / r[k], -1.0L, 1.0L); });
-  EachPixel<N>([&](int k) { phi[k] = static_cast<float>(std::fabs(Acos(cosine[k])) / Real{kPi}); });
+  EachPixel<N>([&](int k) { cosine[k] = ClampUnit(T{y} / T{r[k]}); });
+  EachPixel<N>([&](int k) {
+    const T angle = Abs(Acos(cosine[k]));
+    const T v = angle / T{kPi};
+    phi[k] = NarrowAngle(guard[k], v, cosine[k], angle);
+  });
   // A single operation on floats rounded to a float gives the same value in
   // single precision as in extended precision (which holds more than twice
   // the bits): these run on the cheaper single-precision unit.
@@ -141,12 +227,16 @@ template <int N>
   if (s.spiral != 0.0f) {
     // turns lies in 0..2, so its floor is its integer part.
     EachPixel<N>([&](int k) {
-      const Real turns = static_cast<Real>(s.spiral) * phi[k];
-      const Real whole = static_cast<Real>(TruncateSmall(turns));
-      phi[k] = static_cast<float>(2.0L * std::fabs(turns - whole - 0.5L));
+      // Exact: spiral has at most two significant bits.
+      const T turns = T{s.spiral} * phi[k];
+      const T whole{static_cast<double>(Truncate(guard[k], turns, [] { return 0.0; }))};
+      const T fraction = turns - whole;  // exact
+      const T v = T{2.0} * Abs(fraction - T{0.5});
+      phi[k] = Narrow(guard[k], v, [&] { return fraction < 0x1p-26 ? 2 * kUnit : 0.0; });
     });
   }
-  EachPixel<N>([&](int k) { rho[k] = Modulate(s, c.radianUnits, rho[k], phi[k], x[k], y); });
+  EachPixel<N>(
+      [&](int k) { rho[k] = Modulate<T>(s, c.radianUnits, rho[k], phi[k], x[k], y, guard[k]); });
 
   if (s.swapPolar) {
     EachPixel<N>([&](int k) { std::swap(rho[k], phi[k]); });
@@ -155,19 +245,24 @@ template <int N>
   }
   if (s.ripple || s.swapPolar) {
     EachPixel<N>([&](int k) {
-      const Real wave =
-          SinAt(c.radianUnits * s.rippleFreq * (static_cast<Real>(phi[k]) + s.ripplePhase1) +
-                s.ripplePhase2);
-      const float shift = static_cast<float>((wave + 1.0L) * Real{0.25});
-      rho[k] = static_cast<float>(std::fabs(static_cast<Real>(rho[k]) - shift) *
-                                      (1.0L - s.rippleMix) / (1.0L - shift) +
-                                  static_cast<Real>(s.rippleMix) * rho[k]);
+      const T one{1.0};
+      const T index =
+          T{c.radianUnits} * s.rippleFreq * (T{phi[k]} + s.ripplePhase1) + s.ripplePhase2;
+      const float wave = SinAt(guard[k], index, Relative(index, 5));
+      const T lifted = (T{wave} + one) * T{0.25};
+      const float shift = Narrow(guard[k], lifted, [&] {
+        return ExactSmallSum(wave, 1.0f) ? 0.0 : 2 * kUnit * Abs(lifted);
+      });
+      const T v =
+          Abs(T{rho[k]} - shift) * (one - s.rippleMix) / (one - shift) + T{s.rippleMix} * rho[k];
+      rho[k] = Narrow(guard[k], v, Relative(v, 7));
     });
   }
 
   float l[N];
   EachPixel<N>([&](int k) {
-    l[k] = ShapeValue(s.shapeModeA, s.a, {rho[k], phi[k], x[k], y, 1.0f, 0.0f, 1.0f, -1.0f});
+    l[k] = ShapeValue<T>(s.shapeModeA, s.a, {rho[k], phi[k], x[k], y, 1.0f, 0.0f, 1.0f, -1.0f},
+                         guard[k]);
   });
   float j[N];
   float k2[N];
@@ -175,26 +270,68 @@ template <int N>
     j[k] = 1.0f;
     k2[k] = 0.0f;
     if (s.combineMode == 0) {
-      j[k] = static_cast<float>((1.0L - s.a.w) + static_cast<Real>(s.a.w) * l[k]);
+      const T v = (T{1.0} - s.a.w) + T{s.a.w} * l[k];
+      j[k] = Narrow(guard[k], v, Relative(v, 2));
       k2[k] = s.a.w * l[k];
     }
   });
   float i[N];
   EachPixel<N>([&](int k) {
-    i[k] = ShapeValue(s.shapeModeB, s.b, {rho[k], phi[k], x[k], y, j[k], k2[k], l[k], 1.0f});
+    i[k] = ShapeValue<T>(s.shapeModeB, s.b, {rho[k], phi[k], x[k], y, j[k], k2[k], l[k], 1.0f},
+                         guard[k]);
   });
 
   EachPixel<N>([&](int k) {
-    float t = ProfilePosition(s.combineMode, c.profileSpan, s.a.w, l[k], i[k], phi[k]);
+    float t = ProfilePosition<T>(s.combineMode, T{c.profileSpan}, T{s.a.w}, T{l[k]}, T{i[k]},
+                                 T{phi[k]}, guard[k]);
     // t lies in 0..998 by construction; the clamp keeps the profile index
     // inside the table should rounding or a NaN ever say otherwise.
     if (!(t >= 0.0f)) t = 0.0f;
-    if (t > c.profileLimit) t = c.profileLimit;
+    if (t > c.profileSpan) t = c.profileSpan;
     const int32_t n = static_cast<int32_t>(t);
     const float f = t - static_cast<float>(n);  // exact: the fraction of t
-    const Real blend = (1.0L - f) * c.profile[n] + static_cast<Real>(f) * c.profile[n + 1];
-    out[k] = static_cast<float>(blend * (c.mapHeight * rho[k]));
+    const T blend = (T{1.0} - f) * c.profile[n] + T{f} * c.profile[n + 1];
+    const T v = blend * (T{c.mapHeight} * rho[k]);
+    out[k] = Narrow(guard[k], v, Relative(v, 5));
   });
+}
+
+// Counts of the pixels computed on the double path and of those it handed
+// to the extended one.
+std::atomic<uint64_t> guardedPixels{0};
+std::atomic<uint64_t> fallbackPixels{0};
+
+// The double path where it is built: it needs double arithmetic that
+// rounds every operation to double (no x87 excess precision).
+#if defined(__FLT_EVAL_METHOD__) && __FLT_EVAL_METHOD__ == 0
+constexpr bool kDoublePathBuilt = true;
+#else
+constexpr bool kDoublePathBuilt = false;
+#endif
+bool extendedOnly = false;
+
+// The raw heights of N pixels, on the double path with the guarded pixels
+// recomputed in extended precision, or all in extended precision. Returns
+// the number of pixels that fell back.
+template <int N>
+int RawHeightsOf(const PatternSwitches& s, const PixelConstants& c, const float* columnX, float y,
+                 float* out, bool guarded) {
+  NoGuard none[N];
+  if (!guarded) {
+    constexpr int M = N < kWideGroup ? N : kWideGroup;
+    for (int k = 0; k < N; k += M) RawHeights<M, Wide>(s, c, columnX + k, y, out + k, none);
+    return 0;
+  }
+  PixelGuard guard[N];
+  RawHeights<N, double>(s, c, columnX, y, out, guard);
+  int fallbacks = 0;
+  for (int k = 0; k < N; ++k) {
+    if (guard[k].fallback) {
+      RawHeights<1, Wide>(s, c, columnX + k, y, out + k, none);
+      ++fallbacks;
+    }
+  }
+  return fallbacks;
 }
 
 }  // namespace
@@ -230,9 +367,10 @@ int32_t ComputedColumns(const GeneratorState& g) {
 
 HeightRange ComputePixelRun(const GeneratorState& g, int64_t first, int64_t last,
                             HeightRange seed) {
-  const PixelConstants c{
-      static_cast<Real>(g.height), g.radiusMax, g.radianUnits, g.profileSpan, g.profileSpan,
-      g.descriptor->profile};
+  const PixelConstants c{static_cast<double>(g.height), g.radiusMax, g.radianUnits, g.profileSpan,
+                         g.descriptor->profile};
+  const bool guarded = kDoublePathBuilt && !extendedOnly;
+  int64_t fallbacks = 0;
   // A copy the output cannot alias, so that what depends on the pattern
   // alone stays out of the pixel loop.
   const PatternSwitches s = g.switches;
@@ -251,9 +389,9 @@ HeightRange ComputePixelRun(const GeneratorState& g, int64_t first, int64_t last
       const int64_t group = !plainPixelLoop && rowEnd - p >= kPixelGroup ? kPixelGroup : 1;
       float v[kPixelGroup];
       if (group == kPixelGroup) {
-        RawHeights<kPixelGroup>(s, c, columnX + j, y, v);
+        fallbacks += RawHeightsOf<kPixelGroup>(s, c, columnX + j, y, v, guarded);
       } else {
-        RawHeights<1>(s, c, columnX + j, y, v);
+        fallbacks += RawHeightsOf<1>(s, c, columnX + j, y, v, guarded);
       }
       for (int64_t k = 0; k < group; ++k, ++p) {
         out[j + k] = v[k];
@@ -264,6 +402,10 @@ HeightRange ComputePixelRun(const GeneratorState& g, int64_t first, int64_t last
       }
     }
   }
+  if (guarded) {
+    guardedPixels.fetch_add(static_cast<uint64_t>(last - first), std::memory_order_relaxed);
+    fallbackPixels.fetch_add(static_cast<uint64_t>(fallbacks), std::memory_order_relaxed);
+  }
   return {high, low};
 }
 
@@ -272,5 +414,11 @@ HeightRange ComputePixelRun(const GeneratorState& g, int64_t first, int64_t last
 namespace zm {
 
 void SetPlainPixelLoop(bool plain) { generator::plainPixelLoop = plain; }
+
+void SetExtendedPixelChain(bool extended) { generator::extendedOnly = extended; }
+
+PixelChainCounts TakePixelChainCounts() {
+  return {generator::guardedPixels.exchange(0), generator::fallbackPixels.exchange(0)};
+}
 
 }  // namespace zm

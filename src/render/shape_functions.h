@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "render/generator_math.h"
+#include "render/guarded_double.h"
 #include "render/pattern_switches.h"
 #include "render/table_lookup.h"
 
@@ -28,44 +29,82 @@ struct ShapePoint {
 };
 
 // The value of shape function `mode` (0..7) with parameter set p: 0..1.
-inline float ShapeValue(int32_t mode, const ShapeParams& p, const ShapePoint& at) {
-  const Real rho = at.rho;
-  const Real phi = at.phi;
-  const Real x = at.x;
-  const Real y = at.y;
-  const Real j = at.j;
+// T is the arithmetic: Wide, with G the guard that checks nothing, or
+// double, with G the pixel's guard; the operations are the same, in the same
+// order. Each checked site carries its bound (docs/pixel-guard.md); the table
+// arguments without one are exact in double.
+template <typename T, typename G>
+inline float ShapeValue(int32_t mode, const ShapeParams& p, const ShapePoint& at, G& guard) {
+  const T rho = at.rho;
+  const T phi = at.phi;
+  const T x = at.x;
+  const T y = at.y;
+  const T j = at.j;
+  const T one{1.0};
+  const T two{2.0};
+  const T turn{2048.0};
+  // A value of `units` roundings' worth of error relative to itself.
+  const auto relative = [](T, int units) { return RelativeBound{units}; };
   switch (mode) {
-    case 0:
-      return static_cast<float>(1.0L / (2.0L + SinAt(2048.0L * p.s1 * rho) * (1.0L - rho) *
-                                                   SinAt(2048.0L * j * p.s2 * phi)));
-    case 1:
-      return static_cast<float>(std::fabs(Real{CosAt(2048.0L * p.f * phi)}) /
-                                (1.0L + j * p.d * rho));
-    case 2:
-      return static_cast<float>(
-          1.0L / (2.0L + SinAt(2048.0L * p.s1 * rho) * rho * SinAt(2048.0L * p.s2 * phi * j)));
-    case 3: {
-      const Real bend = Log(j * std::fabs(x * y) + Real{0.02} + rho);
-      return static_cast<float>(1.0L / (2.0L + SinAt(bend * 2048.0L * p.g) * (1.0L - rho)));
+    case 0: {
+      const T v = one / (two + T{SinAt(guard, turn * p.s1 * rho)} * (one - rho) *
+                                   SinAt(guard, turn * j * p.s2 * phi));
+      return Narrow(guard, v, relative(v, 8));
     }
-    case 4:
-      return static_cast<float>(1.0L / (CosAt(2048.0L * p.m1 * phi * rho) * (1.0L - rho) + 2.0L +
-                                        SinAt(2048.0L * j * p.m2 * phi) * rho));
-    case 5:
-      return static_cast<float>(1.0L /
-                                (1.0L + std::fabs(SinAt(2048.0L * j * p.q1 * phi) /
-                                                  (SinAt(2048.0L * p.q2 * rho) + Real{1.01}))));
+    case 1: {
+      const T v = Abs(T{CosAt(guard, turn * p.f * phi)}) / (one + j * p.d * rho);
+      return Narrow(guard, v, relative(v, 5));
+    }
+    case 2: {
+      const T v = one / (two + T{SinAt(guard, turn * p.s1 * rho)} * rho *
+                                   SinAt(guard, turn * p.s2 * phi * j));
+      return Narrow(guard, v, relative(v, 6));
+    }
+    case 3: {
+      const T a = j * Abs(x * y) + T{0.02} + rho;
+      const T bend = Log(a);
+      const T index = bend * turn * p.g;
+      const T v =
+          one / (two + T{SinAt(guard, index,
+                               [&] {
+                                 const T spread = 3 * kUnit * a;
+                                 return turn * p.g * LogBound(a, bend, spread) * (1 + 4 * kUnit) +
+                                        2 * kUnit * Abs(index);
+                               })} *
+                           (one - rho));
+      return Narrow(guard, v, relative(v, 7));
+    }
+    case 4: {
+      const T v = one / (T{CosAt(guard, turn * p.m1 * phi * rho)} * (one - rho) + two +
+                         T{SinAt(guard, turn * j * p.m2 * phi)} * rho);
+      return Narrow(guard, v, relative(v, 11));
+    }
+    case 5: {
+      const T index = turn * j * p.q1 * phi;
+      const T v = one / (one + Abs(T{SinAt(guard, index, relative(index, 2))} /
+                                   (T{SinAt(guard, turn * p.q2 * rho)} + T{1.01})));
+      return Narrow(guard, v, relative(v, 5));
+    }
     case 6: {
-      const Real inner = 1.0L - at.radiusFactor * rho;
-      return static_cast<float>(1.0L /
-                                (1.0L + std::fabs(SinAt(2048.0L * p.q1 * inner) /
-                                                  (SinAt(2048.0L * p.q2 * y * x) + Real{1.01}))));
+      const T inner = one - T{at.radiusFactor} * rho;
+      const T index = turn * p.q1 * inner;
+      const T across = turn * p.q2 * y * x;
+      const T v = one / (one + Abs(T{SinAt(guard, index, relative(index, 3))} /
+                                   (T{SinAt(guard, across, relative(across, 2))} + T{1.01})));
+      return Narrow(guard, v, relative(v, 5));
     }
     default: {
-      const Real field = 2.0L - y * y + x * y - x * x;
-      const Real q = 2.0L - at.k2 + at.rhoSquaredSign * rho * rho + phi * rho - phi * phi;
-      return static_cast<float>(std::fabs(Real{CosAt(1024.0L * p.q1 * field)}) /
-                                (2.0L + SinAt(1024.0L * p.q2 * q)));
+      const T quarter{1024.0};
+      const T field = two - y * y + x * y - x * x;
+      const T q = two - T{at.k2} + T{at.rhoSquaredSign} * rho * rho + phi * rho - phi * phi;
+      const T first = quarter * p.q1 * field;
+      const T second = quarter * p.q2 * q;
+      const T v =
+          Abs(T{CosAt(guard, first,
+                      [&] { return quarter * p.q1 * (9 * kUnit) + 2 * kUnit * Abs(first); })}) /
+          (two + T{SinAt(guard, second,
+                         [&] { return quarter * p.q2 * (15 * kUnit) + 2 * kUnit * Abs(second); })});
+      return Narrow(guard, v, relative(v, 3));
     }
   }
 }

@@ -1,0 +1,212 @@
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <vector>
+
+#include "generator_test_support.h"
+#include "render/guarded_double.h"
+#include "render/pattern_generator.h"
+
+namespace zm {
+namespace {
+
+// Under an emulator (the ARM build's tests run under qemu-user, where the
+// extended path is software quad precision) the comparisons run on fewer
+// and smaller patterns.
+#if defined(ZM_TESTS_EMULATED)
+constexpr bool kEmulated = true;
+#else
+constexpr bool kEmulated = false;
+#endif
+
+struct ChainRun {
+  std::vector<uint32_t> raw;  // the raw heights' bits
+  std::vector<MapValue> map;
+};
+
+ChainRun Generate(bool extended, uint32_t seed, int32_t w, int32_t h) {
+  SetExtendedPixelChain(extended);
+  ChainRun run;
+  run.map = testing::GenerateMap(seed, w, h).values;
+  const float* raw = testing::TestGenerator().Inspect().rawHeights;
+  for (int64_t p = 0; p < int64_t{w} * h; ++p) run.raw.push_back(std::bit_cast<uint32_t>(raw[p]));
+  return run;
+}
+
+class PixelChain : public ::testing::Test {
+ protected:
+  void SetUp() override { TakePixelChainCounts(); }
+  void TearDown() override {
+    SetExtendedPixelChain(false);
+    SetGeneratorThreads(0);
+  }
+
+  // The double path and the extended path give the same raw heights, bit
+  // for bit, and so the same map; otherwise names the first pixel that
+  // differs.
+  static void ExpectSameMaps(uint32_t seed, int32_t w, int32_t h) {
+    const ChainRun wide = Generate(true, seed, w, h);
+    const ChainRun fast = Generate(false, seed, w, h);
+    for (size_t p = 0; p < fast.raw.size(); ++p) {
+      if (fast.raw[p] != wide.raw[p]) {
+        FAIL() << w << "x" << h << " seed " << seed << ", pixel (" << p % w << ", " << p / w
+               << "): double path " << std::hexfloat << std::bit_cast<float>(fast.raw[p])
+               << ", extended path " << std::bit_cast<float>(wide.raw[p]);
+      }
+    }
+    ASSERT_EQ(fast.map, wide.map) << w << "x" << h << " seed " << seed;
+  }
+};
+
+TEST_F(PixelChain, DoublePathGivesTheExtendedMaps) {
+  // Many patterns on small maps, so that rare switches come up too; sizes
+  // of one pixel, one row and one column, odd sizes; and one full-size map.
+  const uint32_t smallSeeds = kEmulated ? 24 : 300;
+  for (uint32_t seed = 1; seed <= smallSeeds; ++seed) {
+    ExpectSameMaps(seed, seed % 2 ? 48 : 37, seed % 3 ? 36 : 23);
+    if (HasFatalFailure()) return;
+  }
+  struct Size {
+    int32_t w, h;
+  };
+  for (const Size size : {Size{1, 1}, Size{7, 3}, Size{1, 600}, Size{213, 97}}) {
+    for (uint32_t seed = 1; seed <= (kEmulated ? 2u : 6u); ++seed) {
+      ExpectSameMaps(1000 + seed, size.w, size.h);
+      if (HasFatalFailure()) return;
+    }
+  }
+  SetGeneratorThreads(2);
+  if (kEmulated) {
+    ExpectSameMaps(2026, 480, 270);
+  } else {
+    ExpectSameMaps(2026, 1920, 1080);
+  }
+  // The guard is no blanket: nearly every pixel stays on the double path
+  // (where it is built).
+  const PixelChainCounts counts = TakePixelChainCounts();
+  if (counts.guarded > 0) {
+    EXPECT_LT(counts.fallback * 100, counts.guarded);
+  }
+#if defined(__x86_64__) || defined(__aarch64__)
+  EXPECT_GT(counts.guarded, 0u);
+#endif
+}
+
+using generator::NarrowWithin;
+using generator::PixelGuard;
+using generator::TruncateWithin;
+
+// A bound of a few units of the last place, as the sites give: 8 roundings
+// relative to the value.
+constexpr int kFew = 8;
+double Few(double v) { return kFew * generator::kUnit * std::fabs(v); }
+
+// Whether the check falls back, given its bound; for a bound of Few(v) the
+// relative form (whole ulps) must say the same.
+bool NarrowFallsBack(double v, double bound) {
+  PixelGuard guard;
+  EXPECT_EQ(std::bit_cast<uint32_t>(NarrowWithin(guard, v, bound)),
+            std::bit_cast<uint32_t>(static_cast<float>(v)));
+  if (bound == Few(v)) {
+    PixelGuard relative;
+    NarrowWithin(relative, v, generator::RelativeBound{kFew});
+    EXPECT_EQ(relative.fallback, guard.fallback) << std::hexfloat << v;
+  }
+  return guard.fallback;
+}
+
+bool TruncateFallsBack(double v, double bound) {
+  PixelGuard guard;
+  const int64_t n = TruncateWithin(guard, v, bound);
+  if (!guard.fallback) {
+    EXPECT_EQ(n, static_cast<int64_t>(v));
+  }
+  if (bound == Few(v)) {
+    PixelGuard relative;
+    TruncateWithin(relative, v, generator::RelativeBound{kFew});
+    EXPECT_EQ(relative.fallback, guard.fallback) << std::hexfloat << v;
+  }
+  return guard.fallback;
+}
+
+TEST(PixelGuardChecks, RoundingToSinglePrecisionFallsBackNearAMidpoint) {
+  for (const float f : {0.3f, -0.3f, 1.0f, 1000.0f, 1.5e-30f, -7.0e20f}) {
+    SCOPED_TRACE(f);
+    const double up = std::nextafter(f, INFINITY);
+    const double midpoint = 0.5 * (static_cast<double>(f) + up);
+    EXPECT_TRUE(NarrowFallsBack(midpoint, Few(midpoint)));
+    const double below = std::nextafter(midpoint, 0.0);
+    const double above = std::nextafter(midpoint, INFINITY);
+    EXPECT_TRUE(NarrowFallsBack(below, Few(below)));
+    EXPECT_TRUE(NarrowFallsBack(above, Few(above)));
+    // Far from every midpoint: at the float itself and a quarter step off.
+    EXPECT_FALSE(NarrowFallsBack(f, Few(f)));
+    const double quarter = 0.5 * (f + midpoint);
+    EXPECT_FALSE(NarrowFallsBack(quarter, Few(quarter)));
+    // An exact value (bound 0) rounds the same way in both evaluations.
+    EXPECT_FALSE(NarrowFallsBack(midpoint, 0.0));
+  }
+  // Below a power of two the step halves: the midpoint under 1.0 lies a
+  // quarter of the step above it away.
+  const double under = 1.0 - 0x1p-25;
+  EXPECT_TRUE(NarrowFallsBack(under, Few(under)));
+  const double overUnder = std::nextafter(under, 2.0);
+  EXPECT_TRUE(NarrowFallsBack(overUnder, Few(overUnder)));
+  EXPECT_FALSE(NarrowFallsBack(1.0 - 0x1p-26, Few(1.0 - 0x1p-26)));
+  // Below the normal range, beyond it, not a number.
+  EXPECT_TRUE(NarrowFallsBack(1e-40, Few(1e-40)));
+  EXPECT_TRUE(NarrowFallsBack(1e39, Few(1e39)));
+  EXPECT_TRUE(NarrowFallsBack(NAN, 1.0));
+  // A zero with a bound could be a tiny number on the other path.
+  EXPECT_TRUE(NarrowFallsBack(0.0, 0x1p-60));
+  EXPECT_FALSE(NarrowFallsBack(0.0, 0.0));
+  // A large bound reaches the midpoint from far away.
+  EXPECT_TRUE(NarrowFallsBack(0.3, 1e-8));
+}
+
+TEST(PixelGuardChecks, TruncationFallsBackNearAnInteger) {
+  for (const double n : {5.0, -3.0, 4095.0, 1.0, 123456789.0}) {
+    SCOPED_TRACE(n);
+    EXPECT_TRUE(TruncateFallsBack(n, Few(n)));
+    for (const double v : {std::nextafter(n, 0.0), std::nextafter(n, 2 * n)}) {
+      EXPECT_TRUE(TruncateFallsBack(v, Few(v)));
+    }
+    for (const double v : {n + 0.5, n - 0.25}) {
+      EXPECT_FALSE(TruncateFallsBack(v, Few(v)));
+    }
+    // Exact arguments need no check, integral or not.
+    EXPECT_FALSE(TruncateFallsBack(n, 0.0));
+  }
+  EXPECT_FALSE(TruncateFallsBack(0.3, Few(0.3)));
+  EXPECT_FALSE(TruncateFallsBack(1e-300, Few(1e-300)));
+  // Arguments beyond the direct conversion fall back whatever the bound.
+  EXPECT_TRUE(TruncateFallsBack(0x1p60, 1.0));
+  EXPECT_TRUE(TruncateFallsBack(INFINITY, 1.0));
+  EXPECT_TRUE(TruncateFallsBack(NAN, 1.0));
+  EXPECT_TRUE(TruncateFallsBack(0.0, 0x1p-60));
+  EXPECT_TRUE(TruncateFallsBack(0.5, INFINITY));
+}
+
+TEST(PixelGuardChecks, LibraryBoundsGrowWithTheConditioning) {
+  using generator::AcosBound;
+  using generator::LogBound;
+  const double spread = 0x1p-52;
+  // acos: slope 1 at 0, about 2^13 at 1 - 2^-27, unbounded at +-1.
+  EXPECT_LT(AcosBound(0.0, 1.57, spread), 8 * spread);
+  const double steep = AcosBound(1.0 - 0x1p-27, 1e-4, spread);
+  EXPECT_GT(steep, 0x1p12 * spread);
+  EXPECT_LT(steep, 0x1p14 * spread);
+  EXPECT_TRUE(std::isinf(AcosBound(1.0, 0.0, spread)));
+  EXPECT_TRUE(std::isinf(AcosBound(-1.0 + 0x1p-60, 3.14, spread)));
+  // log: slope 1 / a; none where the spread reaches 0; nothing for an exact
+  // argument.
+  EXPECT_GE(LogBound(0.5, -0.69, spread), 2 * spread);
+  EXPECT_LT(LogBound(0.5, -0.69, spread), 2 * spread + 8 * generator::kUnit);
+  EXPECT_TRUE(std::isinf(LogBound(spread, -36.0, spread)));
+  EXPECT_EQ(LogBound(2.0, 0.69, 0.0), 0.0);
+}
+
+}  // namespace
+}  // namespace zm
