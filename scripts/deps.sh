@@ -10,9 +10,10 @@ packages=(
   imagemagick locales
   g++-aarch64-linux-gnu qemu-user
   mingw-w64 g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix wine64 fonts-wine g++-i686-linux-gnu
-  libx11-dev libxext-dev libxrandr-dev libxdamage-dev libxpresent-dev libgtk-3-dev
+  libx11-dev libxext-dev libxrandr-dev libxdamage-dev libxpresent-dev libxss-dev libgtk-3-dev
   libwayland-dev wayland-protocols libwayland-bin sway grim wtype weston
   xvfb xserver-xorg-core xserver-xorg-video-dummy xdotool x11-utils x11-xserver-utils xscreensaver
+  dbus mutter python3-dbusmock libglib2.0-bin
   procps passwd util-linux python3
   nsis lintian desktop-file-utils appstream man-db dpkg-dev
 )

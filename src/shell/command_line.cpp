@@ -6,6 +6,7 @@
 
 #include "materials/material_names.h"
 #include "settings/ascii_names.h"
+#include "settings/idle_start_section.h"
 #include "shell/run_mode.h"
 
 namespace zm {
@@ -142,6 +143,10 @@ class Parser {
       TakeSeed(name);
     } else if (name == "monitors") {
       TakeMonitors(name);
+    } else if (name == "idle") {
+      TakeIdle(argument);
+    } else if (name == "idle-minutes") {
+      TakeIdleMinutes(name);
     } else {
       Fail("unknown option '" + argument + "'");
     }
@@ -192,6 +197,26 @@ class Parser {
     if (!line_.overrides.layout) Fail("monitors '" + *text + "' is none of primary, each, span");
   }
 
+  void TakeIdle(const std::string& argument) {
+    SetMode("/s", DrawTarget::kFullScreen, argument);
+    line_.idle = true;
+  }
+
+  void TakeIdleMinutes(std::string_view name) {
+    const std::optional<std::string> text = Value(name);
+    if (!text) return;
+    int32_t minutes = 0;
+    const char* end = text->data() + text->size();
+    const auto [stop, error] = std::from_chars(text->data(), end, minutes);
+    if (text->empty() || error != std::errc() || stop != end ||
+        minutes < IdleStartSection::kMinMinutes || minutes > IdleStartSection::kMaxMinutes) {
+      return Fail("idle minutes '" + *text + "' is not a number from " +
+                  std::to_string(IdleStartSection::kMinMinutes) + " to " +
+                  std::to_string(IdleStartSection::kMaxMinutes));
+    }
+    line_.idleMinutes = minutes;
+  }
+
   void TakeOutput(std::string_view name) {
     const std::optional<std::string> text = Value(name);
     if (!text) return;
@@ -236,6 +261,7 @@ std::string CommandLineUsage(const std::string& programName) {
       "  -root           draw into $XSCREENSAVER_WINDOW, else the root window\n"
       "  -window         the saver in an ordinary window\n"
       "  -window-id ID   draw into window ID (decimal or 0x hexadecimal); no file is written\n"
+      "  -idle           stay in the session and start the saver after the idle time\n"
       "Options (one or two dashes):\n"
       "  -fps            show the frame rate in a corner\n"
       "  -speed X        animation speed 0..2 for this run\n"
@@ -245,6 +271,7 @@ std::string CommandLineUsage(const std::string& programName) {
       "  -no-video-mode  keep the screen's mode\n"
       "  -monitors L     primary, each or span: the ornament on the primary monitor,\n"
       "                  one on every monitor, or one across all, for this run\n"
+      "  -idle-minutes N with -idle: the idle time in minutes (1..720) for this run\n"
       "  -seed N         start the random source with N (the same pictures every time)\n"
       "  -wayland        draw on the Wayland compositor (the default without an X display)\n"
       "  -output NAME    on Wayland, only the output NAME\n"
