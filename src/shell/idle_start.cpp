@@ -66,6 +66,7 @@ void IdleStarter::OnSaverEnded(int64_t nowMs, const SaverEnd& end) {
     host_.Say("the saver ended with exit status " + std::to_string(end.code) + "; waiting again");
   }
   notBeforeMs_ = nowMs + idleTimeMs_;
+  if (!stopping_ && host_.RestartIdleCount()) idle_ = false;
   TryStart(nowMs);
 }
 

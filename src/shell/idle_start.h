@@ -50,6 +50,10 @@ class IdleStarterHost {
   virtual bool StartSaver() = 0;
   // Asks the running saver to end (stores its pattern).
   virtual void StopSaver() = 0;
+  // Starts the idle source's count afresh, where it can (a new timeout from
+  // the compositor, which also waits while an inhibitor is held); true when
+  // it then reports idleness anew.
+  virtual bool RestartIdleCount() = 0;
   // Asks for OnTimer at `atMs` (monotonic); a later call replaces it, -1 for
   // none.
   virtual void WakeAt(int64_t atMs) = 0;
@@ -68,7 +72,8 @@ struct SaverEnd {
 //   child or another instance), nothing inhibits idleness, and a full idle
 //   time has passed since the last saver ended or an inhibition or another
 //   saver went away (so the end of a saver without input does not start the
-//   next one at once);
+//   next one at once); where the source can count afresh, it does so when a
+//   saver ended, and idleness is what it reports next;
 // - while idle but kept from starting, it looks again every few seconds;
 // - a saver that crashed or failed is reported and the starter goes on.
 class IdleStarter {

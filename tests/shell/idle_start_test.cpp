@@ -23,12 +23,14 @@ class FakeStarterHost : public IdleStarterHost {
     return startWorks;
   }
   void StopSaver() override { ++stops; }
+  bool RestartIdleCount() override { return restarts; }
   void WakeAt(int64_t atMs) override { wake = atMs; }
   void Say(const std::string& text) override { said += text + "\n"; }
 
   bool elsewhere = false;
   bool inhibited = false;
   bool startWorks = true;
+  bool restarts = false;
   int starts = 0;
   int stops = 0;
   int64_t wake = -1;
@@ -88,6 +90,18 @@ TEST(IdleStart, StartsOnceAndAgainAFullIdleTimeAfterTheSaverEnded) {
   starter.OnTimer(400000);
   EXPECT_EQ(host.starts, 4);
   EXPECT_EQ(host.said.find("crashed (signal 15)"), std::string::npos);
+
+  // A source that counts afresh (a new timeout while an inhibitor may be
+  // held): after a saver, only its next idle report starts one.
+  FakeStarterHost wayland;
+  wayland.restarts = true;
+  IdleStarter fresh(wayland, kIdle);
+  fresh.OnIdle(0);
+  fresh.OnSaverEnded(1000, SaverEnd{true, 15, false});
+  fresh.OnTimer(1000 + kIdle);
+  EXPECT_EQ(wayland.starts, 1);
+  fresh.OnIdle(1000 + kIdle);
+  EXPECT_EQ(wayland.starts, 2);
 }
 
 TEST(IdleStart, InhibitionsAndOtherSaversHoldItOffUntilAnIdleTimeAfterTheyEnd) {

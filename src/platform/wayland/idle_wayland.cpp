@@ -24,11 +24,18 @@ class WaylandIdleWatch : public x11::IdleWatch {
 
   void Idle() { callbacks_.idle(); }
   void Active() { callbacks_.active(); }
+  // A new timeout object: the compositor counts from now, and not at all
+  // while an inhibitor is held.
+  bool Restart() override;
 
  private:
+  void Create();
+  void Release();
   static gboolean OnInput(gint, GIOCondition condition, gpointer self);
 
   Compositor& compositor_;
+  IdleSource source_kind_;
+  uint32_t ms_;
   x11::IdleCallbacks callbacks_;
   ext_idle_notification_v1* notification_ = nullptr;
   org_kde_kwin_idle_timeout* timeout_ = nullptr;
@@ -102,16 +109,11 @@ const org_kde_kwin_idle_timeout_listener kTimeoutListener = {
 
 WaylandIdleWatch::WaylandIdleWatch(Compositor& compositor, IdleSource source, int64_t idleTimeMs,
                                    x11::IdleCallbacks callbacks)
-    : compositor_(compositor), callbacks_(std::move(callbacks)) {
-  const auto ms = static_cast<uint32_t>(idleTimeMs);
-  if (source == IdleSource::kExtIdleNotify) {
-    notification_ =
-        ext_idle_notifier_v1_get_idle_notification(compositor_.notifier(), ms, compositor_.seat());
-    ext_idle_notification_v1_add_listener(notification_, &kNotificationListener, this);
-  } else {
-    timeout_ = org_kde_kwin_idle_get_idle_timeout(compositor_.kdeIdle(), compositor_.seat(), ms);
-    org_kde_kwin_idle_timeout_add_listener(timeout_, &kTimeoutListener, this);
-  }
+    : compositor_(compositor),
+      source_kind_(source),
+      ms_(static_cast<uint32_t>(idleTimeMs)),
+      callbacks_(std::move(callbacks)) {
+  Create();
   wl_display_flush(compositor_.display());
   source_ = g_unix_fd_add(wl_display_get_fd(compositor_.display()),
                           static_cast<GIOCondition>(G_IO_IN | G_IO_ERR | G_IO_HUP),
@@ -120,9 +122,33 @@ WaylandIdleWatch::WaylandIdleWatch(Compositor& compositor, IdleSource source, in
 
 WaylandIdleWatch::~WaylandIdleWatch() {
   if (source_ != 0) g_source_remove(source_);
+  Release();
+  wl_display_flush(compositor_.display());
+}
+
+bool WaylandIdleWatch::Restart() {
+  Release();
+  Create();
+  wl_display_flush(compositor_.display());
+  return true;
+}
+
+void WaylandIdleWatch::Create() {
+  if (source_kind_ == IdleSource::kExtIdleNotify) {
+    notification_ =
+        ext_idle_notifier_v1_get_idle_notification(compositor_.notifier(), ms_, compositor_.seat());
+    ext_idle_notification_v1_add_listener(notification_, &kNotificationListener, this);
+  } else {
+    timeout_ = org_kde_kwin_idle_get_idle_timeout(compositor_.kdeIdle(), compositor_.seat(), ms_);
+    org_kde_kwin_idle_timeout_add_listener(timeout_, &kTimeoutListener, this);
+  }
+}
+
+void WaylandIdleWatch::Release() {
   if (notification_ != nullptr) ext_idle_notification_v1_destroy(notification_);
   if (timeout_ != nullptr) org_kde_kwin_idle_timeout_release(timeout_);
-  wl_display_flush(compositor_.display());
+  notification_ = nullptr;
+  timeout_ = nullptr;
 }
 
 gboolean WaylandIdleWatch::OnInput(gint, GIOCondition condition, gpointer data) {

@@ -110,6 +110,8 @@ class StarterHost : public IdleStarterHost {
       killTimer_ = g_timeout_add(kSaverEndLimitMs, &StarterHost::OnKillTimer, this);
   }
 
+  bool RestartIdleCount() override { return watch_ != nullptr && watch_->Restart(); }
+
   void WakeAt(int64_t atMs) override {
     if (timer_ != 0) g_source_remove(timer_);
     timer_ = 0;

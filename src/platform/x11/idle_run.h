@@ -26,6 +26,9 @@ class IdleWatch {
   // Whether a client holds idleness off in a way the source itself does not
   // honour (X11: the screen saver suspended); `why` names it.
   virtual bool Inhibited(std::string&) { return false; }
+  // Starts the count afresh where the source can; true when it then reports
+  // idleness anew.
+  virtual bool Restart() { return false; }
 };
 
 // The Wayland side of the starter, when built: the protocols the compositor
