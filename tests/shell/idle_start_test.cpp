@@ -2,9 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "settings/idle_start_section.h"
 #include "settings/ini_file.h"
+#include "settings/temp_directory.h"
 #include "shell/command_line.h"
+#include "shell/idle_start_switch.h"
 
 namespace zm {
 namespace {
@@ -185,6 +189,62 @@ TEST(IdleStart, CommandLineAndSettingsSection) {
   EXPECT_EQ(back.Minutes, 25);
   back.Read(IniFile("/x", "[IDLE_START]\nMinutes=0\n"));
   EXPECT_EQ(back.Minutes, 10);
+}
+
+class FakeControl : public IdleStarterControl {
+ public:
+  bool Runs() override { return running; }
+  bool Start() override {
+    ++starts;
+    running = true;
+    return true;
+  }
+  void End() override {
+    ++ends;
+    running = false;
+  }
+  bool running = false;
+  int starts = 0;
+  int ends = 0;
+};
+
+TEST(IdleStart, TheBoxWritesTheEntryAndStartsOrEndsTheStarter) {
+  testing::TempDirectory home;
+  const std::string settings = home.File("zelk_mirv.ini");
+  testing::WriteBytes(settings, "[PATTERNS]\nPattern=3\n");
+  const std::string entry = AutostartEntryPath(nullptr, home.path().c_str());
+  EXPECT_EQ(entry, home.Prefix() + ".config/autostart/zelk-mirv.desktop");
+  FakeControl control;
+  std::string error;
+  ASSERT_TRUE(SwitchIdleStart(true, 15, settings, entry, control, error)) << error;
+  EXPECT_TRUE(std::filesystem::is_regular_file(entry));
+  EXPECT_EQ(control.starts, 1);
+  IdleStartSection stored;
+  stored.Load(settings);
+  EXPECT_TRUE(stored.Enabled);
+  EXPECT_EQ(stored.Minutes, 15);
+  EXPECT_EQ(IniFile(settings).ReadInteger("PATTERNS", "Pattern", 0), 3);
+  // The same minutes again: the running starter stays; others: started anew.
+  ASSERT_TRUE(SwitchIdleStart(true, 15, settings, entry, control, error));
+  EXPECT_EQ(control.starts, 1);
+  ASSERT_TRUE(SwitchIdleStart(true, 20, settings, entry, control, error));
+  EXPECT_EQ(control.ends, 1);
+  EXPECT_EQ(control.starts, 2);
+  ASSERT_TRUE(SwitchIdleStart(false, 20, settings, entry, control, error));
+  EXPECT_FALSE(std::filesystem::exists(entry));
+  EXPECT_FALSE(control.running);
+  EXPECT_EQ(ParseIdleMinutes(" 7 "), 7);
+  EXPECT_FALSE(ParseIdleMinutes("7 min"));
+  EXPECT_EQ(AutostartEntryPath("relative", nullptr), "");
+  EXPECT_NE(AutostartEntryText().find("\nExec=zelk-mirv -idle\n"), std::string::npos);
+
+  // An autostart folder that cannot be made: said, and the starter still runs.
+  testing::WriteBytes(home.File("blocker"), "");
+  const std::string blocked = home.File("blocker") + "/autostart/zelk-mirv.desktop";
+  FakeControl other;
+  EXPECT_FALSE(SwitchIdleStart(true, 5, settings, blocked, other, error));
+  EXPECT_NE(error.find("Unable to write to"), std::string::npos) << error;
+  EXPECT_TRUE(other.running);
 }
 
 }  // namespace

@@ -225,6 +225,24 @@ bool EndIdleStarter() {
   return kill(static_cast<pid_t>(pid), SIGTERM) == 0;
 }
 
+bool IdleStarterControlPosix::Start() {
+  gchar* program = g_file_read_link("/proc/self/exe", nullptr);
+  if (program == nullptr) return false;
+  gchar* argv[] = {program, const_cast<gchar*>("-idle"), nullptr};
+  GError* error = nullptr;
+  const gboolean started =
+      g_spawn_async(nullptr, argv, nullptr, G_SPAWN_DEFAULT, nullptr, nullptr, nullptr, &error);
+  if (error != nullptr) g_error_free(error);
+  g_free(program);
+  return started != FALSE;
+}
+
+void IdleStarterControlPosix::End() {
+  if (!EndIdleStarter()) return;
+  // Its saver stores its pattern first; a new starter needs the lock free.
+  for (int i = 0; i < 100 && IdleStarterRuns(); ++i) g_usleep(50000);
+}
+
 int RunIdleStarter(const CommandLine& line, const WaylandIdleConnector& wayland) {
   const bool waylandSession = WaylandSession();
   std::string display;

@@ -7,6 +7,7 @@
 
 #include "shell/command_line.h"
 #include "shell/idle_start.h"
+#include "shell/idle_start_switch.h"
 
 namespace zm::x11 {
 
@@ -56,5 +57,14 @@ int64_t IdleTimeMs(const CommandLine& line);
 // (SIGTERM) and answers whether one was there.
 bool IdleStarterRuns();
 bool EndIdleStarter();
+
+// The same for the setup dialog: Start runs `zelk-mirv -idle` (this program)
+// in the background, End asks the running one to end and waits a moment for it.
+class IdleStarterControlPosix : public IdleStarterControl {
+ public:
+  bool Runs() override { return IdleStarterRuns(); }
+  bool Start() override;
+  void End() override;
+};
 
 }  // namespace zm::x11

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/x11/gtk_widgets.h"
+#include "platform/x11/idle_start_box_gtk.h"
 #include "settings/monitor_layout.h"
 #include "shell/dialog_layout.h"
 #include "shell/dialog_texts.h"
@@ -142,6 +143,9 @@ void SetupDialogGtk::CreateControls() {
   Connect(monitors_, "changed", &SetupDialog::MonitorsChange);
   preview_ = Place(fixed, gtk_drawing_area_new(), PreviewRect(layout::kSetupWidth));
   g_signal_connect(preview_, "draw", G_CALLBACK(DrawPicture), &picture_);
+  idleStart_ = std::make_unique<IdleStartBoxGtk>(fixed, window_);
+  g_signal_connect_swapped(ok_, "clicked", G_CALLBACK(+[](IdleStartBoxGtk* box) { box->Apply(); }),
+                           idleStart_.get());
 }
 
 // The group "Colors:" with "All colors" and the nine colour entries, which
@@ -174,7 +178,8 @@ void SetupDialogGtk::SetFocusOrder() {
     chain = g_list_append(chain, widget);
   }
   for (GtkWidget* entry : colors_) chain = g_list_append(chain, entry);
-  for (GtkWidget* widget : {ok_, cancel_, about_, modes_, useDirectX_, monitors_}) {
+  for (GtkWidget* widget : {ok_, cancel_, about_, modes_, useDirectX_, monitors_,
+                            idleStart_->CheckBox(), idleStart_->MinutesBox()}) {
     chain = g_list_append(chain, widget);
   }
   G_GNUC_BEGIN_IGNORE_DEPRECATIONS
