@@ -32,7 +32,7 @@ trap cleanup EXIT
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 note() { echo "-- $*"; }
-now_ms() { echo $(( $(date +%s%N) / 1000000 )); }
+source "$SUPPORT/idle_lib.sh"
 
 user_env=(env -i "HOME=$WORK/home" "XDG_RUNTIME_DIR=$WORK/run" "XDG_CONFIG_HOME=$WORK/config"
           PATH=/usr/bin:/bin)

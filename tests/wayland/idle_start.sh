@@ -6,11 +6,12 @@
 # test client keeps it from starting until released, SIGTERM ends the starter
 # and its saver. Whether a key (wtype) ends the saver is checked too and
 # reported as SKIP while the saver does not take the keyboard on Wayland.
-# Usage: idle_start.sh ZELK_MIRV OUTDIR INHIBIT_CLIENT. Exit 77 where sway cannot start.
+# Usage: idle_start.sh ZELK_MIRV OUTDIR INHIBIT_CLIENT SUPPORT. Exit 77 where sway cannot start.
 set -u
 ZM=$1
 OUT=$2
 INHIBIT=$3
+SUPPORT=$4
 rm -rf "$OUT"
 mkdir -p "$OUT"
 . "$(dirname "$0")/sway_session.sh"
@@ -21,32 +22,7 @@ idle=3
 starter=$!
 pids+=($starter)
 
-now_ms() { echo $(( $(date +%s%N) / 1000000 )); }
-child_of_starter() { pgrep -P "$starter" -f 'zelk-mirv /s' | head -1; }
-wait_child() {
-  local end=$(( $(now_ms) + $1 * 1000 ))
-  while [ "$(now_ms)" -lt "$end" ]; do
-    child=$(child_of_starter)
-    [ -n "$child" ] && return 0
-    sleep 0.1
-  done
-  return 1
-}
-none_for() {
-  local end=$(( $(now_ms) + $1 * 1000 ))
-  while [ "$(now_ms)" -lt "$end" ]; do
-    if [ -n "$(child_of_starter)" ]; then fail "a saver started although $2"; return 1; fi
-    sleep 0.1
-  done
-}
-gone_within() {
-  local end=$(( $(now_ms) + $2 * 1000 ))
-  while [ "$(now_ms)" -lt "$end" ]; do
-    kill -0 "$1" 2>/dev/null || return 0
-    sleep 0.1
-  done
-  return 1
-}
+source "$SUPPORT/idle_lib.sh"
 
 note "idle from the start: the saver comes after the idle time"
 t0=$(now_ms)

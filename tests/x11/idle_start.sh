@@ -28,43 +28,16 @@ starter=$!
 run_pids+=($starter)
 
 child_of_starter() { pgrep -P "$starter" -f 'zelk-mirv /s' | head -1; }
-now_ms() { echo $(( $(date +%s%N) / 1000000 )); }
-# wait_child SECONDS: until the starter runs a saver; its pid in $child.
-wait_child() {
-  local end=$(( $(now_ms) + $1 * 1000 ))
-  while [ "$(now_ms)" -lt "$end" ]; do
-    child=$(child_of_starter)
-    [ -n "$child" ] && return 0
-    sleep 0.1
-  done
-  return 1
-}
-# none_for SECONDS WHAT: no saver starts meanwhile (by the clock: the checks
-# themselves take time).
-none_for() {
-  local end=$(( $(now_ms) + $1 * 1000 ))
-  while [ "$(now_ms)" -lt "$end" ]; do
-    if [ -n "$(child_of_starter)" ]; then fail "a saver started although $2"; return 1; fi
-    sleep 0.1
-  done
-}
+source "$SUPPORT/idle_lib.sh"
 # end_by_key: a key press ends the running saver. A saver that has just
 # started may not hold the keyboard yet: the key is pressed again each second.
 end_by_key() {
   local _
   for _ in 1 2 3 4 5 6 7 8; do
     xdotool mousemove 10 10 key space
-    wait_child_gone "$child" 1 && return 0
+    gone_within "$child" 1 && return 0
   done
   fail "$1: key presses did not end the saver"
-}
-wait_child_gone() {
-  local end=$(( $(now_ms) + $2 * 1000 ))
-  while [ "$(now_ms)" -lt "$end" ]; do
-    pgrep -P "$starter" -f 'zelk-mirv /s' | grep -qx "$1" || return 0
-    sleep 0.1
-  done
-  return 1
 }
 
 note "idle: the saver starts after the idle time"
@@ -81,7 +54,7 @@ shot_not_black idle_second 20
 
 note "a saver ended without input (SIGTERM) is followed by one after another idle time"
 kill -TERM "$child"
-wait_child_gone "$child" 10 || fail "the saver did not end on SIGTERM"
+gone_within "$child" 10 || fail "the saver did not end on SIGTERM"
 none_for 2 "the last saver had just ended"
 wait_child 10 || fail "no start after a saver ended without input"
 end_by_key "third run"
@@ -121,7 +94,7 @@ rm -f "$home/.config/zelk-mirv/Zelk_Mirv.par"
 kill -TERM "$starter"
 wait_gone "$starter" 15 || fail "the starter did not end on SIGTERM"
 [ "$gone_status" = 143 ] || fail "the starter's status after SIGTERM was $gone_status, not 143"
-wait_child_gone "$child" 5 || fail "the saver outlived its starter"
+gone_within "$child" 5 || fail "the saver outlived its starter"
 [ -s "$home/.config/zelk-mirv/Zelk_Mirv.par" ] || fail "the saver stored no pattern"
 owner=$("${session[@]}" gdbus call --session --dest org.freedesktop.DBus \
   --object-path /org/freedesktop/DBus --method org.freedesktop.DBus.NameHasOwner \

@@ -8,7 +8,6 @@
 #include "platform/x11/gtk_widgets.h"
 #include "platform/x11/idle_run.h"
 #include "settings/idle_start_section.h"
-#include "shell/dialog_texts.h"
 #include "shell/idle_start_switch.h"
 
 namespace zm::x11 {
@@ -77,12 +76,6 @@ void IdleStartBoxGtk::Switch(bool on) {
   shownMinutes_ = *minutes;
 }
 
-void IdleStartBoxGtk::Fail(const std::string& message) {
-  GtkWidget* box = gtk_message_dialog_new(GTK_WINDOW(window_), GTK_DIALOG_MODAL, GTK_MESSAGE_ERROR,
-                                          GTK_BUTTONS_OK, "%s", message.c_str());
-  gtk_window_set_title(GTK_WINDOW(box), kSetupCaption);
-  gtk_dialog_run(GTK_DIALOG(box));
-  gtk_widget_destroy(box);
-}
+void IdleStartBoxGtk::Fail(const std::string& message) { ShowErrorBox(window_, message); }
 
 }  // namespace zm::x11

@@ -314,12 +314,6 @@ void SetupDialogGtk::Close() {
   if (closed_) closed_();
 }
 
-void SetupDialogGtk::ShowError(const std::string& message) {
-  GtkWidget* box = gtk_message_dialog_new(GTK_WINDOW(window_), GTK_DIALOG_MODAL, GTK_MESSAGE_ERROR,
-                                          GTK_BUTTONS_OK, "%s", message.c_str());
-  gtk_window_set_title(GTK_WINDOW(box), kSetupCaption);
-  gtk_dialog_run(GTK_DIALOG(box));
-  gtk_widget_destroy(box);
-}
+void SetupDialogGtk::ShowError(const std::string& message) { ShowErrorBox(window_, message); }
 
 }  // namespace zm::x11
