@@ -7,6 +7,7 @@
 #include "materials/material_names.h"
 #include "settings/ascii_names.h"
 #include "settings/idle_start_section.h"
+#include "shell/idle_start_switch.h"
 #include "shell/run_mode.h"
 
 namespace zm {
@@ -205,16 +206,12 @@ class Parser {
   void TakeIdleMinutes(std::string_view name) {
     const std::optional<std::string> text = Value(name);
     if (!text) return;
-    int32_t minutes = 0;
-    const char* end = text->data() + text->size();
-    const auto [stop, error] = std::from_chars(text->data(), end, minutes);
-    if (text->empty() || error != std::errc() || stop != end ||
-        minutes < IdleStartSection::kMinMinutes || minutes > IdleStartSection::kMaxMinutes) {
-      return Fail("idle minutes '" + *text + "' is not a number from " +
-                  std::to_string(IdleStartSection::kMinMinutes) + " to " +
-                  std::to_string(IdleStartSection::kMaxMinutes));
+    line_.idleMinutes = ParseIdleMinutes(*text);
+    if (!line_.idleMinutes) {
+      Fail("idle minutes '" + *text + "' is not a number from " +
+           std::to_string(IdleStartSection::kMinMinutes) + " to " +
+           std::to_string(IdleStartSection::kMaxMinutes));
     }
-    line_.idleMinutes = minutes;
   }
 
   void TakeOutput(std::string_view name) {
