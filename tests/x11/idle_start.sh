@@ -4,9 +4,11 @@
 # (ZM_IDLE_TEST_SECONDS) it starts the saver, input ends it, it starts it
 # again after the next idle time; a client holding the screen saver suspended
 # and an Inhibit on org.freedesktop.ScreenSaver (a private session bus) keep it
-# from starting until released or until the caller leaves the bus; SIGTERM ends
-# the starter and its saver with the pattern stored; with xscreensaver's daemon
-# on the display it says so and ends; with no idle source at all, status 2.
+# from starting until released or until the caller leaves the bus; a crashed
+# saver is reported and the starter goes on; SIGTERM ends the starter and its
+# saver with the pattern stored; the setup dialog's "Start after" turns it on
+# and off; with xscreensaver's daemon on the display it says so and ends; with
+# no idle source at all, status 2.
 source "$(dirname "$0")/x11_lib.sh"
 SUPPORT=$4
 PY=/usr/bin/python3
@@ -57,6 +59,12 @@ kill -TERM "$child"
 gone_within "$child" 10 || fail "the saver did not end on SIGTERM"
 none_for 2 "the last saver had just ended"
 wait_child 10 || fail "no start after a saver ended without input"
+
+note "a saver that crashes is reported and the starter goes on"
+kill -SEGV "$child"
+gone_within "$child" 10 || fail "the crashed saver is still there"
+wait_child 10 || fail "no start after a saver crashed"
+grep -q "crashed (signal 11)" "$OUT/starter.log" || fail "the crash was not reported"
 end_by_key "third run"
 
 note "XScreenSaverSuspend keeps it from starting until the client leaves"
