@@ -4,7 +4,8 @@
 # (ZM_IDLE_TEST_SECONDS) it starts the saver, input ends it, it starts it
 # again after the next idle time; a client holding the screen saver suspended
 # and an Inhibit on org.freedesktop.ScreenSaver (a private session bus) keep it
-# from starting until released or until the caller leaves the bus; a crashed
+# from starting until released or until the caller leaves the bus, and so does
+# another saver running on the display; a crashed
 # saver is reported and the starter goes on; SIGTERM ends the starter and its
 # saver with the pattern stored; the setup dialog's "Start after" turns it on
 # and off; with xscreensaver's daemon on the display it says so and ends; with
@@ -96,6 +97,18 @@ none_for 7 "a client inhibits the screen saver"
 wait "$holder"
 wait_child 12 || fail "no start after the inhibiting caller left the bus"
 grep -q "left the bus" "$OUT/starter.log" || fail "the starter did not note that the caller left"
+
+note "another saver of this display runs (its lock is held): no second one"
+kill -TERM "$child"
+gone_within "$child" 10 || fail "the saver did not end on SIGTERM"
+"${session[@]}" "$ZM" /s >"$OUT/other_saver.log" 2>&1 &
+other=$!
+run_pids+=($other)
+none_for 8 "another saver runs"
+grep -q "another saver runs" "$OUT/starter.log" || fail "the starter did not say another saver runs"
+kill -TERM "$other"
+wait "$other" 2>/dev/null
+wait_child 12 || fail "no start after the other saver ended"
 
 note "SIGTERM ends the starter and its saver; the pattern is stored"
 rm -f "$home/.config/zelk-mirv/Zelk_Mirv.par"
