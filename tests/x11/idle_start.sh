@@ -68,6 +68,11 @@ wait_child 10 || fail "no start after a saver crashed"
 grep -q "crashed (signal 11)" "$OUT/starter.log" || fail "the crash was not reported"
 end_by_key "third run"
 
+note "the server's saver turned off meanwhile (xset s off): set again, the saver still starts"
+xset s off
+wait_child 12 || fail "no start after xset s off"
+end_by_key "after xset s off"
+
 note "XScreenSaverSuspend keeps it from starting until the client leaves"
 "${session[@]}" $PY "$SUPPORT/x_suspend.py" 9 >"$OUT/suspend.log" 2>&1 &
 suspender=$!

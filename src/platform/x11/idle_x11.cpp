@@ -28,8 +28,8 @@ class X11IdleWatch : public IdleWatch {
     XSetWindowAttributes attributes{};
     XScreenSaverSetAttributes(display_, root_, 0, 0, 1, 1, 0, 0, InputOnly, CopyFromParent, 0,
                               &attributes);
-    const int seconds = static_cast<int>(std::max<int64_t>(1, (idleTimeMs_ + 999) / 1000));
-    XSetScreenSaver(display_, seconds, 0, DontPreferBlanking, AllowExposures);
+    seconds_ = static_cast<int>(std::max<int64_t>(1, (idleTimeMs_ + 999) / 1000));
+    XSetScreenSaver(display_, seconds_, 0, DontPreferBlanking, AllowExposures);
     XFlush(display_);
     info_ = XScreenSaverAllocInfo();
     Schedule(0);
@@ -76,8 +76,15 @@ class X11IdleWatch : public IdleWatch {
       if (idleMs < idleTimeMs_ + kServerGraceMs) {
         idle = false;  // the server's saver may be about to come on
         next = kServerGraceMs;
-      } else {
+      } else if (ServerSaverIsOurs()) {
         suspended_ = true;
+      } else {
+        // Someone changed the server's saver (xset s): set it again and look
+        // once more before calling it held off.
+        XSetScreenSaver(display_, seconds_, 0, DontPreferBlanking, AllowExposures);
+        XFlush(display_);
+        idle = false;
+        next = kServerGraceMs;
       }
     }
     Schedule(next);
@@ -92,8 +99,15 @@ class X11IdleWatch : public IdleWatch {
     }
   }
 
+  bool ServerSaverIsOurs() {
+    int timeout = 0, interval = 0, blanking = 0, exposures = 0;
+    XGetScreenSaver(display_, &timeout, &interval, &blanking, &exposures);
+    return timeout == seconds_;
+  }
+
   Display* display_;
   Window root_ = 0;
+  int seconds_ = 1;
   int64_t idleTimeMs_;
   IdleCallbacks callbacks_;
   XScreenSaverInfo* info_ = nullptr;
