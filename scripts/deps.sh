@@ -10,10 +10,11 @@ packages=(
   imagemagick locales
   g++-aarch64-linux-gnu qemu-user
   mingw-w64 g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix wine64 fonts-wine g++-i686-linux-gnu
-  libx11-dev libxext-dev libxrandr-dev libxdamage-dev libxpresent-dev libgtk-3-dev
-  libwayland-dev wayland-protocols libwayland-bin sway grim wtype weston mutter dbus-daemon jq
+  libx11-dev libxext-dev libxrandr-dev libxdamage-dev libxpresent-dev libxss-dev libgtk-3-dev
+  libwayland-dev wayland-protocols libwayland-bin sway grim wtype weston mutter jq
   xvfb xserver-xorg-core xserver-xorg-video-dummy xdotool x11-utils x11-xserver-utils xscreensaver
-  procps passwd util-linux python3 python3-dbusmock dbus-daemon
+  dbus dbus-daemon python3-dbusmock libglib2.0-bin
+  procps passwd util-linux python3
   nsis lintian desktop-file-utils appstream man-db dpkg-dev
 )
 

@@ -6,6 +6,8 @@
 
 #include "materials/material_names.h"
 #include "settings/ascii_names.h"
+#include "settings/idle_start_section.h"
+#include "shell/idle_start_switch.h"
 #include "shell/run_mode.h"
 
 namespace zm {
@@ -144,6 +146,10 @@ class Parser {
       TakeMonitors(name);
     } else if (name == "max-fps") {
       TakeMaxFps(name);
+    } else if (name == "idle") {
+      TakeIdle(argument);
+    } else if (name == "idle-minutes") {
+      TakeIdleMinutes(name);
     } else {
       Fail("unknown option '" + argument + "'");
     }
@@ -206,6 +212,22 @@ class Parser {
     line_.overrides.maxFps = fps;
   }
 
+  void TakeIdle(const std::string& argument) {
+    SetMode("/s", DrawTarget::kFullScreen, argument);
+    line_.idle = true;
+  }
+
+  void TakeIdleMinutes(std::string_view name) {
+    const std::optional<std::string> text = Value(name);
+    if (!text) return;
+    line_.idleMinutes = ParseIdleMinutes(*text);
+    if (!line_.idleMinutes) {
+      Fail("idle minutes '" + *text + "' is not a number from " +
+           std::to_string(IdleStartSection::kMinMinutes) + " to " +
+           std::to_string(IdleStartSection::kMaxMinutes));
+    }
+  }
+
   void TakeOutput(std::string_view name) {
     const std::optional<std::string> text = Value(name);
     if (!text) return;
@@ -250,6 +272,7 @@ std::string CommandLineUsage(const std::string& programName) {
       "  -root           draw into $XSCREENSAVER_WINDOW, else the root window\n"
       "  -window         the saver in an ordinary window\n"
       "  -window-id ID   draw into window ID (decimal or 0x hexadecimal); no file is written\n"
+      "  -idle           stay in the session and start the saver after the idle time\n"
       "Options (one or two dashes):\n"
       "  -fps            show the frame rate in a corner\n"
       "  -speed X        animation speed 0..2 for this run\n"
@@ -260,6 +283,7 @@ std::string CommandLineUsage(const std::string& programName) {
       "  -monitors L     primary, each or span: the ornament on the primary monitor,\n"
       "                  one on every monitor, or one across all, for this run\n"
       "  -max-fps N      at most N frames a second for this run (0: the display's rate)\n"
+      "  -idle-minutes N with -idle: the idle time in minutes (1..720) for this run\n"
       "  -seed N         start the random source with N (the same pictures every time)\n"
       "  -wayland        draw on the Wayland compositor (the default without an X display)\n"
       "  -output NAME    on Wayland, only the output NAME\n"

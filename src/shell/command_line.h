@@ -33,6 +33,10 @@ struct CommandLine {
   // -output NAME: only that output (Wayland); empty for every output.
   std::string output;
   std::optional<uint32_t> seed;
+  // -idle: stay in the session and start the saver after the idle time;
+  // -idle-minutes N: that idle time for this run.
+  bool idle = false;
+  std::optional<int32_t> idleMinutes;
   SettingsOverrides overrides;
   // Empty when the command line is usable; otherwise what is wrong with it.
   std::string error;

@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "platform/x11/x_connection.h"
+#include "shell/dialog_texts.h"
 
 namespace zm::x11 {
 
@@ -67,6 +68,14 @@ void UseDialogStyle(GtkWidget* window) {
   }();
   (void)provider;
   gtk_style_context_add_class(gtk_widget_get_style_context(window), "zelk-dialog");
+}
+
+void ShowErrorBox(GtkWidget* parent, const std::string& message) {
+  GtkWidget* box = gtk_message_dialog_new(GTK_WINDOW(parent), GTK_DIALOG_MODAL, GTK_MESSAGE_ERROR,
+                                          GTK_BUTTONS_OK, "%s", message.c_str());
+  gtk_window_set_title(GTK_WINDOW(box), kSetupCaption);
+  gtk_dialog_run(GTK_DIALOG(box));
+  gtk_widget_destroy(box);
 }
 
 }  // namespace zm::x11

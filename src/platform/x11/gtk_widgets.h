@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 #include "shell/setup_dialog_view.h"
 
 typedef struct _GtkWidget GtkWidget;
@@ -18,6 +20,9 @@ GtkWidget* Place(GtkWidget* fixed, GtkWidget* widget, const ClientRect& place);
 
 // A label whose text starts at its left edge.
 GtkWidget* Label(const char* text);
+
+// A modal error box over `parent` with the setup dialog's caption and one OK.
+void ShowErrorBox(GtkWidget* parent, const std::string& message);
 
 // The dialogs' look: the small font their layout is made for, and controls
 // no taller than their places.

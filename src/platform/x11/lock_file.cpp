@@ -46,6 +46,32 @@ LockFile::Result LockFile::Acquire(const std::string& key) {
   return held ? Result::kAlreadyRunning : Result::kUnavailable;
 }
 
+std::string LockFile::PathFor(const std::string& key) { return LockPath(key); }
+
+bool LockFile::Record(const std::string& text) {
+  if (fd_ < 0 || ftruncate(fd_, 0) != 0) return false;
+  return pwrite(fd_, text.data(), text.size(), 0) == static_cast<ssize_t>(text.size());
+}
+
+bool LockFile::HeldElsewhere(const std::string& key, std::string& text) {
+  const int fd = open(LockPath(key).c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+  if (fd < 0) return false;
+  struct stat status {};
+  bool held = false;
+  if (fstat(fd, &status) == 0 && S_ISREG(status.st_mode) && status.st_uid == geteuid()) {
+    if (flock(fd, LOCK_SH | LOCK_NB) == 0) {
+      flock(fd, LOCK_UN);
+    } else if (errno == EWOULDBLOCK) {
+      held = true;
+      char buffer[64] = {};
+      const ssize_t got = pread(fd, buffer, sizeof buffer - 1, 0);
+      text.assign(buffer, got > 0 ? static_cast<size_t>(got) : 0);
+    }
+  }
+  close(fd);
+  return held;
+}
+
 void LockFile::Release() {
   if (fd_ >= 0) close(fd_);
   fd_ = -1;

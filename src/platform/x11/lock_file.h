@@ -15,6 +15,13 @@ class LockFile {
   // kUnavailable also when the file is not a regular file of this user.
   Result Acquire(const std::string& key);
   void Release();
+  // Replaces the held file's contents with `text` (the holder's process id).
+  bool Record(const std::string& text);
+  // The file for `key`.
+  static std::string PathFor(const std::string& key);
+  // Whether another process holds the lock for `key`; its file's contents in
+  // `text` when it does.
+  static bool HeldElsewhere(const std::string& key, std::string& text);
   // The file of the last Acquire, and why it could not be used.
   const std::string& Path() const { return path_; }
   const std::string& Problem() const { return problem_; }

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/x11/gtk_widgets.h"
+#include "platform/x11/idle_start_box_gtk.h"
 #include "settings/monitor_layout.h"
 #include "shell/dialog_layout.h"
 #include "shell/dialog_texts.h"
@@ -149,6 +150,9 @@ void SetupDialogGtk::CreateControls() {
   Connect(frames_, "changed", &SetupDialog::FramesChange);
   preview_ = Place(fixed, gtk_drawing_area_new(), PreviewRect(layout::kSetupWidth));
   g_signal_connect(preview_, "draw", G_CALLBACK(DrawPicture), &picture_);
+  idleStart_ = std::make_unique<IdleStartBoxGtk>(fixed, window_);
+  g_signal_connect_swapped(ok_, "clicked", G_CALLBACK(+[](IdleStartBoxGtk* box) { box->Apply(); }),
+                           idleStart_.get());
 }
 
 // The group "Colors:" with "All colors" and the nine colour entries, which
@@ -181,7 +185,8 @@ void SetupDialogGtk::SetFocusOrder() {
     chain = g_list_append(chain, widget);
   }
   for (GtkWidget* entry : colors_) chain = g_list_append(chain, entry);
-  for (GtkWidget* widget : {ok_, cancel_, about_, modes_, useDirectX_, monitors_, frames_}) {
+  for (GtkWidget* widget : {ok_, cancel_, about_, modes_, useDirectX_, monitors_, frames_,
+                            idleStart_->CheckBox(), idleStart_->MinutesBox()}) {
     chain = g_list_append(chain, widget);
   }
   G_GNUC_BEGIN_IGNORE_DEPRECATIONS
@@ -325,12 +330,6 @@ void SetupDialogGtk::Close() {
   if (closed_) closed_();
 }
 
-void SetupDialogGtk::ShowError(const std::string& message) {
-  GtkWidget* box = gtk_message_dialog_new(GTK_WINDOW(window_), GTK_DIALOG_MODAL, GTK_MESSAGE_ERROR,
-                                          GTK_BUTTONS_OK, "%s", message.c_str());
-  gtk_window_set_title(GTK_WINDOW(box), kSetupCaption);
-  gtk_dialog_run(GTK_DIALOG(box));
-  gtk_widget_destroy(box);
-}
+void SetupDialogGtk::ShowError(const std::string& message) { ShowErrorBox(window_, message); }
 
 }  // namespace zm::x11

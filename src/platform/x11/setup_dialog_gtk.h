@@ -2,6 +2,7 @@
 
 #include <array>
 #include <functional>
+#include <memory>
 
 #include "shell/setup_dialog.h"
 #include "shell/setup_dialog_view.h"
@@ -95,6 +96,7 @@ class SetupDialogGtk : public SetupDialogView {
   cairo_surface_t* picture_ = nullptr;  // the preview as last drawn, at the rectangle's size
   SetupDialog* dialog_ = nullptr;
   std::function<void()> closed_;
+  std::unique_ptr<class IdleStartBoxGtk> idleStart_;  // "Start after" (Linux only)
   int quiet_ = 0;
   bool open_ = false;
 };
