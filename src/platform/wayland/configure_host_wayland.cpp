@@ -13,7 +13,7 @@ struct ConfigureHostWayland::WaylandSource {
   gpointer tag;
 };
 
-ConfigureHostWayland::ConfigureHostWayland(WaylandConnection& wayland, x11::FrameClock& clock)
+ConfigureHostWayland::ConfigureHostWayland(WaylandConnection& wayland, FrameClock& clock)
     : wayland_(wayland), loop_(clock) {
   if (!x11::StartGtk(x11::GtkDisplay::kWayland)) {
     throw ProgramError("GTK cannot open the Wayland display for the setup dialog", 2);

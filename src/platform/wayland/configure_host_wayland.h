@@ -9,7 +9,7 @@
 #include "platform/wayland/wayland_connection.h"
 #include "platform/x11/about_box_gtk.h"
 #include "platform/x11/configure_loop_gtk.h"
-#include "platform/x11/frame_clock.h"
+#include "platform/posix/frame_clock_posix.h"
 #include "platform/x11/setup_dialog_gtk.h"
 #include "shell/configure_run.h"
 
@@ -23,7 +23,7 @@ namespace zm::wayland {
 class ConfigureHostWayland : public ConfigureHost {
  public:
   // Throws ProgramError (status 2) when GTK cannot reach the compositor.
-  ConfigureHostWayland(WaylandConnection& wayland, x11::FrameClock& clock);
+  ConfigureHostWayland(WaylandConnection& wayland, FrameClock& clock);
   ~ConfigureHostWayland() override;
   ConfigureHostWayland(const ConfigureHostWayland&) = delete;
   ConfigureHostWayland& operator=(const ConfigureHostWayland&) = delete;

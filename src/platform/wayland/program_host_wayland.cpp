@@ -9,8 +9,8 @@
 #include "platform/wayland/configure_host_wayland.h"
 #include "platform/wayland/display_control_wayland.h"
 #include "platform/wayland/saver_window_wayland.h"
-#include "platform/x11/run_signals.h"
-#include "platform/x11/x_connection.h"
+#include "platform/posix/ending_signals_posix.h"
+#include "shell/program_error.h"
 #include "shell/password_check.h"
 #include "shell/run_mode.h"
 #include "shell/saver_screen.h"
@@ -39,9 +39,9 @@ ProgramHost::InstanceLock ProgramHostWayland::CreateInstanceLock() {
          : line_.output.empty()              ? "background"
                                              : "output-" + line_.output;
   switch (lock_.Acquire(key)) {
-    case x11::LockFile::Result::kCreated:
+    case LockFile::Result::kCreated:
       return InstanceLock::kCreated;
-    case x11::LockFile::Result::kAlreadyRunning:
+    case LockFile::Result::kAlreadyRunning:
       return InstanceLock::kAlreadyRunning;
     default:
       return InstanceLock::kUnavailable;
@@ -60,11 +60,11 @@ void ProgramHostWayland::RunPreview(int64_t) {
 void ProgramHostWayland::RunConfigure() {
   try {
     WaylandConnection wayland;
-    x11::FrameClock clock;
+    FrameClock clock;
     DisplayControlWayland display;
     NoPasswordServices passwords;
     ConfigureHostWayland host(wayland, clock);
-    x11::OwnWork ownWork;  // the dialog's loop talks to the compositor under the time limit
+    OwnWork ownWork;  // the dialog's loop talks to the compositor under the time limit
     ConfigureRun(host, display, passwords, UserProgramFiles(true));
   } catch (const ProgramError& failure) {
     Fail(failure.what(), failure.ExitStatus());
@@ -99,7 +99,7 @@ void ProgramHostWayland::RunSaver() {
     screen.SetOverrides(line_.overrides);
     window.Attach(&screen);
     {
-      x11::OwnWork firstPatterns;
+      OwnWork firstPatterns;
       screen.FormCreate();
     }
     FileWatchPosix settings(screen.WatchesSettingsFile() ? screen.Files().settings : "");
@@ -108,7 +108,7 @@ void ProgramHostWayland::RunSaver() {
     window.RunLoop();
     window.WatchSettingsFile(nullptr);
     {
-      x11::OwnWork storing;
+      OwnWork storing;
       screen.FormDestroy();
     }
     window.Attach(nullptr);
@@ -121,10 +121,10 @@ void ProgramHostWayland::RunSaver() {
 void ProgramHostWayland::ShowErrorReport(const std::string& message) { Fail(message.c_str(), 1); }
 
 int RunProgramWayland(const CommandLine& line) {
-  x11::CatchEndingSignals("the Wayland compositor");
+  CatchEndingSignals("the Wayland compositor");
   ProgramHostWayland host(line);
   RunProgram(host, line.firstArgument, line.secondArgument, line.seed.value_or(StartupSeed()));
-  if (x11::EndingSignal() != 0) x11::DieOfSignal(x11::EndingSignal());
+  if (EndingSignal() != 0) DieOfSignal(EndingSignal());
   return host.ExitStatus();
 }
 

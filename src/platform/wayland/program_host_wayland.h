@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/x11/lock_file.h"
+#include "platform/posix/lock_file_posix.h"
 #include "shell/command_line.h"
 #include "shell/program_entry.h"
 
@@ -32,7 +32,7 @@ class ProgramHostWayland : public ProgramHost {
   void Fail(const char* message, int status);
 
   CommandLine line_;
-  x11::LockFile lock_;
+  LockFile lock_;
   int status_ = 0;
 };
 

@@ -16,8 +16,8 @@
 #include "platform/wayland/protocols/xdg-activation-v1-client-protocol.h"
 #include "platform/wayland/protocols/xdg-shell-client-protocol.h"
 #include "platform/wayland/shm_buffer.h"
-#include "platform/x11/run_signals.h"
-#include "platform/x11/x_connection.h"
+#include "platform/posix/ending_signals_posix.h"
+#include "shell/program_error.h"
 
 namespace zm::wayland {
 
@@ -119,7 +119,7 @@ void OnToplevelClose(void* data, xdg_toplevel*) { Of(data).window->CloseRequeste
 const xdg_toplevel_listener kToplevelListener = {OnToplevelConfigure, OnToplevelClose, nullptr,
                                                  nullptr};
 
-// Milliseconds of the monotonic clock, finer than x11::NowMs.
+// Milliseconds of the monotonic clock, finer than NowMs.
 double SteadyMs() {
   using namespace std::chrono;
   return duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
@@ -360,9 +360,9 @@ void SaverWindowWayland::MeasureOutputs() {
 void SaverWindowWayland::MakeVisible() {
   if (kind_ != Kind::kPreview || closed_ || !surfaces_.empty()) return;
   AddToplevel();
-  const long long until = x11::NowMs() + 2000;
-  while (!surfaces_.front()->configured && x11::EndingSignal() == 0 && x11::NowMs() < until) {
-    if (!wayland_.Dispatch(static_cast<int>(std::max(0LL, until - x11::NowMs())))) break;
+  const long long until = NowMs() + 2000;
+  while (!surfaces_.front()->configured && EndingSignal() == 0 && NowMs() < until) {
+    if (!wayland_.Dispatch(static_cast<int>(std::max(0LL, until - NowMs())))) break;
   }
 }
 
@@ -423,15 +423,15 @@ void SaverWindowWayland::PointerMoved(int32_t x, int32_t y) {
 // the first patterns are computed at the outputs' sizes.
 void SaverWindowWayland::WaitForSurfaces() {
   const auto configured = [](const auto& shown) { return shown->configured; };
-  const long long until = x11::NowMs() + kFirstSurfaceWaitMs;
+  const long long until = NowMs() + kFirstSurfaceWaitMs;
   while ((surfaces_.empty() || !std::all_of(surfaces_.begin(), surfaces_.end(), configured)) &&
-         x11::EndingSignal() == 0 && x11::NowMs() < until) {
-    if (!wayland_.Dispatch(static_cast<int>(std::max(0LL, until - x11::NowMs())))) {
+         EndingSignal() == 0 && NowMs() < until) {
+    if (!wayland_.Dispatch(static_cast<int>(std::max(0LL, until - NowMs())))) {
       throw ProgramError("the Wayland compositor closed the connection", 1);
     }
   }
   ArrangeSurfaces();
-  if (screenWidth_ != 0 || x11::EndingSignal() != 0) return;
+  if (screenWidth_ != 0 || EndingSignal() != 0) return;
   if (!onlyOutput_.empty()) throw ProgramError("there is no output '" + onlyOutput_ + "'", 1);
   throw ProgramError("the Wayland compositor shows no output to draw on", 1);
 }
@@ -612,7 +612,7 @@ void SaverWindowWayland::Commit(ShownSurface& shown, ShmBuffer& buffer) {
   wl_surface_commit(shown.surface);
   buffer.busy = true;
   ++shown.frames;
-  if (firstFrameMs_ == 0) firstFrameMs_ = x11::NowMs();
+  if (firstFrameMs_ == 0) firstFrameMs_ = NowMs();
 }
 
 bool SaverWindowWayland::IsVisible() const {
@@ -626,7 +626,7 @@ bool SaverWindowWayland::AnyFrameDue() const {
 }
 
 void SaverWindowWayland::SetCloseTimer(int32_t milliseconds) {
-  closeAtMs_ = milliseconds > 0 ? x11::NowMs() + milliseconds : 0;
+  closeAtMs_ = milliseconds > 0 ? NowMs() + milliseconds : 0;
 }
 
 void SaverWindowWayland::Close() {
@@ -646,7 +646,7 @@ void SaverWindowWayland::ShowError(const char* message) { SayOnStandardError(mes
 bool SaverWindowWayland::Step() {
   DropClosedSurfaces();
   if (closed_ || lost_ || allClosed_) return false;
-  if (closeAtMs_ != 0 && x11::NowMs() >= closeAtMs_) {
+  if (closeAtMs_ != 0 && NowMs() >= closeAtMs_) {
     closeAtMs_ = 0;
     screen_->CloseTimerFired();
     return !closed_;
@@ -655,26 +655,26 @@ bool SaverWindowWayland::Step() {
   if (kind_ == Kind::kFullScreen) CheckKeyboardFocus();
   if (arrangementChanged_) {
     ArrangeSurfaces();
-    const x11::OwnWork newPatterns;  // an output that came may warm up its first one
+    const OwnWork newPatterns;  // an output that came may warm up its first one
     if (screenWidth_ > 0) screen_->WindowSizeChanged();
   }
   if (settingsWatch_ != nullptr && settingsWatch_->TakeChange()) {
-    const x11::OwnWork newPatterns;  // the layout may give the engines new sizes
+    const OwnWork newPatterns;  // the layout may give the engines new sizes
     screen_->SettingsFileChanged();
   }
   if (!frameRequested_) {
-    screen_->PowerSourceChanged(power_.OnBattery(x11::NowMs()));
+    screen_->PowerSourceChanged(power_.OnBattery(NowMs()));
     screen_->IdleFrameRequest();
   }
   int timeout = -1;
   if (frameRequested_ && AnyFrameDue()) {
-    const long long waited = x11::NowMs() - lastFrameMs_;
+    const long long waited = NowMs() - lastFrameMs_;
     const int limitWait = LimitWaitMs();
     if (limitWait > 0) {
       timeout = limitWait;
     } else if (PacerDue() || waited >= kPacerPatienceMs) {
       frameRequested_ = false;
-      lastFrameMs_ = x11::NowMs();
+      lastFrameMs_ = NowMs();
       const ShownSurface* pacer = Pacer();
       const double now = SteadyMs();
       RefreshGrid refresh;
@@ -695,7 +695,7 @@ bool SaverWindowWayland::Step() {
     return true;
   }
   if (closeAtMs_ != 0) {
-    const int left = static_cast<int>(std::max(0LL, closeAtMs_ - x11::NowMs()));
+    const int left = static_cast<int>(std::max(0LL, closeAtMs_ - NowMs()));
     timeout = timeout < 0 ? left : std::min(timeout, left);
   }
   lost_ = !wayland_.Dispatch(timeout, settingsWatch_ != nullptr ? settingsWatch_->Fd() : -1);
@@ -733,7 +733,7 @@ int SaverWindowWayland::LimitWaitMs() const {
   const double display = DisplayRate();
   if (!(paceHz_ > 0.0) || paceHz_ >= display * 0.99) return 0;
   const double wait = 1000.0 / paceHz_ - 500.0 / display;
-  const double left = static_cast<double>(lastFrameMs_) + wait - static_cast<double>(x11::NowMs());
+  const double left = static_cast<double>(lastFrameMs_) + wait - static_cast<double>(NowMs());
   return left > 0.0 ? static_cast<int>(std::ceil(left)) : 0;
 }
 
@@ -746,7 +746,7 @@ bool SaverWindowWayland::UseTimeBeforeCall() {
   RefreshGrid refresh;
   if (pacer->output != nullptr) refresh.SetRate(pacer->output->refreshMilliHz / 1000.0);
   const double left =
-      static_cast<double>(lastFrameMs_) + refresh.PeriodMs() - static_cast<double>(x11::NowMs());
+      static_cast<double>(lastFrameMs_) + refresh.PeriodMs() - static_cast<double>(NowMs());
   return left >= 1.0 && screen_->UseTimeBeforeFrame(static_cast<int32_t>(left));
 }
 
@@ -757,24 +757,24 @@ int SaverWindowWayland::ServeEvents() {
     screen_->WindowSizeChanged();
   }
   if (!surfaces_.empty()) TakeInputDevices();
-  if (closeAtMs_ != 0 && x11::NowMs() >= closeAtMs_) {
+  if (closeAtMs_ != 0 && NowMs() >= closeAtMs_) {
     closeAtMs_ = 0;
     screen_->CloseTimerFired();
   }
   wl_display_flush(wayland_.Connection());
-  return closeAtMs_ == 0 ? -1 : static_cast<int>(std::max(0LL, closeAtMs_ - x11::NowMs()));
+  return closeAtMs_ == 0 ? -1 : static_cast<int>(std::max(0LL, closeAtMs_ - NowMs()));
 }
 
 void SaverWindowWayland::RunLoop() {
-  while (x11::EndingSignal() == 0 && Step()) {
+  while (EndingSignal() == 0 && Step()) {
   }
-  if ((x11::EndingSignal() != 0 || lost_ || allClosed_) && !closed_) screen_->EndFromOutside();
+  if ((EndingSignal() != 0 || lost_ || allClosed_) && !closed_) screen_->EndFromOutside();
 }
 
 // A full screen that the keyboard never reached would not end on a key:
 // the user hears of it instead of finding a saver that ignores the keys.
 void SaverWindowWayland::CheckKeyboardFocus() {
-  if (focusChecked_ || firstFrameMs_ == 0 || x11::NowMs() - firstFrameMs_ < kKeyboardFocusWaitMs)
+  if (focusChecked_ || firstFrameMs_ == 0 || NowMs() - firstFrameMs_ < kKeyboardFocusWaitMs)
     return;
   focusChecked_ = true;
   if (keyboardFocus_ || keyboard_ == nullptr) return;  // no keyboard yet: nothing to miss

@@ -8,8 +8,8 @@
 #include "platform/wayland/protocols/wlr-layer-shell-unstable-v1-client-protocol.h"
 #include "platform/wayland/protocols/xdg-activation-v1-client-protocol.h"
 #include "platform/wayland/protocols/xdg-shell-client-protocol.h"
-#include "platform/x11/run_signals.h"
-#include "platform/x11/x_connection.h"
+#include "platform/posix/ending_signals_posix.h"
+#include "shell/program_error.h"
 
 namespace zm::wayland {
 
@@ -149,9 +149,9 @@ bool WaylandConnection::Dispatch(int timeoutMs, int otherFd) {
   }
   wl_display_flush(display_);
   pollfd fds[3] = {{wl_display_get_fd(display_), POLLIN, 0},
-                   {x11::EndingSignalFd(), POLLIN, 0},
+                   {EndingSignalFd(), POLLIN, 0},
                    {otherFd, POLLIN, 0}};
-  const bool wait = x11::EndingSignal() == 0;
+  const bool wait = EndingSignal() == 0;
   // A hang-up is read too: the compositor's last words say why.
   if (wait && poll(fds, 3, timeoutMs) > 0 && fds[0].revents != 0) {
     if (wl_display_read_events(display_) < 0) return false;

@@ -5,7 +5,7 @@
 #include <functional>
 
 #include "platform/x11/about_box_gtk.h"
-#include "platform/x11/frame_clock.h"
+#include "platform/posix/frame_clock_posix.h"
 #include "platform/x11/setup_dialog_gtk.h"
 #include "shell/configure_run.h"
 

@@ -7,7 +7,7 @@
 
 #include "display/display_control.h"
 #include "platform/x11/fps_overlay.h"
-#include "platform/x11/frame_clock.h"
+#include "platform/posix/frame_clock_posix.h"
 #include "platform/x11/image_buffer.h"
 #include "platform/x11/randr_output.h"
 #include "platform/x11/x_connection.h"

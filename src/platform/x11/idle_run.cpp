@@ -14,7 +14,7 @@
 #include "platform/posix/program_files_posix.h"
 #include "platform/posix/standard_error_posix.h"
 #include "platform/x11/idle_x11.h"
-#include "platform/x11/lock_file.h"
+#include "platform/posix/lock_file_posix.h"
 #include "platform/x11/run_signals.h"
 #include "platform/x11/session_bus_idle.h"
 #include "settings/idle_start_section.h"

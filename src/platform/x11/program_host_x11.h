@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "platform/x11/lock_file.h"
+#include "platform/posix/lock_file_posix.h"
 #include "platform/x11/x_connection.h"
 #include "shell/command_line.h"
 #include "shell/program_entry.h"

@@ -446,7 +446,7 @@ void SaverWindowX11::Attach(SaverScreen* screen) {
   }
 }
 
-int64_t SaverWindowX11::NowMs() const { return x11::NowMs(); }
+int64_t SaverWindowX11::NowMs() const { return zm::NowMs(); }
 
 bool SaverWindowX11::ServePending() {
   DispatchPending();

@@ -10,7 +10,7 @@
 #include "platform/posix/file_watch_posix.h"
 #include "platform/x11/display_control_x11.h"
 #include "platform/x11/fps_overlay.h"
-#include "platform/x11/frame_clock.h"
+#include "platform/posix/frame_clock_posix.h"
 #include "platform/x11/image_buffer.h"
 #include "platform/x11/power_source.h"
 #include "platform/x11/wait_dialog_gtk.h"

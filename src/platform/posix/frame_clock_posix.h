@@ -1,15 +1,12 @@
 #pragma once
 
-#include <X11/Xlib.h>
-
 #include "display/refresh_grid.h"
 
-namespace zm::x11 {
+namespace zm {
 
 // The slots at which frames go to the screen: at most one per display
-// refresh, on a grid that keeps its phase (see RefreshGrid). Waiting for a
-// slot polls the X connection, so input still wakes the loop and nothing
-// spins.
+// refresh, on a grid that keeps its phase (see RefreshGrid). Nothing spins
+// while a slot is awaited.
 class FrameClock {
  public:
   // Refresh rate in Hz; 0 or less (a rate the display does not report)
@@ -37,4 +34,4 @@ class FrameClock {
   RefreshGrid grid_;
 };
 
-}  // namespace zm::x11
+}  // namespace zm

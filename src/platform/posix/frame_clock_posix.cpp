@@ -1,10 +1,10 @@
-#include "platform/x11/frame_clock.h"
+#include "platform/posix/frame_clock_posix.h"
 
 #include <cmath>
 
-#include "platform/x11/run_signals.h"
+#include "platform/posix/ending_signals_posix.h"
 
-namespace zm::x11 {
+namespace zm {
 
 int FrameClock::MillisecondsLeft() const {
   const double left = grid_.NextSlotMs() - static_cast<double>(NowMs());
@@ -20,10 +20,10 @@ double FrameClock::ShownMs() const {
 void FrameClock::Tick() { grid_.FrameShown(static_cast<double>(NowMs())); }
 
 void FrameClock::WaitForSlot() const {
-  // Only a signal cuts the wait short: X input waits in its queue.
+  // Only a signal cuts the wait short: input waits in its queue.
   for (int left = MillisecondsLeft(); left > 0 && EndingSignal() == 0; left = MillisecondsLeft()) {
-    WaitForEvents(nullptr, left);
+    PollWithSignals(-1, left);
   }
 }
 
-}  // namespace zm::x11
+}  // namespace zm

@@ -1,4 +1,4 @@
-#include "platform/x11/lock_file.h"
+#include "platform/posix/lock_file_posix.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 
-namespace zm::x11 {
+namespace zm {
 
 namespace {
 
@@ -77,4 +77,4 @@ void LockFile::Release() {
   fd_ = -1;
 }
 
-}  // namespace zm::x11
+}  // namespace zm

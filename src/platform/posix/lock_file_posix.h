@@ -2,7 +2,7 @@
 
 #include <string>
 
-namespace zm::x11 {
+namespace zm {
 
 // The lock that marks a running instance: an exclusive advisory lock on a
 // file in the user's runtime folder, one per X display and drawing target
@@ -32,4 +32,4 @@ class LockFile {
   std::string problem_;
 };
 
-}  // namespace zm::x11
+}  // namespace zm
