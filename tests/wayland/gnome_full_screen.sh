@@ -14,13 +14,7 @@ mkdir -p "$OUT"
 command -v mutter >/dev/null && command -v dbus-run-session >/dev/null ||
   { echo "no mutter or dbus-run-session"; exit 77; }
 
-WORK=$(mktemp -d)
-chmod 755 "$WORK"
-as_user=()
-[ "$(id -u)" -eq 0 ] && as_user=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
-mkdir -p "$WORK/run" "$WORK/home"
-chmod 700 "$WORK/run"
-[ "$(id -u)" -eq 0 ] && chown -R nobody:nogroup "$WORK"
+. "$(dirname "$0")/unprivileged_work.sh"
 trap 'cp "$WORK"/*.log "$OUT"/ 2>/dev/null; rm -rf "$WORK"' EXIT
 
 # Inside the session bus: Mutter, then the saver for a few seconds.

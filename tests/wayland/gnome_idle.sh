@@ -13,13 +13,7 @@ PY=/usr/bin/python3
 rm -rf "$OUT"
 mkdir -p "$OUT"
 command -v mutter >/dev/null || { echo "no mutter"; exit 77; }
-WORK=$(mktemp -d)
-chmod 755 "$WORK"
-as_user=()
-if [ "$(id -u)" -eq 0 ]; then as_user=(setpriv --reuid=nobody --regid=nogroup --clear-groups); fi
-mkdir -p "$WORK/run" "$WORK/home" "$WORK/config"
-chmod 700 "$WORK/run"
-[ "$(id -u)" -eq 0 ] && chown -R nobody:nogroup "$WORK"/*
+. "$(dirname "$0")/unprivileged_work.sh"
 pids=()
 cleanup() {
   local pid

@@ -10,13 +10,7 @@ rm -rf "$OUT"
 mkdir -p "$OUT"
 command -v weston >/dev/null || { echo "no weston"; exit 77; }
 
-WORK=$(mktemp -d)
-chmod 755 "$WORK"
-as_user=()
-[ "$(id -u)" -eq 0 ] && as_user=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
-mkdir -p "$WORK/run" "$WORK/home"
-chmod 700 "$WORK/run"
-[ "$(id -u)" -eq 0 ] && chown -R nobody:nogroup "$WORK"
+. "$(dirname "$0")/unprivileged_work.sh"
 user_env=(env -i "HOME=$WORK/home" "XDG_RUNTIME_DIR=$WORK/run" "XDG_CONFIG_HOME=$WORK/home"
           PATH=/usr/bin:/bin WAYLAND_DISPLAY=wayland-test)
 "${as_user[@]}" "${user_env[@]}" weston --backend=headless-backend.so --socket=wayland-test \

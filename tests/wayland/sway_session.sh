@@ -4,17 +4,7 @@
 # where sway cannot start.
 command -v sway >/dev/null && command -v grim >/dev/null || { echo "no sway or grim"; exit 77; }
 
-WORK=$(mktemp -d)
-chmod 755 "$WORK"
-# sway refuses to run as root: everything runs as nobody then.
-as_user=()
-if [ "$(id -u)" -eq 0 ]; then
-  as_user=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
-  chown nobody:nogroup "$WORK"
-fi
-mkdir -p "$WORK/run" "$WORK/home" "$WORK/config" "$WORK/shots"
-chmod 700 "$WORK/run"
-[ "$(id -u)" -eq 0 ] && chown -R nobody:nogroup "$WORK"/*
+. "$(dirname "${BASH_SOURCE[0]}")/unprivileged_work.sh"
 : >"$WORK/sway.conf"
 chmod 644 "$WORK/sway.conf"
 pids=()
