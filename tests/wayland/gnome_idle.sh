@@ -2,8 +2,8 @@
 # The idle starter (-idle) under a headless GNOME compositor (mutter) on a
 # private session bus: it chooses org.gnome.Mutter.IdleMonitor, starts nothing
 # while the session manager (a stand-in) says idleness is inhibited, and its
-# idle watch starts the saver once that ends. (Without a layer shell the saver
-# itself cannot show on mutter yet; the starter reports its exit and goes on.)
+# idle watch starts the saver once that ends (a fullscreen toplevel there, as
+# mutter has no layer shell).
 # Usage: gnome_idle.sh ZELK_MIRV OUTDIR SUPPORT. Exit 77 where mutter cannot run.
 set -u
 ZM=$1
