@@ -11,12 +11,12 @@
 #include <string>
 
 #include "display/refresh_grid.h"
+#include "platform/posix/ending_signals_posix.h"
 #include "platform/posix/standard_error_posix.h"
 #include "platform/wayland/protocols/wlr-layer-shell-unstable-v1-client-protocol.h"
 #include "platform/wayland/protocols/xdg-activation-v1-client-protocol.h"
 #include "platform/wayland/protocols/xdg-shell-client-protocol.h"
 #include "platform/wayland/shm_buffer.h"
-#include "platform/posix/ending_signals_posix.h"
 #include "shell/program_error.h"
 
 namespace zm::wayland {
@@ -625,8 +625,17 @@ bool SaverWindowWayland::AnyFrameDue() const {
                      [](const auto& shown) { return Due(*shown); });
 }
 
+void SaverWindowWayland::Attach(SaverScreen* screen) {
+  screen_ = screen;
+  if (screen_ == nullptr) {
+    loop_.reset();
+  } else {
+    loop_.emplace(*screen_, static_cast<LoopPlatform&>(*this));
+  }
+}
+
 void SaverWindowWayland::SetCloseTimer(int32_t milliseconds) {
-  closeAtMs_ = milliseconds > 0 ? NowMs() + milliseconds : 0;
+  if (loop_) loop_->SetCloseTimer(milliseconds);
 }
 
 void SaverWindowWayland::Close() {
@@ -641,17 +650,14 @@ void SaverWindowWayland::Close() {
 
 void SaverWindowWayland::ShowError(const char* message) { SayOnStandardError(message); }
 
-// One pass of the loop: the close timer, then a frame when one is requested
-// and a surface wants one, else a wait for the compositor.
-bool SaverWindowWayland::Step() {
+int64_t SaverWindowWayland::NowMs() const { return zm::NowMs(); }
+
+// What the compositor said since the last pass: surfaces closed, outputs
+// that came or went, the seat's devices, a new settings file.
+bool SaverWindowWayland::ServePending() {
   DropClosedSurfaces();
   if (closed_ || lost_ || allClosed_) return false;
-  if (closeAtMs_ != 0 && NowMs() >= closeAtMs_) {
-    closeAtMs_ = 0;
-    screen_->CloseTimerFired();
-    return !closed_;
-  }
-  if (kind_ == Kind::kToplevel || kind_ == Kind::kFullScreen) TakeInputDevices();
+  if (kind_ != Kind::kBackground && !surfaces_.empty()) TakeInputDevices();
   if (kind_ == Kind::kFullScreen) CheckKeyboardFocus();
   if (arrangementChanged_) {
     ArrangeSurfaces();
@@ -662,44 +668,50 @@ bool SaverWindowWayland::Step() {
     const OwnWork newPatterns;  // the layout may give the engines new sizes
     screen_->SettingsFileChanged();
   }
-  if (!frameRequested_) {
-    screen_->PowerSourceChanged(power_.OnBattery(NowMs()));
-    screen_->IdleFrameRequest();
-  }
-  int timeout = -1;
-  if (frameRequested_ && AnyFrameDue()) {
-    const long long waited = NowMs() - lastFrameMs_;
-    const int limitWait = LimitWaitMs();
-    if (limitWait > 0) {
-      timeout = limitWait;
-    } else if (PacerDue() || waited >= kPacerPatienceMs) {
-      frameRequested_ = false;
-      lastFrameMs_ = NowMs();
-      const ShownSurface* pacer = Pacer();
-      const double now = SteadyMs();
-      RefreshGrid refresh;
-      refresh.SetRate(DisplayRate());
-      frameShownMs_ = pacer != nullptr && PacerDue() && pacer->calledMs >= 0.0 &&
-                              now - pacer->calledMs < refresh.PeriodMs()
-                          ? pacer->calledMs
-                          : now;
-      screen_->DrawFrame();
-      lost_ = !wayland_.Dispatch(0);
-      return true;
-    } else {
-      timeout = static_cast<int>(kPacerPatienceMs - waited);
-    }
-  }
-  if (frameRequested_ && UseTimeBeforeCall()) {
-    lost_ = !wayland_.Dispatch(0);
-    return true;
-  }
-  if (closeAtMs_ != 0) {
-    const int left = static_cast<int>(std::max(0LL, closeAtMs_ - NowMs()));
-    timeout = timeout < 0 ? left : std::min(timeout, left);
-  }
-  lost_ = !wayland_.Dispatch(timeout, settingsWatch_ != nullptr ? settingsWatch_->Fd() : -1);
+  wl_display_flush(wayland_.Connection());
   return true;
+}
+
+void SaverWindowWayland::BeforeFrameRequest() {
+  screen_->PowerSourceChanged(power_.OnBattery(NowMs()));
+}
+
+// A frame goes when the pacing surface calls for one (or, when it has not
+// for a while, any surface), and not before a frame limit lets it. While
+// the call is still to come, the time until it (about a refresh after the
+// last frame) is the engines'.
+int32_t SaverWindowWayland::MsUntilFrame() {
+  if (!AnyFrameDue()) return MsUntilCall();
+  const int limitWait = LimitWaitMs();
+  if (limitWait > 0) return limitWait;
+  const long long waited = NowMs() - lastFrameMs_;
+  if (PacerDue() || waited >= kPacerPatienceMs) {
+    TakeFrameTime();
+    return 0;
+  }
+  return static_cast<int32_t>(kPacerPatienceMs - waited);
+}
+
+// The frame about to be drawn reaches the display at the pacing surface's
+// last call while that came within a refresh, else about now.
+void SaverWindowWayland::TakeFrameTime() {
+  const ShownSurface* pacer = Pacer();
+  const double now = SteadyMs();
+  RefreshGrid refresh;
+  refresh.SetRate(DisplayRate());
+  frameShownMs_ = pacer != nullptr && PacerDue() && pacer->calledMs >= 0.0 &&
+                          now - pacer->calledMs < refresh.PeriodMs()
+                      ? pacer->calledMs
+                      : now;
+}
+
+void SaverWindowWayland::FrameDrawn() {
+  lastFrameMs_ = NowMs();
+  lost_ = !wayland_.Dispatch(0);
+}
+
+void SaverWindowWayland::WaitForEvents(int32_t timeoutMs) {
+  lost_ = !wayland_.Dispatch(timeoutMs, settingsWatch_ != nullptr ? settingsWatch_->Fd() : -1);
 }
 
 // The outputs' refreshes do not come together: the pattern moves on with the
@@ -737,36 +749,22 @@ int SaverWindowWayland::LimitWaitMs() const {
   return left > 0.0 ? static_cast<int>(std::ceil(left)) : 0;
 }
 
-// While the compositor's call for the next frame is still to come (about a
-// refresh of the pacing surface's output after the last frame), the engines
-// may use the time.
-bool SaverWindowWayland::UseTimeBeforeCall() {
+// Milliseconds until the pacing surface's next call, about a refresh of its
+// output after the last frame; -1 when only an event can tell.
+int32_t SaverWindowWayland::MsUntilCall() const {
   const ShownSurface* pacer = Pacer();
-  if (pacer == nullptr || Due(*pacer)) return false;
+  if (pacer == nullptr || Due(*pacer)) return -1;
   RefreshGrid refresh;
   if (pacer->output != nullptr) refresh.SetRate(pacer->output->refreshMilliHz / 1000.0);
   const double left =
       static_cast<double>(lastFrameMs_) + refresh.PeriodMs() - static_cast<double>(NowMs());
-  return left >= 1.0 && screen_->UseTimeBeforeFrame(static_cast<int32_t>(left));
+  return left >= 1.0 ? static_cast<int32_t>(left) : -1;
 }
 
-int SaverWindowWayland::ServeEvents() {
-  DropClosedSurfaces();
-  if (arrangementChanged_) {
-    ArrangeSurfaces();
-    screen_->WindowSizeChanged();
-  }
-  if (!surfaces_.empty()) TakeInputDevices();
-  if (closeAtMs_ != 0 && NowMs() >= closeAtMs_) {
-    closeAtMs_ = 0;
-    screen_->CloseTimerFired();
-  }
-  wl_display_flush(wayland_.Connection());
-  return closeAtMs_ == 0 ? -1 : static_cast<int>(std::max(0LL, closeAtMs_ - NowMs()));
-}
+int SaverWindowWayland::ServeEvents() { return loop_ ? loop_->ServeEvents() : -1; }
 
 void SaverWindowWayland::RunLoop() {
-  while (EndingSignal() == 0 && Step()) {
+  while (EndingSignal() == 0 && loop_ && loop_->Step()) {
   }
   if ((EndingSignal() != 0 || lost_ || allClosed_) && !closed_) screen_->EndFromOutside();
 }
@@ -774,8 +772,7 @@ void SaverWindowWayland::RunLoop() {
 // A full screen that the keyboard never reached would not end on a key:
 // the user hears of it instead of finding a saver that ignores the keys.
 void SaverWindowWayland::CheckKeyboardFocus() {
-  if (focusChecked_ || firstFrameMs_ == 0 || NowMs() - firstFrameMs_ < kKeyboardFocusWaitMs)
-    return;
+  if (focusChecked_ || firstFrameMs_ == 0 || NowMs() - firstFrameMs_ < kKeyboardFocusWaitMs) return;
   focusChecked_ = true;
   if (keyboardFocus_ || keyboard_ == nullptr) return;  // no keyboard yet: nothing to miss
   SayOnStandardError(

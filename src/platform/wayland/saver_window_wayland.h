@@ -1,12 +1,14 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/posix/file_watch_posix.h"
 #include "platform/wayland/wayland_connection.h"
 #include "platform/x11/power_source.h"
+#include "shell/saver_loop.h"
 #include "shell/saver_screen.h"
 #include "shell/saver_window.h"
 
@@ -28,7 +30,7 @@ class ShmBuffer;
 // shows the one ornament, black beyond it on a larger output). A surface
 // gets a new frame when the compositor asks for one, so an output it does not
 // show costs nothing.
-class SaverWindowWayland : public SaverWindow {
+class SaverWindowWayland : public SaverWindow, private LoopPlatform {
  public:
   // kPreview: the setup dialog's full-screen toplevel, made when the
   // Preview button shows it and let go when it hides.
@@ -40,7 +42,7 @@ class SaverWindowWayland : public SaverWindow {
   SaverWindowWayland(WaylandConnection& wayland, Kind kind, std::string onlyOutput);
   ~SaverWindowWayland() override;
 
-  void Attach(SaverScreen* screen) { screen_ = screen; }
+  void Attach(SaverScreen* screen);
   // The loop tells the saver screen when this file changes (nullptr: no
   // watch).
   void WatchSettingsFile(FileWatchPosix* watch) { settingsWatch_ = watch; }
@@ -73,7 +75,9 @@ class SaverWindowWayland : public SaverWindow {
   bool IsVisible() const override;
   void CaptureMouse() override {}
   void ReleaseMouse() override {}
-  void PostFrameRequest() override { frameRequested_ = true; }
+  void PostFrameRequest() override {
+    if (loop_) loop_->PostFrameRequest();
+  }
   // A frame goes when the compositor calls for it (see Step).
   bool FramesPacedByDisplay() const override { return true; }
   // The pacing surface's output's rate.
@@ -131,9 +135,18 @@ class SaverWindowWayland : public SaverWindow {
   // The surface whose calls pace the frames: the first configured one.
   const ShownSurface* Pacer() const;
   bool PacerDue() const;
-  bool UseTimeBeforeCall();
   int LimitWaitMs() const;
-  bool Step();
+  int32_t MsUntilCall() const;
+  void TakeFrameTime();
+
+  // LoopPlatform: the saver loop's side of the compositor (see SaverLoop).
+  int64_t NowMs() const override;
+  bool ServePending() override;
+  void BeforeFrameRequest() override;
+  int32_t MsUntilFrame() override;
+  void FrameDrawn() override;
+  bool EventsWaiting() const override { return false; }
+  void WaitForEvents(int32_t timeoutMs) override;
 
   WaylandConnection& wayland_;
   Kind kind_;
@@ -162,14 +175,13 @@ class SaverWindowWayland : public SaverWindow {
   bool reported_ = false;
   long long firstFrameMs_ = 0;
   const ShownSurface* pointerSurface_ = nullptr;
-  bool frameRequested_ = false;
-  long long closeAtMs_ = 0;
   long long lastFrameMs_ = 0;
   double paceHz_ = 0.0;  // 0: at every call of the pacing surface
   double frameShownMs_ = -1.0;
   x11::PowerSource power_;
   wl_keyboard* keyboard_ = nullptr;
   wl_pointer* pointer_ = nullptr;
+  std::optional<SaverLoop> loop_;
   wl_touch* touch_ = nullptr;
 };
 
