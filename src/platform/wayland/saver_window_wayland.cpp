@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "display/outputs_side_by_side.h"
 #include "display/refresh_grid.h"
 #include "platform/posix/ending_signals_posix.h"
 #include "platform/posix/standard_error_posix.h"
@@ -447,31 +448,29 @@ void SaverWindowWayland::ArrangeSurfaces() {
     screenHeight_ = surfaces_.front()->PixelHeight();
     return;
   }
-  screenWidth_ = screenHeight_ = 0;
+  const std::vector<MonitorArea> monitors = Monitors();
+  size_t next = 0;
   for (const auto& shown : surfaces_) {
-    if (!shown->configured || shown->closed) continue;
-    shown->left = screenWidth_;
-    screenWidth_ += shown->PixelWidth();
-    screenHeight_ = std::max(screenHeight_, shown->PixelHeight());
+    if (Shown(*shown) && next < monitors.size()) shown->left = monitors[next++].area.left;
   }
+  const PixelArea screen = ScreenOf(monitors);
+  screenWidth_ = screen.width;
+  screenHeight_ = screen.height;
+}
+
+// The core's rule: the outputs' surfaces side by side, the largest first.
+std::vector<OutputSurface> SaverWindowWayland::OutputSurfaces() const {
+  std::vector<OutputSurface> outputs;
+  for (const auto& shown : surfaces_) {
+    const std::string name = shown->output != nullptr ? shown->output->name : "";
+    outputs.push_back({shown->PixelWidth(), shown->PixelHeight(), name, Shown(*shown)});
+  }
+  return outputs;
 }
 
 std::vector<MonitorArea> SaverWindowWayland::Monitors() const {
-  std::vector<MonitorArea> monitors;
-  if (!OnOutputs()) return monitors;
-  int64_t largest = 0;
-  for (const auto& shown : surfaces_) {
-    if (!shown->configured || shown->closed) continue;
-    monitors.push_back(
-        {{shown->left, 0, shown->PixelWidth(), shown->PixelHeight()}, false, shown->output->name});
-    largest = std::max(largest, int64_t{shown->PixelWidth()} * shown->PixelHeight());
-  }
-  for (MonitorArea& monitor : monitors) {
-    if (int64_t{monitor.area.width} * monitor.area.height != largest) continue;
-    monitor.primary = true;
-    break;
-  }
-  return monitors;
+  if (!OnOutputs()) return {};
+  return OutputsSideBySide(OutputSurfaces());
 }
 
 void SaverWindowWayland::Configured(ShownSurface& shown, int32_t width, int32_t height) {
@@ -585,8 +584,12 @@ void SaverWindowWayland::PaintFrameBitmap() {
   wl_display_flush(wayland_.Connection());
 }
 
+bool SaverWindowWayland::Shown(const ShownSurface& shown) {
+  return shown.configured && !shown.closed;
+}
+
 bool SaverWindowWayland::Due(const ShownSurface& shown) {
-  return shown.configured && !shown.closed && shown.frame == nullptr;
+  return Shown(shown) && shown.frame == nullptr;
 }
 
 // A buffer the compositor does not hold, at the surface's own pixels; none
@@ -719,9 +722,8 @@ void SaverWindowWayland::WaitForEvents(int32_t timeoutMs) {
 // called for a while, as when its output is off), so that more outputs do not
 // make it run faster.
 const ShownSurface* SaverWindowWayland::Pacer() const {
-  const auto pacer = std::find_if(surfaces_.begin(), surfaces_.end(),
-                                  [](const auto& shown) { return shown->configured; });
-  return pacer != surfaces_.end() ? pacer->get() : nullptr;
+  const int32_t pacer = PacingOutput(OutputSurfaces());
+  return pacer >= 0 ? surfaces_[static_cast<size_t>(pacer)].get() : nullptr;
 }
 
 bool SaverWindowWayland::PacerDue() const {

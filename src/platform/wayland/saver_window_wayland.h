@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "display/outputs_side_by_side.h"
 #include "platform/posix/file_watch_posix.h"
 #include "platform/wayland/wayland_connection.h"
 #include "platform/x11/power_source.h"
@@ -123,6 +124,8 @@ class SaverWindowWayland : public SaverWindow, private LoopPlatform {
   void ReportSurfaces();
   void MeasureOutputs();
   void ArrangeSurfaces();
+  std::vector<OutputSurface> OutputSurfaces() const;
+  static bool Shown(const ShownSurface& shown);
   int32_t ToplevelScale(const ShownSurface& shown) const;
   void SourceOf(const ShownSurface& shown, int32_t& left, int32_t& top) const;
   void TakeInputDevices();
