@@ -2,7 +2,7 @@
 
 #include <gtk/gtk.h>
 
-#include "platform/x11/gtk_widgets.h"
+#include "platform/gtk/gtk_widgets.h"
 #include "shell/program_error.h"
 
 namespace zm::wayland {
@@ -15,7 +15,7 @@ struct ConfigureHostWayland::WaylandSource {
 
 ConfigureHostWayland::ConfigureHostWayland(WaylandConnection& wayland, FrameClock& clock)
     : wayland_(wayland), loop_(clock) {
-  if (!x11::StartGtk(x11::GtkDisplay::kWayland)) {
+  if (!StartGtk(GtkDisplay::kWayland)) {
     throw ProgramError("GTK cannot open the Wayland display for the setup dialog", 2);
   }
 }
@@ -29,12 +29,12 @@ ConfigureHostWayland::~ConfigureHostWayland() {
 }
 
 SetupDialogView& ConfigureHostWayland::CreateSetupDialog() {
-  dialogView_ = std::make_unique<x11::SetupDialogGtk>();
+  dialogView_ = std::make_unique<SetupDialogGtk>();
   return *dialogView_;
 }
 
 AboutBoxView& ConfigureHostWayland::CreateAboutBox() {
-  aboutView_ = std::make_unique<x11::AboutBoxGtk>(dialogView_->Window());
+  aboutView_ = std::make_unique<AboutBoxGtk>(dialogView_->Window());
   return *aboutView_;
 }
 

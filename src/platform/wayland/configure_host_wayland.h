@@ -7,10 +7,10 @@
 #include "platform/wayland/display_control_wayland.h"
 #include "platform/wayland/saver_window_wayland.h"
 #include "platform/wayland/wayland_connection.h"
-#include "platform/x11/about_box_gtk.h"
-#include "platform/x11/configure_loop_gtk.h"
+#include "platform/gtk/about_box_gtk.h"
+#include "platform/gtk/configure_loop_gtk.h"
 #include "platform/posix/frame_clock_posix.h"
-#include "platform/x11/setup_dialog_gtk.h"
+#include "platform/gtk/setup_dialog_gtk.h"
 #include "shell/configure_run.h"
 
 namespace zm::wayland {
@@ -18,7 +18,7 @@ namespace zm::wayland {
 // The windows of a configure run on Wayland: the GTK setup dialog and About
 // box on GTK's Wayland backend, and the Preview button's fullscreen
 // toplevel on the program's own connection to the compositor. GTK's main
-// loop serves both (x11::ConfigureLoopGtk): a source on that connection
+// loop serves both (ConfigureLoopGtk): a source on that connection
 // reads the toplevel's events.
 class ConfigureHostWayland : public ConfigureHost {
  public:
@@ -42,9 +42,9 @@ class ConfigureHostWayland : public ConfigureHost {
   void StopSources();
 
   WaylandConnection& wayland_;
-  x11::ConfigureLoopGtk loop_;
-  std::unique_ptr<x11::SetupDialogGtk> dialogView_;
-  std::unique_ptr<x11::AboutBoxGtk> aboutView_;
+  ConfigureLoopGtk loop_;
+  std::unique_ptr<SetupDialogGtk> dialogView_;
+  std::unique_ptr<AboutBoxGtk> aboutView_;
   std::unique_ptr<SaverWindowWayland> saver_;
   GSource* source_ = nullptr;
 };

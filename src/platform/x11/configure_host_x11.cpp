@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "platform/x11/gtk_widgets.h"
+#include "platform/gtk/gtk_widgets.h"
 
 namespace zm::x11 {
 

@@ -4,13 +4,13 @@
 
 #include <memory>
 
-#include "platform/x11/about_box_gtk.h"
-#include "platform/x11/configure_loop_gtk.h"
+#include "platform/gtk/about_box_gtk.h"
+#include "platform/gtk/configure_loop_gtk.h"
 #include "platform/x11/display_control_x11.h"
 #include "platform/x11/fps_overlay.h"
 #include "platform/posix/frame_clock_posix.h"
 #include "platform/x11/saver_window_x11.h"
-#include "platform/x11/setup_dialog_gtk.h"
+#include "platform/gtk/setup_dialog_gtk.h"
 #include "platform/x11/x_connection.h"
 #include "shell/configure_run.h"
 

@@ -11,10 +11,11 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/gtk/idle_starter_control_gtk.h"
+#include "platform/posix/lock_file_posix.h"
 #include "platform/posix/program_files_posix.h"
 #include "platform/posix/standard_error_posix.h"
 #include "platform/x11/idle_x11.h"
-#include "platform/posix/lock_file_posix.h"
 #include "platform/x11/run_signals.h"
 #include "platform/x11/session_bus_idle.h"
 #include "settings/idle_start_section.h"
@@ -37,11 +38,6 @@ bool WaylandSession() { return !Variable("WAYLAND_DISPLAY").empty(); }
 std::string SaverLockKey(bool wayland) {
   if (wayland) return "wayland-" + Variable("WAYLAND_DISPLAY") + "-background";
   return Variable("DISPLAY") + "-screen";
-}
-
-std::string StarterLockKey() {
-  if (WaylandSession()) return "idle-wayland-" + Variable("WAYLAND_DISPLAY");
-  return "idle-x11-" + Variable("DISPLAY");
 }
 
 class StarterHost : public IdleStarterHost {
@@ -210,37 +206,6 @@ int64_t IdleTimeMs(const CommandLine& line) {
   const ProgramFiles files = UserProgramFiles(false);
   if (files.Kept()) section.Load(files.settings);
   return int64_t{section.Minutes} * 60000;
-}
-
-bool IdleStarterRuns() {
-  std::string text;
-  return LockFile::HeldElsewhere(StarterLockKey(), text);
-}
-
-bool EndIdleStarter() {
-  std::string text;
-  if (!LockFile::HeldElsewhere(StarterLockKey(), text)) return false;
-  const long pid = std::strtol(text.c_str(), nullptr, 10);
-  if (pid <= 1) return false;
-  return kill(static_cast<pid_t>(pid), SIGTERM) == 0;
-}
-
-bool IdleStarterControlPosix::Start() {
-  gchar* program = g_file_read_link("/proc/self/exe", nullptr);
-  if (program == nullptr) return false;
-  gchar* argv[] = {program, const_cast<gchar*>("-idle"), nullptr};
-  GError* error = nullptr;
-  const gboolean started =
-      g_spawn_async(nullptr, argv, nullptr, G_SPAWN_DEFAULT, nullptr, nullptr, nullptr, &error);
-  if (error != nullptr) g_error_free(error);
-  g_free(program);
-  return started != FALSE;
-}
-
-void IdleStarterControlPosix::End() {
-  if (!EndIdleStarter()) return;
-  // Its saver stores its pattern first; a new starter needs the lock free.
-  for (int i = 0; i < 100 && IdleStarterRuns(); ++i) g_usleep(50000);
 }
 
 int RunIdleStarter(const CommandLine& line, const WaylandIdleConnector& wayland) {

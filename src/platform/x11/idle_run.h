@@ -53,18 +53,4 @@ int RunIdleStarter(const CommandLine& line, const WaylandIdleConnector& wayland)
 // for the tests only), else -idle-minutes, else the settings file's.
 int64_t IdleTimeMs(const CommandLine& line);
 
-// Whether a starter of this user's session runs; EndIdleStarter asks it to end
-// (SIGTERM) and answers whether one was there.
-bool IdleStarterRuns();
-bool EndIdleStarter();
-
-// The same for the setup dialog: Start runs `zelk-mirv -idle` (this program)
-// in the background, End asks the running one to end and waits a moment for it.
-class IdleStarterControlPosix : public IdleStarterControl {
- public:
-  bool Runs() override { return IdleStarterRuns(); }
-  bool Start() override;
-  void End() override;
-};
-
 }  // namespace zm::x11

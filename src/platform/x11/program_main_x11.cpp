@@ -5,10 +5,12 @@
 #include <vector>
 
 #include "base/notice.h"
+#include "platform/gtk/gtk_widgets.h"
 #include "platform/posix/file_system_posix.h"
 #include "platform/posix/standard_error_posix.h"
 #include "platform/x11/program_host_x11.h"
 #include "platform/x11/run_signals.h"
+#include "platform/x11/x_connection.h"
 #include "shell/program_entry.h"
 #include "shell/program_error.h"
 #include "shell/run_mode.h"
@@ -31,6 +33,8 @@ int UsageError(const std::string& message) {
 std::optional<int> StartProgram(int argc, char** argv, CommandLine& line) {
   UsePosixFileSystem();
   SetNoticeSink(&PrintNotice);
+  // GTK sets an Xlib error handler of its own as it starts.
+  OnGtkStartedOnX11(&ReclaimErrorHandler);
   line = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
   if (!line.error.empty()) return UsageError(line.error);
   if (line.help) {

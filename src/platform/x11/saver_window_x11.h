@@ -13,7 +13,7 @@
 #include "platform/posix/frame_clock_posix.h"
 #include "platform/x11/image_buffer.h"
 #include "platform/x11/power_source.h"
-#include "platform/x11/wait_dialog_gtk.h"
+#include "platform/gtk/wait_dialog_gtk.h"
 #include "platform/x11/x_connection.h"
 #include "shell/command_line.h"
 #include "shell/saver_loop.h"

@@ -6,7 +6,7 @@
 
 typedef struct _GtkWidget GtkWidget;
 
-namespace zm::x11 {
+namespace zm {
 
 enum class GtkDisplay { kX11, kWayland };
 
@@ -14,6 +14,9 @@ enum class GtkDisplay { kX11, kWayland };
 // program's X error handler is put back afterwards; on Wayland it opens the
 // compositor only, and no X11 call is made.
 bool StartGtk(GtkDisplay display = GtkDisplay::kX11);
+// What the X11 layer does once GTK has started on X11 (it puts its own Xlib
+// error handler back); nothing until it says.
+void OnGtkStartedOnX11(void (*hook)());
 
 // Puts `widget` into the GtkFixed `fixed` at a place, with at least its size.
 GtkWidget* Place(GtkWidget* fixed, GtkWidget* widget, const ClientRect& place);
@@ -28,4 +31,4 @@ void ShowErrorBox(GtkWidget* parent, const std::string& message);
 // no taller than their places.
 void UseDialogStyle(GtkWidget* window);
 
-}  // namespace zm::x11
+}  // namespace zm

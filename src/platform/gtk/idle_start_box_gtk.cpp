@@ -1,16 +1,16 @@
-#include "platform/x11/idle_start_box_gtk.h"
+#include "platform/gtk/idle_start_box_gtk.h"
 
 #include <gtk/gtk.h>
 
 #include <cstdlib>
 
+#include "platform/gtk/gtk_widgets.h"
+#include "platform/gtk/idle_starter_control_gtk.h"
 #include "platform/posix/program_files_posix.h"
-#include "platform/x11/gtk_widgets.h"
-#include "platform/x11/idle_run.h"
 #include "settings/idle_start_section.h"
 #include "shell/idle_start_switch.h"
 
-namespace zm::x11 {
+namespace zm {
 
 namespace {
 
@@ -71,7 +71,7 @@ void IdleStartBoxGtk::Switch(bool on) {
   }
   if (settingsPath_.empty()) return Fail("There is no home folder to keep the settings in.");
   const std::string entry = AutostartEntryPath(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"));
-  IdleStarterControlPosix control;
+  IdleStarterControlGtk control;
   std::string error;
   if (!SwitchIdleStart(on, *minutes, settingsPath_, entry, control, error)) Fail(error);
   shownMinutes_ = *minutes;
@@ -79,4 +79,4 @@ void IdleStartBoxGtk::Switch(bool on) {
 
 void IdleStartBoxGtk::Fail(const std::string& message) { ShowErrorBox(window_, message); }
 
-}  // namespace zm::x11
+}  // namespace zm

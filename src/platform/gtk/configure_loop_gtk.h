@@ -4,12 +4,12 @@
 
 #include <functional>
 
-#include "platform/x11/about_box_gtk.h"
+#include "platform/gtk/about_box_gtk.h"
+#include "platform/gtk/setup_dialog_gtk.h"
 #include "platform/posix/frame_clock_posix.h"
-#include "platform/x11/setup_dialog_gtk.h"
 #include "shell/configure_run.h"
 
-namespace zm::x11 {
+namespace zm {
 
 // GTK's main loop as a configure run uses it, on X11 and on Wayland alike:
 // every GTK event, the signal pipe, the focus of the dialog's windows, and
@@ -69,4 +69,4 @@ class ConfigureLoopGtk {
   bool active_ = true;       // one of the program's windows has the focus
 };
 
-}  // namespace zm::x11
+}  // namespace zm

@@ -10,7 +10,7 @@
 typedef struct _GtkWidget GtkWidget;
 typedef struct _cairo_surface cairo_surface_t;
 
-namespace zm::x11 {
+namespace zm {
 
 // The setup dialog ("Zelk Mirv Screen Saver" and the version) in GTK 3: a
 // fixed-size window (the size in dialog_layout.h) whose controls stand where
@@ -101,4 +101,4 @@ class SetupDialogGtk : public SetupDialogView {
   bool open_ = false;
 };
 
-}  // namespace zm::x11
+}  // namespace zm

@@ -1,13 +1,12 @@
-#include "platform/x11/gtk_widgets.h"
+#include "platform/gtk/gtk_widgets.h"
 
 #include <gtk/gtk.h>
 
 #include <cstdlib>
 
-#include "platform/x11/x_connection.h"
 #include "shell/dialog_texts.h"
 
-namespace zm::x11 {
+namespace zm {
 
 namespace {
 
@@ -24,7 +23,11 @@ constexpr const char* kDialogCss =
     "0; }"
     ".zelk-dialog scale { padding: 0; }";
 
+void (*startedOnX11)() = nullptr;
+
 }  // namespace
+
+void OnGtkStartedOnX11(void (*hook)()) { startedOnX11 = hook; }
 
 bool StartGtk(GtkDisplay display) {
   static const bool ready = [display] {
@@ -40,7 +43,7 @@ bool StartGtk(GtkDisplay display) {
       return gtk_init_check(nullptr, nullptr) != FALSE;
     }
     const bool started = gtk_init_check(nullptr, nullptr) != FALSE;
-    ReclaimErrorHandler();
+    if (startedOnX11 != nullptr) startedOnX11();
     return started;
   }();
   return ready;
@@ -78,4 +81,4 @@ void ShowErrorBox(GtkWidget* parent, const std::string& message) {
   gtk_widget_destroy(box);
 }
 
-}  // namespace zm::x11
+}  // namespace zm

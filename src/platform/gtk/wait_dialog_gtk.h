@@ -4,7 +4,7 @@
 
 typedef struct _GtkWidget GtkWidget;
 
-namespace zm::x11 {
+namespace zm {
 
 // The first-start progress window "ZELK MIRV" in GTK: no border, 380 x 70,
 // centred, a raised frame with "Initializing...   Please wait." and a bar of
@@ -34,4 +34,4 @@ class WaitDialogGtk : public WaitDialog {
   GtkWidget* bar_ = nullptr;
 };
 
-}  // namespace zm::x11
+}  // namespace zm

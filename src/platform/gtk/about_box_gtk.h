@@ -7,7 +7,7 @@
 typedef struct _GtkWidget GtkWidget;
 typedef struct _GMainLoop GMainLoop;
 
-namespace zm::x11 {
+namespace zm {
 
 // The About box "About Zelk Mirv Screen Saver" in GTK 3 (its size in
 // dialog_layout.h): the logo in a lowered frame, the notice, the project's
@@ -41,4 +41,4 @@ class AboutBoxGtk : public AboutBoxView {
   GMainLoop* modal_ = nullptr;
 };
 
-}  // namespace zm::x11
+}  // namespace zm

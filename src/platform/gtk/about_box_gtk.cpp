@@ -1,13 +1,13 @@
-#include "platform/x11/about_box_gtk.h"
+#include "platform/gtk/about_box_gtk.h"
 
 #include <gtk/gtk.h>
 
-#include "platform/x11/gtk_widgets.h"
-#include "platform/x11/logo_bmp.h"
+#include "platform/gtk/gtk_widgets.h"
+#include "platform/gtk/logo_bmp.h"
 #include "shell/dialog_layout.h"
 #include "shell/dialog_texts.h"
 
-namespace zm::x11 {
+namespace zm {
 
 namespace layout = dialog_layout;
 
@@ -176,4 +176,4 @@ bool AboutBoxGtk::OpenLink(const std::string& uri) {
 
 void AboutBoxGtk::Beep() { gdk_display_beep(gdk_display_get_default()); }
 
-}  // namespace zm::x11
+}  // namespace zm

@@ -2,11 +2,11 @@
 
 #include <cstddef>
 
-namespace zm::x11 {
+namespace zm {
 
 // The About box's logo (75 x 150, made from the ornament): the bytes of the
 // BMP file src/platform/win32/art/logo.bmp, built into the program.
 extern const unsigned char kLogoBmp[];
 extern const size_t kLogoBmpSize;
 
-}  // namespace zm::x11
+}  // namespace zm

@@ -1,4 +1,4 @@
-#include "platform/x11/configure_loop_gtk.h"
+#include "platform/gtk/configure_loop_gtk.h"
 
 #include <glib-unix.h>
 #include <gtk/gtk.h>
@@ -6,9 +6,9 @@
 #include <algorithm>
 #include <utility>
 
-#include "platform/x11/run_signals.h"
+#include "platform/posix/ending_signals_posix.h"
 
-namespace zm::x11 {
+namespace zm {
 
 ConfigureLoopGtk::ConfigureLoopGtk(FrameClock& clock, std::function<bool()> flipWaits)
     : clock_(clock), flipWaits_(std::move(flipWaits)) {}
@@ -155,4 +155,4 @@ gboolean ConfigureLoopGtk::CheckFocus(gpointer self) {
   return G_SOURCE_REMOVE;
 }
 
-}  // namespace zm::x11
+}  // namespace zm

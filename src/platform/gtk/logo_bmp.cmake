@@ -3,5 +3,5 @@ file(READ ${IN} bytes HEX)
 string(LENGTH "${bytes}" digits)
 math(EXPR size "${digits} / 2")
 string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1," array "${bytes}")
-file(WRITE ${OUT} "#include \"platform/x11/logo_bmp.h\"\n\nnamespace zm::x11 {\n\n"
+file(WRITE ${OUT} "#include \"platform/gtk/logo_bmp.h\"\n\nnamespace zm {\n\n"
   "const unsigned char kLogoBmp[] = {${array}};\nconst size_t kLogoBmpSize = ${size};\n\n}\n")

@@ -1,4 +1,4 @@
-#include "platform/x11/setup_dialog_gtk.h"
+#include "platform/gtk/setup_dialog_gtk.h"
 
 #include <gtk/gtk.h>
 
@@ -6,13 +6,13 @@
 #include <cstring>
 #include <string>
 
-#include "platform/x11/gtk_widgets.h"
-#include "platform/x11/idle_start_box_gtk.h"
+#include "platform/gtk/gtk_widgets.h"
+#include "platform/gtk/idle_start_box_gtk.h"
 #include "settings/monitor_layout.h"
 #include "shell/dialog_layout.h"
 #include "shell/dialog_texts.h"
 
-namespace zm::x11 {
+namespace zm {
 
 namespace layout = dialog_layout;
 
@@ -136,7 +136,8 @@ void SetupDialogGtk::CreateControls() {
   Connect(useDirectX_, "toggled", &SetupDialog::UseDirectXClick);
   Place(fixed, Label(kMonitorsLabel), layout::kMonitorsLabel);
   monitors_ = Place(fixed, gtk_combo_box_text_new(), layout::kMonitors);
-  for (MonitorLayout layout : {MonitorLayout::kPrimary, MonitorLayout::kEach, MonitorLayout::kSpan}) {
+  for (MonitorLayout layout :
+       {MonitorLayout::kPrimary, MonitorLayout::kEach, MonitorLayout::kSpan}) {
     gtk_combo_box_text_append_text(GTK_COMBO_BOX_TEXT(monitors_),
                                    std::string(MonitorLayoutName(layout)).c_str());
   }
@@ -332,4 +333,4 @@ void SetupDialogGtk::Close() {
 
 void SetupDialogGtk::ShowError(const std::string& message) { ShowErrorBox(window_, message); }
 
-}  // namespace zm::x11
+}  // namespace zm

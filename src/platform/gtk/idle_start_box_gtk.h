@@ -5,7 +5,7 @@
 
 typedef struct _GtkWidget GtkWidget;
 
-namespace zm::x11 {
+namespace zm {
 
 // The setup dialog's "Start after" check box with the idle minutes (Linux
 // only), in the free place right of the monitor layout. Ticking it stores
@@ -39,4 +39,4 @@ class IdleStartBoxGtk {
   bool quiet_ = false;
 };
 
-}  // namespace zm::x11
+}  // namespace zm

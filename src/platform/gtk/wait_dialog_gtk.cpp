@@ -1,13 +1,13 @@
-#include "platform/x11/wait_dialog_gtk.h"
+#include "platform/gtk/wait_dialog_gtk.h"
 
 #include <gtk/gtk.h>
 
-#include "platform/x11/gtk_widgets.h"
-#include "platform/x11/run_signals.h"
+#include "platform/gtk/gtk_widgets.h"
+#include "platform/posix/ending_signals_posix.h"
 #include "shell/dialog_layout.h"
 #include "shell/dialog_texts.h"
 
-namespace zm::x11 {
+namespace zm {
 
 namespace {
 
@@ -61,7 +61,7 @@ void WaitDialogGtk::Show() {
     if (gtk_events_pending()) {
       gtk_main_iteration_do(FALSE);
     } else {
-      WaitForEvents(nullptr, 5);
+      PollWithSignals(-1, 5);
     }
   }
   PumpPending();
@@ -81,4 +81,4 @@ void WaitDialogGtk::Hide() {
   PumpPending();
 }
 
-}  // namespace zm::x11
+}  // namespace zm
