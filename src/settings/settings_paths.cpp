@@ -61,8 +61,9 @@ std::string MonitorStateFilePath(const std::string& stateFile, std::string_view 
     changed = true;
   }
   // A name that lost characters could meet another one: the hash of the
-  // whole name keeps them apart.
-  if (changed) name += "-" + NameHash(monitor);
+  // whole name keeps them apart. (Appended: GCC 12 warns falsely
+  // (-Wrestrict) on "-" + string.)
+  if (changed) name.append("-").append(NameHash(monitor));
   std::string_view stem = stateFile;
   if (stem.ends_with(kStateExtension)) stem.remove_suffix(kStateExtension.size());
   return std::string(stem) + "-" + name + std::string(kStateExtension);

@@ -209,10 +209,13 @@ class FakeControl : public IdleStarterControl {
 };
 
 TEST(IdleStart, TheBoxWritesTheEntryAndStartsOrEndsTheStarter) {
+#ifdef _WIN32
+  GTEST_SKIP() << "autostart entries are the Linux desktops'";
+#endif
   testing::TempDirectory home;
   const std::string settings = home.File("zelk_mirv.ini");
   testing::WriteBytes(settings, "[PATTERNS]\nPattern=3\n");
-  const std::string entry = AutostartEntryPath(nullptr, home.path().c_str());
+  const std::string entry = AutostartEntryPath(nullptr, home.path().string().c_str());
   EXPECT_EQ(entry, home.Prefix() + ".config/autostart/zelk-mirv.desktop");
   FakeControl control;
   std::string error;
