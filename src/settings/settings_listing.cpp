@@ -26,7 +26,8 @@ std::string Describe(const SaverSettingsRecord& s, int8_t pattern, bool showAll)
          Entry("RefreshRate", FormatIniInteger(s.Mode.RefreshRate)) +
          Entry("BitPerPix", FormatIniInteger(s.Mode.BitPerPix)) +
          Entry("Pattern", FormatIniInteger(pattern)) + Entry("Show_All", Flag(showAll)) +
-         Entry("Layout", s.Layout);
+         Entry("Layout", s.Layout) + Entry("Max_FPS", FormatIniInteger(s.Max_FPS)) +
+         Entry("Battery_FPS", FormatIniInteger(s.Battery_FPS));
 }
 
 }  // namespace

@@ -319,12 +319,14 @@ TEST_F(SettingsFileTest, ListingShowsWhatTheSaverReads) {
   SaverSettings.Mode.Height = 123;
   EXPECT_EQ(ListSettingsFile(Ini()),
             "PATTERN_MODE=44\nSHAPE_SPEED=1.7\nuse_DirectX=0\nDirectXPresent=0\nHeight=1024\n"
-            "Width=640\nRefreshRate=0\nBitPerPix=32\nPattern=7\nShow_All=1\nLayout=primary\n");
+            "Width=640\nRefreshRate=0\nBitPerPix=32\nPattern=7\nShow_All=1\nLayout=primary\n"
+            "Max_FPS=0\nBattery_FPS=30\n");
   EXPECT_EQ(SaverSettings.Mode.Height, 123);  // the program's state is untouched
   EXPECT_EQ(ChosenMaterial, 0);
   EXPECT_EQ(ListSettingsFile(dir_.File("none.ini")),
             "PATTERN_MODE=1\nSHAPE_SPEED=1.7\nuse_DirectX=1\nDirectXPresent=0\nHeight=480\n"
-            "Width=640\nRefreshRate=0\nBitPerPix=32\nPattern=0\nShow_All=1\nLayout=primary\n");
+            "Width=640\nRefreshRate=0\nBitPerPix=32\nPattern=0\nShow_All=1\nLayout=primary\n"
+            "Max_FPS=0\nBattery_FPS=30\n");
 }
 
 TEST_F(SettingsFileTest, FrameLimitsHaveASectionOfTheirOwnThatOnlyANewValueAdds) {
