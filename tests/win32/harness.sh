@@ -134,6 +134,11 @@ zm_wine_prefix() {
   if [ ! -f "$WINEPREFIX/.zm-ready" ]; then
     mkdir -p "$WINEPREFIX"
     "$ZM_WINE" wineboot -i >"$ZM_OUT/wineboot.log" 2>&1 || zm_abort "wineboot failed"
+    # NOTE: Wine draws DirectDraw through OpenGL by default; on Xvfb's software
+    # OpenGL (Mesa 22.3.6-1+deb12u2) the page-flipped setup-dialog preview then
+    # often stays black for seconds. Its GDI renderer draws every frame.
+    "$ZM_WINE" reg add 'HKCU\Software\Wine\Direct3D' /v renderer /t REG_SZ /d gdi /f \
+      >>"$ZM_OUT/wineboot.log" 2>&1 || zm_abort "the Direct3D renderer cannot be set"
     "$ZM_WINESERVER" -w
     touch "$WINEPREFIX/.zm-ready"
   fi
