@@ -96,11 +96,11 @@ namespace {
 
 // Whether a key the file lacks is left out: an optional one at its default,
 // where the file has none of its section's keys either.
-bool LeftOut(const IniFile& file, const SettingsKey& key) {
+bool LeftOut(const IniFile& file, const std::vector<SettingsKey>& keys, const SettingsKey& key) {
   if (key.defaultText.empty()) return false;
   bool atDefaults = true;
   bool held = false;
-  for (const SettingsKey& other : CurrentSettingsKeys()) {
+  for (const SettingsKey& other : keys) {
     if (std::strcmp(other.section, key.section) != 0) continue;
     held = held || file.Holds(other.section, other.key);
     atDefaults = atDefaults && other.text == other.defaultText;
@@ -111,18 +111,20 @@ bool LeftOut(const IniFile& file, const SettingsKey& key) {
 }  // namespace
 
 void WriteSettings(IniFile& file) {
-  for (const SettingsKey& key : CurrentSettingsKeys()) {
-    if (!LeftOut(file, key)) file.WriteString(key.section, key.key, key.text);
+  const std::vector<SettingsKey> keys = CurrentSettingsKeys();
+  for (const SettingsKey& key : keys) {
+    if (!LeftOut(file, keys, key)) file.WriteString(key.section, key.key, key.text);
   }
 }
 
 void SaveChangedSettingsFile(const std::string& iniPath, const std::vector<SettingsKey>& asRead) {
   IniFile file(iniPath);
   bool changed = false;
-  for (const SettingsKey& key : CurrentSettingsKeys()) {
+  const std::vector<SettingsKey> keys = CurrentSettingsKeys();
+  for (const SettingsKey& key : keys) {
     const SettingsKey* read = FindKey(asRead, key);
     if (read != nullptr && read->text == key.text && file.Holds(key.section, key.key)) continue;
-    if (LeftOut(file, key)) continue;
+    if (LeftOut(file, keys, key)) continue;
     file.WriteString(key.section, key.key, key.text);
     changed = true;
   }
