@@ -116,9 +116,13 @@ class Shape {
   void RenderFrame(const BitmapView& bitmap) const;
   // The frame, then Advance.
   void RenderToBitmap(const BitmapView& bitmap);
-  // The frame into the display's back buffer, Advance, flip. False without a
-  // display, when the back buffer cannot be locked (the frame is skipped and
-  // nothing advances) or when the flip fails.
+  // The frame into the display's back buffer, then the flip, without
+  // advancing. Skipped without a display or when the back buffer cannot be
+  // locked.
+  enum class SurfaceFrame { kSkipped, kFlipped, kFlipFailed };
+  SurfaceFrame DrawOnSurface();
+  // DrawOnSurface, then Advance unless the frame was skipped: true when it
+  // was flipped.
   bool RenderToSurface();
 
   // Pattern generation at once and the first-start warm-up.

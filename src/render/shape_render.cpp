@@ -203,18 +203,23 @@ void Shape::RenderToBitmap(const BitmapView& bitmap) {
   Advance();
 }
 
-bool Shape::RenderToSurface() {
-  if (display_ == nullptr) return false;
+Shape::SurfaceFrame Shape::DrawOnSurface() {
+  if (display_ == nullptr) return SurfaceFrame::kSkipped;
   while (!display_->FlipDone()) {
   }
   uint8_t* address = nullptr;
   int32_t pitch = 0;
-  if (!display_->LockBackBuffer(address, pitch)) return false;
+  if (!display_->LockBackBuffer(address, pitch)) return SurfaceFrame::kSkipped;
   DrawInBands(height_, width_, [&](int32_t first, int32_t end) {
     for (int32_t y = first; y < end; ++y) RenderRowSurface(address + ptrdiff_t{y} * pitch, y);
   });
-  Advance();
-  return display_->FlipPage();
+  return display_->FlipPage() ? SurfaceFrame::kFlipped : SurfaceFrame::kFlipFailed;
+}
+
+bool Shape::RenderToSurface() {
+  const SurfaceFrame frame = DrawOnSurface();
+  if (frame != SurfaceFrame::kSkipped) Advance();
+  return frame == SurfaceFrame::kFlipped;
 }
 
 }  // namespace zm

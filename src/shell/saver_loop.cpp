@@ -57,6 +57,10 @@ bool SaverLoop::Step() {
 
 int32_t SaverLoop::ServeEvents() {
   platform_.ServePending();
+  return ServeCloseTimer();
+}
+
+int32_t SaverLoop::ServeCloseTimer() {
   CloseTimerDue();
   if (closeAtMs_ == 0) return -1;
   return static_cast<int32_t>(std::max<int64_t>(0, closeAtMs_ - platform_.NowMs()));

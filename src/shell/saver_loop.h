@@ -62,6 +62,10 @@ class SaverLoop {
   // itself (the setup dialog's): the milliseconds until the close timer is
   // due (-1: none runs).
   int32_t ServeEvents();
+  // The close timer alone, for a loop that handles the events itself too:
+  // fires it when due, and answers the milliseconds until it is (-1: none
+  // runs).
+  int32_t ServeCloseTimer();
 
  private:
   bool CloseTimerDue();

@@ -175,6 +175,8 @@ class SaverScreen {
 
  private:
   void PaceFrames();
+  double ShownFrameIntervals();
+  void MoveOn(Shape& engine, double intervals) const;
   void RemoveLeftovers() const;
   void PrepareFrameBitmap();
   void CheckVideoMode();

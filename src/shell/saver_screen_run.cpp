@@ -126,26 +126,35 @@ void SaverScreen::DrawFrame() {
     const BitmapView frame = window_.FrameBitmap();
     for (const EnginePlace& place : places_) place.engine->RenderFrame(PartOf(frame, place.area));
     window_.PaintFrameBitmap();
-    // A live run moves by the display time the frame stands for; without a
-    // clock, by fixed steps.
-    const double shownMs = window_.FrameShownMs();
-    const double intervals = shownMs >= 0.0 ? motion_.Interval(shownMs) : -1.0;
-    for (const EnginePlace& place : places_) {
-      if (intervals < 0.0) {
-        place.engine->Advance();
-      } else {
-        place.engine->SetFrameRate(motion_.Rate());
-        place.engine->AdvanceBy(intervals);
-      }
-    }
+    const double intervals = ShownFrameIntervals();
+    for (const EnginePlace& place : places_) MoveOn(*place.engine, intervals);
     stillShown_ = still;
   } else if (Rendering) {
     // Two frames per request on the page-flipped path: both buffers of the
-    // flip chain then hold the picture.
-    Engine.RenderToSurface();
-    Engine.RenderToSurface();
+    // flip chain then hold the picture. Each flip waits for its own slot.
+    for (int flip = 0; flip < 2; ++flip) {
+      if (Engine.DrawOnSurface() != Shape::SurfaceFrame::kSkipped) {
+        MoveOn(Engine, ShownFrameIntervals());
+      }
+    }
     stillShown_ = still;
   }
+}
+
+// A live run moves by the display time the frame just drawn stands for;
+// without a clock (-1), by fixed steps.
+double SaverScreen::ShownFrameIntervals() {
+  const double shownMs = window_.FrameShownMs();
+  return shownMs >= 0.0 ? motion_.Interval(shownMs) : -1.0;
+}
+
+void SaverScreen::MoveOn(Shape& engine, double intervals) const {
+  if (intervals < 0.0) {
+    engine.Advance();
+    return;
+  }
+  engine.SetFrameRate(motion_.Rate());
+  engine.AdvanceBy(intervals);
 }
 
 void SaverScreen::FormMouseMove(int32_t x, int32_t y) {

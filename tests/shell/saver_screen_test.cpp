@@ -422,6 +422,28 @@ TEST_F(SaverScreenTest, AMissingModeIsReplacedByTheFallbackAndStored) {
   EXPECT_NE(settings.find("RefreshRate=0"), std::string::npos);
 }
 
+TEST_F(SaverScreenTest, ThePageFlippedPathMovesByTheTimeOfEachFlip) {
+  WriteSettings(
+      "[BASIC_PARAMETERS]\nuse_DirectX=1\nHeight=480\nWidth=640\nBitPerPix=16\nSHAPE_SPEED=1\n");
+  display.modes = {{480, 640, 60, 16}};
+  display.backPitch = 640 * 2;
+  display.back.resize(size_t{480} * 640 * 2);
+  display.flipClockMs = &window.shownMs;
+  display.flipPeriodMs = 1000.0 / 120.0;
+  window.paced = true;
+  window.displayHz = 120.0;
+  window.shownMs = 1000.0;
+  SaverScreen& s = Start();
+  s.IdleFrameRequest();
+  s.Engine.SetPhase(0.1);
+  // Six requests, two flips each, at 120 a second: as far as six frames at 60.
+  for (int i = 0; i < 6; ++i) s.DrawFrame();
+  EXPECT_EQ(display.locks, 12);
+  EXPECT_NEAR(s.Engine.Phase(), 0.1 + 6 * 0.003, 1e-9);
+  s.FormKeyDown();
+  Finish();
+}
+
 TEST_F(SaverScreenTest, WithoutAUsableDisplayTheRunDrawsTheScreenSizeBitmap) {
   WriteSettings("[BASIC_PARAMETERS]\nuse_DirectX=1\n");
   display.modes.clear();  // nothing of 16, 24 or 32 bits

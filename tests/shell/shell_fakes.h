@@ -97,8 +97,9 @@ class FakeSaverWindow : public SaverWindow {
   CallLog& log_;
 };
 
-// A display with a mode list, whose switches can be made to fail; it has no
-// real back buffer (frames on the page-flipped path are skipped).
+// A display with a mode list, whose switches can be made to fail; without a
+// back buffer given, frames on the page-flipped path are skipped. Each flip
+// may move a clock on by a refresh period.
 class FakeDisplayControl : public DisplayControl {
  public:
   explicit FakeDisplayControl(CallLog& log) : log_(log) {}
@@ -123,17 +124,27 @@ class FakeDisplayControl : public DisplayControl {
   bool HasPrimarySurface() const override { return false; }
   bool GetPixelFormat(PixelFormat&) const override { return false; }
   bool FlipDone() override { return true; }
-  bool LockBackBuffer(uint8_t*&, int32_t&) override {
+  bool LockBackBuffer(uint8_t*& address, int32_t& pitch) override {
     ++locks;
-    return false;
+    if (back.empty()) return false;
+    address = back.data();
+    pitch = backPitch;
+    return true;
   }
-  bool FlipPage() override { return false; }
+  bool FlipPage() override {
+    if (flipClockMs != nullptr) *flipClockMs += flipPeriodMs;
+    return !back.empty();
+  }
 
   bool available = true;
   bool ready = false;
   bool switchSucceeds = true;
   std::vector<DisplayMode> modes{{480, 640, 60, 32}, {600, 800, 60, 16}};
   int locks = 0;
+  std::vector<uint8_t> back;
+  int32_t backPitch = 0;
+  double* flipClockMs = nullptr;
+  double flipPeriodMs = 0.0;
 
  private:
   CallLog& log_;

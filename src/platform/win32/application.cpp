@@ -30,6 +30,14 @@ void Application::ProcessMessages() {
   }
 }
 
+bool Application::DispatchWaiting() {
+  MSG message;
+  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+    if (!Dispatch(message)) return false;
+  }
+  return true;
+}
+
 void Application::Run() {
   MSG message;
   for (;;) {
@@ -38,13 +46,22 @@ void Application::Run() {
       continue;
     }
     if (pacer_ != nullptr && !pacer_->RequestDue()) {
-      if (!spare_ || !spare_(pacer_->MsUntilSlot())) pacer_->WaitForSlotOrMessage();
+      pacer_->WaitForSlotOrMessage(-1);
       continue;
     }
-    const bool done = idle_ ? idle_() : true;
-    if (done) WaitMessage();
+    const int32_t waitMs = idle_ ? idle_() : -1;
+    if (waitMs != 0) WaitForMessage(waitMs);
   }
+  RethrowKeptError();
+}
+
+void Application::RethrowKeptError() {
   if (error_) std::rethrow_exception(std::exchange(error_, nullptr));
+}
+
+void WaitForMessage(int32_t timeoutMs) {
+  MsgWaitForMultipleObjectsEx(0, nullptr, timeoutMs < 0 ? INFINITE : static_cast<DWORD>(timeoutMs),
+                              QS_ALLINPUT, MWMO_INPUTAVAILABLE);
 }
 
 void Application::KeepError(std::exception_ptr error) {

@@ -11,21 +11,18 @@ namespace zm::win32 {
 
 class DisplayPacer;
 
-// The program's message loop. When the queue is empty it calls the idle
-// handler, which answers whether it is done (then the loop waits for the next
-// message) or wants to be called again at once. With a pacer, the idle
-// handler (which requests or draws the frames) is called at most once per
+// The configure run's message loop (a saver run's is the saver window's
+// SaverLoop). When the queue is empty it calls the idle handler, which
+// answers how long the loop may wait for the next message: 0 to be called
+// again at once, -1 for as long as no message comes. With a pacer, the idle
+// handler (which draws the preview's frames) is called at most once per
 // display frame; the loop waits for the next one with the messages, so input
 // is handled at once.
 class Application {
  public:
-  using IdleHandler = std::function<bool()>;
-  // Given the milliseconds until the pacer's next slot, uses some of them;
-  // false when it has nothing to do (the loop then waits for the slot).
-  using SpareTimeHandler = std::function<bool(int32_t)>;
+  using IdleHandler = std::function<int32_t()>;
 
   void SetIdleHandler(IdleHandler handler) { idle_ = std::move(handler); }
-  void SetSpareTimeHandler(SpareTimeHandler handler) { spare_ = std::move(handler); }
   void SetPacer(DisplayPacer* pacer) { pacer_ = pacer; }
   // The window whose keys move the focus between its controls (Tab, the
   // arrows) and reach its default button; null for none.
@@ -34,10 +31,16 @@ class Application {
 
   // Handles every message that is waiting, then returns.
   void ProcessMessages();
+  // Handles every message that is waiting; false when the quit message came
+  // (it is taken from the queue, so that a message box shown afterwards
+  // still waits for its answer).
+  bool DispatchWaiting();
 
   // Runs until the quit message; rethrows an error that a window handler
   // kept with KeepError.
   void Run();
+  // Rethrows the error a window handler kept, if one did.
+  void RethrowKeptError();
 
   // A window procedure must not let an exception cross the system's frames:
   // it keeps the error here and ends the loop, which rethrows it.
@@ -47,7 +50,6 @@ class Application {
   bool Dispatch(MSG& message);
 
   IdleHandler idle_;
-  SpareTimeHandler spare_;
   DisplayPacer* pacer_ = nullptr;
   HWND dialog_ = nullptr;
   std::exception_ptr error_;
@@ -55,6 +57,9 @@ class Application {
 
 // The one application object of the process.
 Application& App();
+
+// Sleeps until a message comes or `timeoutMs` has passed (-1: no limit).
+void WaitForMessage(int32_t timeoutMs);
 
 // Runs a window procedure's handler so that no exception crosses the
 // system's frames: it is kept for the message loop, which rethrows it.

@@ -28,10 +28,13 @@ void ConfigureHostWin32::RunDialog(SetupDialog& dialog, AboutBox& about, SaverSc
   dialog_->Attach(&dialog);
   about_->Attach(&about);
   saver_->Attach(&screen);
-  App().SetIdleHandler([&dialog] {
+  // The preview's frames, and the saver window's close timer once a preview
+  // shown from the dialog ends.
+  App().SetIdleHandler([this, &dialog] {
+    const int32_t closeInMs = saver_->ServeCloseTimer();
     bool done = true;
     dialog.PreviewIdle(done);
-    return done;
+    return done ? closeInMs : 0;
   });
   App().SetPacer(&saver_->Pacer());
   dialog_->Show();

@@ -158,10 +158,11 @@ int32_t DisplayPacer::MsUntilSlot() const {
 
 bool DisplayPacer::RequestDue() { return PrimarySurface() != nullptr || TakeSlot(); }
 
-void DisplayPacer::WaitForSlotOrMessage() {
+void DisplayPacer::WaitForSlotOrMessage(int32_t timeoutMs) {
   const HANDLE handle = SlotHandle();
   if (handle == nullptr) return;
-  MsgWaitForMultipleObjectsEx(1, &handle, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+  MsgWaitForMultipleObjectsEx(1, &handle, timeoutMs < 0 ? INFINITE : static_cast<DWORD>(timeoutMs),
+                              QS_ALLINPUT, MWMO_INPUTAVAILABLE);
 }
 
 void DisplayPacer::WaitAndTakeSlot() {

@@ -45,8 +45,9 @@ class DisplayPacer {
   // About how long until the next slot comes (0 when it is due): a period
   // after the last one taken when the compositor gives the slots.
   int32_t MsUntilSlot() const;
-  // Waits until a slot comes or a message arrives, whichever is first.
-  void WaitForSlotOrMessage();
+  // Waits until a slot comes, a message arrives or `timeoutMs` has passed
+  // (-1: no limit), whichever is first.
+  void WaitForSlotOrMessage(int32_t timeoutMs);
   // Waits until a slot comes (at most a period or so) and takes it.
   void WaitAndTakeSlot();
 

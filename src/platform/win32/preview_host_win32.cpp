@@ -29,7 +29,7 @@ void PreviewHostWin32::DrawBitmap() {
 // Messages that arrive meanwhile are handled as they come.
 void PreviewHostWin32::WaitForNextFrame() {
   while (!pacer_.TakeSlot()) {
-    pacer_.WaitForSlotOrMessage();
+    pacer_.WaitForSlotOrMessage(-1);
     App().ProcessMessages();
   }
 }

@@ -64,20 +64,10 @@ void ProgramHostWin32::RunSaver() {
   SaverScreen screen(window, ProgramDisplay(), passwords, FilesForThisRun());
   window.Attach(&screen);
   screen.FormCreate();
-  App().SetIdleHandler([&screen] {
-    screen.IdleFrameRequest();
-    return true;
-  });
-  App().SetSpareTimeHandler(
-      [&screen](int32_t msUntilSlot) { return screen.UseTimeBeforeFrame(msUntilSlot); });
-  App().SetPacer(&window.Pacer());
   // The saver window is the main window: shown as the loop starts, and the
   // run ends when it is destroyed.
   window.MakeVisible();
-  App().Run();
-  App().SetIdleHandler(nullptr);
-  App().SetSpareTimeHandler(nullptr);
-  App().SetPacer(nullptr);
+  window.RunLoop();
   // A save that failed is reported once the window and the pacer are let go.
   std::exception_ptr failedSave;
   try {

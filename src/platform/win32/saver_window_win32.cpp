@@ -2,7 +2,10 @@
 
 #include <windowsx.h>
 
+#include <utility>
+
 #include "platform/win32/application.h"
+#include "platform/win32/direct_draw.h"
 #include "platform/win32/text_encoding.h"
 #include "platform/win32/window_class.h"
 #include "shell/run_mode.h"
@@ -11,7 +14,6 @@ namespace zm::win32 {
 
 namespace {
 
-constexpr UINT_PTR kCloseTimer = 1;
 constexpr const char* kMessageCaption = "Zelk Mirv";
 
 #ifndef WM_DPICHANGED
@@ -58,6 +60,7 @@ SaverWindowWin32::SaverWindowWin32() {
 }
 
 SaverWindowWin32::~SaverWindowWin32() {
+  loop_.reset();
   screen_ = nullptr;
   viewers_.reset();
   if (window_ != nullptr) DestroyWindow(window_);
@@ -120,12 +123,6 @@ LRESULT SaverWindowWin32::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_ACTIVATE:
       if (LOWORD(wParam) != WA_INACTIVE) screen_->FormActivate();
-      return 0;
-    case kFrameRequest:
-      screen_->DrawFrame();
-      return 0;
-    case WM_TIMER:
-      if (wParam == kCloseTimer) screen_->CloseTimerFired();
       return 0;
     case WM_PAINT:
       Paint();
@@ -282,14 +279,8 @@ void SaverWindowWin32::MakeVisible() {
   SetForegroundWindow(window_);
 }
 
-void SaverWindowWin32::PostFrameRequest() { PostMessageA(window_, kFrameRequest, 0, 0); }
-
 void SaverWindowWin32::SetCloseTimer(int32_t milliseconds) {
-  if (milliseconds > 0) {
-    SetTimer(window_, kCloseTimer, static_cast<UINT>(milliseconds), nullptr);
-  } else {
-    KillTimer(window_, kCloseTimer);
-  }
+  if (loop_) loop_->SetCloseTimer(milliseconds);
 }
 
 void SaverWindowWin32::ShrinkBeforeClosing() {
@@ -307,6 +298,44 @@ void SaverWindowWin32::Close() {
     case SaverScreen::CloseAction::kDestroy:
       DestroyWindow(window_);
       return;
+  }
+}
+
+void SaverWindowWin32::Attach(SaverScreen* screen) {
+  screen_ = screen;
+  if (screen_ == nullptr) {
+    loop_.reset();
+    return;
+  }
+  loop_.emplace(*screen_, static_cast<LoopPlatform&>(*this));
+  screen_->PowerSourceChanged(ViewerWatch::OnBattery());
+}
+
+void SaverWindowWin32::RunLoop() {
+  while (loop_ && loop_->Step()) {
+  }
+  App().RethrowKeptError();
+}
+
+// The run is over once the window is destroyed (its destruction posts the
+// quit message) or a handler kept an error.
+bool SaverWindowWin32::ServePending() { return App().DispatchWaiting() && window_ != nullptr; }
+
+// A slot taken now lets the frame go. The page-flipped path waits for its
+// slot at each flip. The compositor's frames come as an event: when the
+// estimate of the next one has passed, only that event can tell.
+int32_t SaverWindowWin32::MsUntilFrame() {
+  if (PrimarySurface() != nullptr || pacer_.TakeSlot()) return 0;
+  slotAwaited_ = true;
+  const int32_t left = pacer_.MsUntilSlot();
+  return left > 0 ? left : -1;
+}
+
+void SaverWindowWin32::WaitForEvents(int32_t timeoutMs) {
+  if (std::exchange(slotAwaited_, false)) {
+    pacer_.WaitForSlotOrMessage(timeoutMs);
+  } else {
+    WaitForMessage(timeoutMs);
   }
 }
 
