@@ -75,8 +75,8 @@ const struct ext_idle_notifier_v1_interface kNotifierImplementation = {DestroyRe
                                                                        GetIdleNotification};
 
 void BindNotifier(wl_client* client, void*, uint32_t version, uint32_t id) {
-  wl_resource* resource = wl_resource_create(client, &ext_idle_notifier_v1_interface,
-                                             static_cast<int>(version), id);
+  wl_resource* resource =
+      wl_resource_create(client, &ext_idle_notifier_v1_interface, static_cast<int>(version), id);
   if (resource == nullptr) return;
   wl_resource_set_implementation(resource, &kNotifierImplementation, nullptr, nullptr);
   pid_t pid = 0;
