@@ -150,6 +150,8 @@ class Parser {
       TakeIdle(argument);
     } else if (name == "idle-minutes") {
       TakeIdleMinutes(name);
+    } else if (name == "locker") {
+      TakeLocker(name);
     } else {
       Fail("unknown option '" + argument + "'");
     }
@@ -228,6 +230,15 @@ class Parser {
     }
   }
 
+  void TakeLocker(std::string_view name) {
+    const std::optional<std::string> text = Value(name);
+    if (!text) return;
+    if (text->find_first_not_of(" \t") == std::string::npos) {
+      return Fail("option -locker needs the command line of a locker, such as \"swaylock -f\"");
+    }
+    line_.locker = *text;
+  }
+
   void TakeOutput(std::string_view name) {
     const std::optional<std::string> text = Value(name);
     if (!text) return;
@@ -284,6 +295,8 @@ std::string CommandLineUsage(const std::string& programName) {
       "                  one on every monitor, or one across all, for this run\n"
       "  -max-fps N      at most N frames a second for this run (0: the display's rate)\n"
       "  -idle-minutes N with -idle: the idle time in minutes (1..720) for this run\n"
+      "  -locker CMD     with -idle or /s: when input ends the saver, run the locker CMD\n"
+      "                  (through /bin/sh) and keep the saver until it has locked\n"
       "  -seed N         start the random source with N (the same pictures every time)\n"
       "  -wayland        draw on the Wayland compositor (the default without an X display)\n"
       "  -output NAME    on Wayland, only the output NAME\n"

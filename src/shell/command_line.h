@@ -37,6 +37,10 @@ struct CommandLine {
   // -idle-minutes N: that idle time for this run.
   bool idle = false;
   std::optional<int32_t> idleMinutes;
+  // -locker COMMAND: with -idle, the locker for this run (in place of the
+  // settings file's); with /s, the locker this saver hands over to when
+  // input ends it.
+  std::optional<std::string> locker;
   SettingsOverrides overrides;
   // Empty when the command line is usable; otherwise what is wrong with it.
   std::string error;

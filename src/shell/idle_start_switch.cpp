@@ -29,7 +29,11 @@ std::string AutostartEntryText() {
          "Comment=Starts the Zelk Mirv saver after the idle time set in its settings\n"
          "Exec=zelk-mirv -idle\n"
          "NoDisplay=true\n"
-         "X-GNOME-Autostart-enabled=true\n";
+         "X-GNOME-Autostart-enabled=true\n"
+         "# A locker to run when input ends the saver, kept over the saver until it has\n"
+         "# locked: Locker=COMMAND in section [IDLE_START] of the settings file\n"
+         "# ($XDG_CONFIG_HOME/zelk-mirv/zelk_mirv.ini), e.g. Locker=swaylock -f or\n"
+         "# Locker=i3lock; for one run, zelk-mirv -idle -locker COMMAND.\n";
 }
 
 std::optional<int32_t> ParseIdleMinutes(std::string_view text) {

@@ -20,12 +20,30 @@ void SaverLoop::SetCloseTimer(int32_t milliseconds) {
 bool SaverLoop::CloseTimerDue() {
   if (closeAtMs_ == 0 || platform_.NowMs() < closeAtMs_) return false;
   closeAtMs_ = 0;
-  screen_.CloseTimerFired();
+  if (!HandOverToLocker()) screen_.CloseTimerFired();
   return true;
+}
+
+// An exit on input (not a failed mode switch) in a saver run that was given
+// a locker: the locker starts now, under the window.
+bool SaverLoop::HandOverToLocker() {
+  if (locker_ == nullptr || screen_.ModeSwitchFailed) return false;
+  platform_.LockerStarts();
+  handingOver_ = locker_->Begin(platform_.NowMs());
+  return handingOver_;
 }
 
 bool SaverLoop::Step() {
   if (!platform_.ServePending()) return false;
+  if (handingOver_) {
+    if (locker_->Holds(platform_.NowMs())) {
+      platform_.WaitForEvents(locker_->MsUntilNextLook(platform_.NowMs()));
+      return true;
+    }
+    handingOver_ = false;
+    screen_.CloseTimerFired();
+    return true;
+  }
   // Closing ends the run at the next pass, when the platform finds its
   // window gone.
   if (CloseTimerDue()) return true;

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "shell/locker_handoff.h"
 #include "shell/saver_screen.h"
 
 namespace zm {
@@ -37,6 +38,9 @@ class LoopPlatform {
   // long as no event comes): a display that is off sends no event when it
   // comes back on.
   virtual int32_t WakeEveryMs() const { return -1; }
+  // A locker is about to start over the saver: the window stays on the
+  // screen but lets the pointer and keyboard go, for the locker to take.
+  virtual void LockerStarts() {}
 };
 
 // The order of a saver run's loop, the same on every platform: events first,
@@ -45,7 +49,10 @@ class LoopPlatform {
 // the time before the slot for the engines (UseTimeBeforeFrame) while no
 // event waits, then a wait for an event, the slot, the close timer or the
 // platform's next look, whichever comes first. The platform's window
-// forwards SetCloseTimer and PostFrameRequest here.
+// forwards SetCloseTimer and PostFrameRequest here. With a locker to hand
+// over to, the close timer of an exit on input starts it instead, and the
+// window closes once the locker has locked (see LockerHandoff); events are
+// served meanwhile, but no frames are drawn.
 class SaverLoop {
  public:
   SaverLoop(SaverScreen& screen, LoopPlatform& platform) : screen_(screen), platform_(platform) {}
@@ -55,6 +62,9 @@ class SaverLoop {
   bool CloseTimerRunning() const { return closeAtMs_ != 0; }
   void PostFrameRequest() { frameRequested_ = true; }
   bool FrameRequested() const { return frameRequested_; }
+  // The locker to hand over to (nullptr: none).
+  void SetLocker(LockerHandoff* locker) { locker_ = locker; }
+  bool HandingOver() const { return handingOver_; }
 
   // One pass; false once the run is over.
   bool Step();
@@ -69,11 +79,14 @@ class SaverLoop {
 
  private:
   bool CloseTimerDue();
+  bool HandOverToLocker();
 
   SaverScreen& screen_;
   LoopPlatform& platform_;
   int64_t closeAtMs_ = 0;
   bool frameRequested_ = false;
+  LockerHandoff* locker_ = nullptr;
+  bool handingOver_ = false;
 };
 
 }  // namespace zm

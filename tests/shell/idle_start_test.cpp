@@ -171,6 +171,12 @@ TEST(IdleStart, CommandLineAndSettingsSection) {
     EXPECT_FALSE(ParseCommandLine({"-idle", "-idle-minutes", bad}).error.empty()) << bad;
   }
   EXPECT_FALSE(ParseCommandLine({"-idle", "/s"}).error.empty());
+  EXPECT_EQ(ParseCommandLine({"-idle", "-locker", "swaylock -f"}).locker, "swaylock -f");
+  EXPECT_FALSE(ParseCommandLine({"-idle"}).locker);
+  for (const std::vector<std::string>& bad :
+       {std::vector<std::string>{"-idle", "-locker", " "}, {"-idle", "-locker"}}) {
+    EXPECT_NE(ParseCommandLine(bad).error.find("-locker needs"), std::string::npos);
+  }
 
   // A new section; what the file held stays as it was, in its order.
   const std::string before = "[BASIC_PARAMETERS]\nSHAPE_SPEED=1.7\n[PATTERNS]\nPattern=3\n";
@@ -183,10 +189,21 @@ TEST(IdleStart, CommandLineAndSettingsSection) {
   section.Minutes = 25;
   section.Write(file);
   EXPECT_EQ(file.Text().substr(0, before.size()), before);
+  EXPECT_EQ(file.Text().find("Locker"), std::string::npos) << "no locker: no key";
   IdleStartSection back;
   back.Read(IniFile("/nonexistent/zelk_mirv.ini", file.Text()));
   EXPECT_TRUE(back.Enabled);
   EXPECT_EQ(back.Minutes, 25);
+  EXPECT_EQ(back.Locker, "");
+  // A locker the user wrote stays when the box stores the section again.
+  IniFile locked("/x", "[IDLE_START]\nEnabled=1\nMinutes=5\nLocker= i3lock -c 000000 \n");
+  back.Read(locked);
+  EXPECT_EQ(back.Locker, "i3lock -c 000000");
+  back.Minutes = 7;
+  back.Write(locked);
+  EXPECT_EQ(locked.Text().rfind("[IDLE_START]\nEnabled=1\nMinutes=7\nLocker=", 0), 0u);
+  back.Read(IniFile("/x", locked.Text()));
+  EXPECT_EQ(back.Locker, "i3lock -c 000000");
   back.Read(IniFile("/x", "[IDLE_START]\nMinutes=0\n"));
   EXPECT_EQ(back.Minutes, 10);
 }

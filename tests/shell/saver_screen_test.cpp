@@ -11,6 +11,7 @@
 #include "settings/saver_settings.h"
 #include "settings/settings_paths.h"
 #include "settings/temp_directory.h"
+#include "shell/locker_handoff.h"
 #include "shell/program_error.h"
 #include "shell/run_mode.h"
 #include "shell/saver_loop.h"
@@ -218,12 +219,14 @@ class FakeLoopPlatform : public LoopPlatform {
     now += timeoutMs < 0 ? 1000 : timeoutMs;
   }
   int32_t WakeEveryMs() const override { return 1000; }
+  void LockerStarts() override { ++lockerStarts; }
 
   int64_t now = 5000;
   int64_t slot = 0;
   bool eventsWaiting = true;
   bool gone = false;
   int looks = 0;
+  int lockerStarts = 0;
   std::vector<int32_t> waits;
 };
 
@@ -256,6 +259,95 @@ TEST_F(SaverScreenTest, TheLoopDrawsAtTheSlotsWaitsForThemAndEndsByTheCloseTimer
   window.loop = nullptr;
   s.FormClose();
   s.FormDestroy();
+}
+
+// A locker as the platform runs it: it ends after `endsAfterMs` of the
+// platform's clock with `end`, or never (-1); or it cannot start.
+class FakeLocker : public LockerHost {
+ public:
+  explicit FakeLocker(const FakeLoopPlatform& platform) : platform_(platform) {}
+  bool Start(const std::string& command, std::string& error) override {
+    started = command;
+    startedAtMs = platform_.now;
+    letGoFirst = platform_.lockerStarts > 0;
+    if (!starts) error = "no such file";
+    return starts;
+  }
+  std::optional<CommandEnd> Ended() override {
+    if (endsAfterMs < 0 || platform_.now < startedAtMs + endsAfterMs) return std::nullopt;
+    return end;
+  }
+  void Say(const std::string& text) override { said += text; }
+
+  bool starts = true;
+  int64_t endsAfterMs = -1;
+  CommandEnd end;
+  std::string started;
+  int64_t startedAtMs = -1;
+  std::string said;
+  bool letGoFirst = false;
+
+ private:
+  const FakeLoopPlatform& platform_;
+};
+
+// A key ends the run with a locker to hand over to: how long after the
+// locker started the window closes (-1: it never did), the locker's and
+// the window's calls in `locker` and `log`.
+int64_t CloseAfterLocker(SaverScreen& s, testing::FakeSaverWindow& window, FakeLocker& locker,
+                         FakeLoopPlatform& platform, const CallLog& log) {
+  SaverLoop loop(s, platform);
+  LockerHandoff handoff(locker, "lock --now");
+  loop.SetLocker(&handoff);
+  window.loop = &loop;
+  EXPECT_TRUE(loop.Step());
+  const int paints = window.paints;
+  s.FormKeyDown();
+  s.FormKeyDown();  // input meanwhile changes nothing
+  int64_t closedAfter = -1;
+  for (int i = 0; i < 1000 && closedAfter < 0; ++i) {
+    EXPECT_TRUE(loop.Step());
+    if (Logged(log, "close")) closedAfter = platform.now - locker.startedAtMs;
+  }
+  EXPECT_EQ(window.paints, paints) << "the picture stands still meanwhile";
+  window.loop = nullptr;
+  s.FormClose();
+  s.FormDestroy();
+  return closedAfter;
+}
+
+TEST_F(SaverScreenTest, AnExitOnInputKeepsTheWindowUntilTheLockerHasLocked) {
+  WriteSettings("[BASIC_PARAMETERS]\nuse_DirectX=0\n");
+  FakeLoopPlatform platform;
+  platform.eventsWaiting = false;
+
+  // A locker that daemonises once it has locked: its first process exits 0.
+  FakeLocker locker(platform);
+  locker.endsAfterMs = 500;
+  EXPECT_EQ(CloseAfterLocker(Start(), window, locker, platform, log), 500);
+  EXPECT_EQ(locker.started, "lock --now");
+  EXPECT_EQ(locker.said, "");
+  EXPECT_TRUE(locker.letGoFirst) << "the locker can take keyboard and pointer";
+
+  // One that never exits: the window goes after the bound.
+  log.clear();
+  FakeLocker stays(platform);
+  EXPECT_EQ(CloseAfterLocker(Start(), window, stays, platform, log), LockerHandoff::kLockWaitMs);
+  EXPECT_EQ(stays.said, "");
+
+  // One that fails or cannot start: the window goes at once, and it is said.
+  log.clear();
+  FakeLocker fails(platform);
+  fails.endsAfterMs = 0;
+  fails.end.code = 127;
+  EXPECT_EQ(CloseAfterLocker(Start(), window, fails, platform, log), 0);
+  EXPECT_NE(fails.said.find("'lock --now' failed (exit status 127)"), std::string::npos)
+      << fails.said;
+  log.clear();
+  FakeLocker missing(platform);
+  missing.starts = false;
+  EXPECT_EQ(CloseAfterLocker(Start(), window, missing, platform, log), 0);
+  EXPECT_NE(missing.said.find("could not be started: no such file"), std::string::npos);
 }
 
 TEST_F(SaverScreenTest, NoFramesWhileNobodySeesThemOrThePictureStandsStill) {

@@ -2,16 +2,18 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 
+#include "platform/posix/ending_signals_posix.h"
 #include "platform/posix/file_watch_posix.h"
+#include "platform/posix/locker_posix.h"
 #include "platform/posix/program_files_posix.h"
 #include "platform/posix/standard_error_posix.h"
 #include "platform/wayland/configure_host_wayland.h"
 #include "platform/wayland/display_control_wayland.h"
 #include "platform/wayland/saver_window_wayland.h"
-#include "platform/posix/ending_signals_posix.h"
-#include "shell/program_error.h"
 #include "shell/password_check.h"
+#include "shell/program_error.h"
 #include "shell/run_mode.h"
 #include "shell/saver_screen.h"
 
@@ -98,6 +100,14 @@ void ProgramHostWayland::RunSaver() {
     SaverScreen screen(window, display, passwords, UserProgramFiles(true));
     screen.SetOverrides(line_.overrides);
     window.Attach(&screen);
+    // A saver the idle starter runs over the whole screen may have a locker
+    // to hand over to when input ends it.
+    LockerPosix locker;
+    std::optional<LockerHandoff> handoff;
+    if (line_.locker && line_.target == DrawTarget::kFullScreen) {
+      handoff.emplace(locker, *line_.locker);
+      window.HandOverTo(&*handoff);
+    }
     {
       OwnWork firstPatterns;
       screen.FormCreate();

@@ -44,6 +44,10 @@ class SaverWindowWayland : public SaverWindow, private LoopPlatform {
   ~SaverWindowWayland() override;
 
   void Attach(SaverScreen* screen);
+  // The locker an exit on input hands over to (see SaverLoop); after Attach.
+  void HandOverTo(LockerHandoff* locker) {
+    if (loop_) loop_->SetLocker(locker);
+  }
   // The loop tells the saver screen when this file changes (nullptr: no
   // watch).
   void WatchSettingsFile(FileWatchPosix* watch) { settingsWatch_ = watch; }

@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "platform/gtk/idle_starter_control_gtk.h"
@@ -42,7 +43,8 @@ std::string SaverLockKey(bool wayland) {
 
 class StarterHost : public IdleStarterHost {
  public:
-  StarterHost(bool wayland, GMainLoop* loop) : wayland_(wayland), loop_(loop) {}
+  StarterHost(bool wayland, std::string locker, GMainLoop* loop)
+      : wayland_(wayland), locker_(std::move(locker)), loop_(loop) {}
   ~StarterHost() override { WakeAt(-1); }
 
   void Attach(IdleStarter* starter, IdleWatch* watch, GDBusConnection* bus, bool gnome,
@@ -75,6 +77,7 @@ class StarterHost : public IdleStarterHost {
   bool StartSaver() override {
     std::vector<std::string> arguments = {"zelk-mirv", "/s"};
     if (wayland_) arguments.push_back("-wayland");
+    if (!locker_.empty()) arguments.insert(arguments.end(), {"-locker", locker_});
     std::vector<char*> argv;
     for (std::string& argument : arguments) argv.push_back(argument.data());
     argv.push_back(nullptr);
@@ -160,6 +163,7 @@ class StarterHost : public IdleStarterHost {
   }
 
   bool wayland_;
+  std::string locker_;
   GMainLoop* loop_;
   IdleStarter* starter_ = nullptr;
   IdleWatch* watch_ = nullptr;
@@ -192,6 +196,13 @@ gboolean OnEndingSignal(gpointer data) {
   return G_SOURCE_CONTINUE;
 }
 
+IdleStartSection StoredSection() {
+  IdleStartSection section;
+  const ProgramFiles files = UserProgramFiles(false);
+  if (files.Kept()) section.Load(files.settings);
+  return section;
+}
+
 }  // namespace
 
 int64_t IdleTimeMs(const CommandLine& line) {
@@ -202,10 +213,11 @@ int64_t IdleTimeMs(const CommandLine& line) {
     if (seconds >= 1 && seconds <= 3600) return seconds * 1000;
   }
   if (line.idleMinutes) return int64_t{*line.idleMinutes} * 60000;
-  IdleStartSection section;
-  const ProgramFiles files = UserProgramFiles(false);
-  if (files.Kept()) section.Load(files.settings);
-  return int64_t{section.Minutes} * 60000;
+  return int64_t{StoredSection().Minutes} * 60000;
+}
+
+std::string LockerCommand(const CommandLine& line) {
+  return line.locker ? *line.locker : StoredSection().Locker;
 }
 
 int RunIdleStarter(const CommandLine& line, const WaylandIdleConnector& wayland) {
@@ -229,6 +241,7 @@ int RunIdleStarter(const CommandLine& line, const WaylandIdleConnector& wayland)
       break;
   }
   const int64_t idleTimeMs = IdleTimeMs(line);
+  const std::string locker = LockerCommand(line);
 
   SessionOffers offers;
   offers.waylandSession = waylandSession;
@@ -249,7 +262,7 @@ int RunIdleStarter(const CommandLine& line, const WaylandIdleConnector& wayland)
   }
 
   GMainLoop* loop = g_main_loop_new(nullptr, FALSE);
-  StarterHost host(waylandSession, loop);
+  StarterHost host(waylandSession, locker, loop);
   IdleStarter starter(host, idleTimeMs);
   IdleCallbacks callbacks;
   callbacks.idle = [&] { starter.OnIdle(NowMs()); };
@@ -289,9 +302,11 @@ int RunIdleStarter(const CommandLine& line, const WaylandIdleConnector& wayland)
   for (int i = 0; i < 3; ++i) {
     signalSources[i] = g_unix_signal_add(contexts[i].signal, &OnEndingSignal, &contexts[i]);
   }
-  SayOnStandardError("idle starter: the saver starts after " + std::to_string(idleTimeMs / 1000) +
-                     " s without input (" + IdleSourceName(source) +
-                     (service ? "; org.freedesktop.ScreenSaver taken" : "") + ")");
+  SayOnStandardError(
+      "idle starter: the saver starts after " + std::to_string(idleTimeMs / 1000) +
+      " s without input (" + IdleSourceName(source) +
+      (service ? "; org.freedesktop.ScreenSaver taken" : "") + ")" +
+      (locker.empty() ? "" : "; input hands it over to the locker '" + locker + "'"));
   g_main_loop_run(loop);
 
   for (guint id : signalSources) g_source_remove(id);

@@ -53,4 +53,8 @@ int RunIdleStarter(const CommandLine& line, const WaylandIdleConnector& wayland)
 // for the tests only), else -idle-minutes, else the settings file's.
 int64_t IdleTimeMs(const CommandLine& line);
 
+// The locker the saver hands over to when input ends it: -locker, else the
+// settings file's; "" for none.
+std::string LockerCommand(const CommandLine& line);
+
 }  // namespace zm::x11

@@ -2,8 +2,10 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 
 #include "platform/posix/file_watch_posix.h"
+#include "platform/posix/locker_posix.h"
 #include "platform/posix/program_files_posix.h"
 #include "platform/posix/standard_error_posix.h"
 #include "platform/x11/configure_host_x11.h"
@@ -109,6 +111,14 @@ void ProgramHostX11::RunSaver() {
     if (!fullScreen) overrides.videoMode = false;
     screen.SetOverrides(overrides);
     window.Attach(&screen);
+    // A saver the idle starter runs over the whole screen may have a locker
+    // to hand over to when input ends it.
+    LockerPosix locker;
+    std::optional<LockerHandoff> handoff;
+    if (line_.locker && line_.target == DrawTarget::kFullScreen) {
+      handoff.emplace(locker, *line_.locker);
+      window.HandOverTo(&*handoff);
+    }
     {
       OwnWork firstPatterns;
       screen.FormCreate();

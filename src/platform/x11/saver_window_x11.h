@@ -36,6 +36,10 @@ class SaverWindowX11 : public SaverWindow, private LoopPlatform {
   ~SaverWindowX11() override;
 
   void Attach(SaverScreen* screen);
+  // The locker an exit on input hands over to (see SaverLoop); after Attach.
+  void HandOverTo(LockerHandoff* locker) {
+    if (loop_) loop_->SetLocker(locker);
+  }
   // The loop tells the saver screen when this file changes (nullptr: no
   // watch).
   void WatchSettingsFile(FileWatchPosix* watch) { settingsWatch_ = watch; }
@@ -108,6 +112,8 @@ class SaverWindowX11 : public SaverWindow, private LoopPlatform {
   bool EventsWaiting() const override;
   void WaitForEvents(int32_t timeoutMs) override;
   int32_t WakeEveryMs() const override;
+  // The locker takes the keyboard and pointer, and maps its window over ours.
+  void LockerStarts() override { ReleaseMouse(); }
   void ApplyGeometry();
   void FollowScreen(XEvent& event);
   void FollowWindowSize(int32_t width, int32_t height);
