@@ -261,39 +261,35 @@ TEST_F(SaverScreenTest, TheLoopDrawsAtTheSlotsWaitsForThemAndEndsByTheCloseTimer
   s.FormDestroy();
 }
 
-// A locker as the platform runs it: it ends after `endsAfterMs` of the
-// platform's clock with `end`, or never (-1); or it cannot start.
-class FakeLocker : public LockerHost {
- public:
-  explicit FakeLocker(const FakeLoopPlatform& platform) : platform_(platform) {}
+// A locker as the platform runs it: it ends `endsAfterMs` after its start
+// with exit status `status`, or never (-1); or it cannot start.
+struct FakeLocker : LockerHost {
+  explicit FakeLocker(const FakeLoopPlatform& clock, int64_t endsAfterMs = -1, int status = 0)
+      : clock(clock), endsAfterMs(endsAfterMs), status(status) {}
   bool Start(const std::string& command, std::string& error) override {
     started = command;
-    startedAtMs = platform_.now;
-    letGoFirst = platform_.lockerStarts > 0;
+    startedAtMs = clock.now;
+    letGoFirst = clock.lockerStarts > 0;
     if (!starts) error = "no such file";
     return starts;
   }
   std::optional<CommandEnd> Ended() override {
-    if (endsAfterMs < 0 || platform_.now < startedAtMs + endsAfterMs) return std::nullopt;
-    return end;
+    if (endsAfterMs < 0 || clock.now < startedAtMs + endsAfterMs) return std::nullopt;
+    return CommandEnd{false, status};
   }
   void Say(const std::string& text) override { said += text; }
 
+  const FakeLoopPlatform& clock;
+  int64_t endsAfterMs;
+  int status;
   bool starts = true;
-  int64_t endsAfterMs = -1;
-  CommandEnd end;
-  std::string started;
-  int64_t startedAtMs = -1;
-  std::string said;
   bool letGoFirst = false;
-
- private:
-  const FakeLoopPlatform& platform_;
+  int64_t startedAtMs = -1;
+  std::string started, said;
 };
 
-// A key ends the run with a locker to hand over to: how long after the
-// locker started the window closes (-1: it never did), the locker's and
-// the window's calls in `locker` and `log`.
+// A key (then another) ends a run that hands over to `locker`: how long
+// after the locker's start the window closes, no frame drawn meanwhile.
 int64_t CloseAfterLocker(SaverScreen& s, testing::FakeSaverWindow& window, FakeLocker& locker,
                          FakeLoopPlatform& platform, const CallLog& log) {
   SaverLoop loop(s, platform);
@@ -303,13 +299,13 @@ int64_t CloseAfterLocker(SaverScreen& s, testing::FakeSaverWindow& window, FakeL
   EXPECT_TRUE(loop.Step());
   const int paints = window.paints;
   s.FormKeyDown();
-  s.FormKeyDown();  // input meanwhile changes nothing
+  s.FormKeyDown();
   int64_t closedAfter = -1;
   for (int i = 0; i < 1000 && closedAfter < 0; ++i) {
     EXPECT_TRUE(loop.Step());
     if (Logged(log, "close")) closedAfter = platform.now - locker.startedAtMs;
   }
-  EXPECT_EQ(window.paints, paints) << "the picture stands still meanwhile";
+  EXPECT_EQ(window.paints, paints);
   window.loop = nullptr;
   s.FormClose();
   s.FormDestroy();
@@ -320,33 +316,25 @@ TEST_F(SaverScreenTest, AnExitOnInputKeepsTheWindowUntilTheLockerHasLocked) {
   WriteSettings("[BASIC_PARAMETERS]\nuse_DirectX=0\n");
   FakeLoopPlatform platform;
   platform.eventsWaiting = false;
-
   // A locker that daemonises once it has locked: its first process exits 0.
-  FakeLocker locker(platform);
-  locker.endsAfterMs = 500;
-  EXPECT_EQ(CloseAfterLocker(Start(), window, locker, platform, log), 500);
-  EXPECT_EQ(locker.started, "lock --now");
-  EXPECT_EQ(locker.said, "");
-  EXPECT_TRUE(locker.letGoFirst) << "the locker can take keyboard and pointer";
-
+  FakeLocker locks(platform, 500);
+  EXPECT_EQ(CloseAfterLocker(Start(), window, locks, platform, log), 500);
+  EXPECT_EQ(locks.started, "lock --now");
+  EXPECT_TRUE(locks.letGoFirst) << "the locker can take keyboard and pointer";
   // One that never exits: the window goes after the bound.
   log.clear();
   FakeLocker stays(platform);
   EXPECT_EQ(CloseAfterLocker(Start(), window, stays, platform, log), LockerHandoff::kLockWaitMs);
-  EXPECT_EQ(stays.said, "");
-
+  EXPECT_EQ(locks.said + stays.said, "");
   // One that fails or cannot start: the window goes at once, and it is said.
-  log.clear();
-  FakeLocker fails(platform);
-  fails.endsAfterMs = 0;
-  fails.end.code = 127;
-  EXPECT_EQ(CloseAfterLocker(Start(), window, fails, platform, log), 0);
-  EXPECT_NE(fails.said.find("'lock --now' failed (exit status 127)"), std::string::npos)
-      << fails.said;
-  log.clear();
+  FakeLocker fails(platform, 0, 127);
   FakeLocker missing(platform);
   missing.starts = false;
-  EXPECT_EQ(CloseAfterLocker(Start(), window, missing, platform, log), 0);
+  for (FakeLocker* bad : {&fails, &missing}) {
+    log.clear();
+    EXPECT_EQ(CloseAfterLocker(Start(), window, *bad, platform, log), 0);
+  }
+  EXPECT_NE(fails.said.find("'lock --now' failed (exit status 127)"), std::string::npos);
   EXPECT_NE(missing.said.find("could not be started: no such file"), std::string::npos);
 }
 
