@@ -13,14 +13,8 @@ SUPPORT=$4
 idle=3
 
 start_server xvfb Xvfb :@ -screen 0 640x480x24 -br -nolisten tcp -ac || finish
-home=$WORK/home
-mkdir -p "$home/.config/zelk-mirv" "$WORK/run"
-chmod 700 "$WORK/run"
-dbus-daemon --session --nofork --print-address=3 3>"$WORK/bus" >"$OUT/bus.log" 2>&1 &
-run_pids+=($!)
-for _ in $(seq 1 50); do [ -s "$WORK/bus" ] && break; sleep 0.1; done
-session=(env -i HOME="$home" XDG_RUNTIME_DIR="$WORK/run" DISPLAY="$DISPLAY" PATH=/usr/bin:/bin
-         DBUS_SESSION_BUS_ADDRESS="$(head -1 "$WORK/bus")")
+start_session
+mkdir -p "$home/.config/zelk-mirv"
 
 marks=$WORK/marks
 locker=$WORK/locker.sh

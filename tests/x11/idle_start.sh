@@ -16,15 +16,7 @@ PY=/usr/bin/python3
 idle=3
 
 start_server xvfb Xvfb :@ -screen 0 640x480x24 -nolisten tcp -ac || finish
-home=$WORK/home
-mkdir -p "$home" "$WORK/run"
-chmod 700 "$WORK/run"
-dbus-daemon --session --nofork --print-address=3 3>"$WORK/bus" >"$OUT/bus.log" 2>&1 &
-run_pids+=($!)
-for _ in $(seq 1 50); do [ -s "$WORK/bus" ] && break; sleep 0.1; done
-bus=$(head -1 "$WORK/bus")
-session=(env -i HOME="$home" XDG_RUNTIME_DIR="$WORK/run" DISPLAY="$DISPLAY" PATH=/usr/bin:/bin
-         DBUS_SESSION_BUS_ADDRESS="$bus")
+start_session
 
 "${session[@]}" ZM_IDLE_TEST_SECONDS=$idle "$ZM" -idle >"$OUT/starter.log" 2>&1 &
 starter=$!

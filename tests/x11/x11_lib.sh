@@ -66,6 +66,22 @@ stop_server() {
   unset 'server_pids[-1]'
 }
 
+# start_session: a user's session on $DISPLAY with a home of its own ($home),
+# a runtime folder and a private session bus (its address in $bus); the
+# command `"${session[@]}" PROGRAM...` runs a program in it.
+start_session() {
+  local _
+  home=$WORK/home
+  mkdir -p "$home" "$WORK/run"
+  chmod 700 "$WORK/run"
+  dbus-daemon --session --nofork --print-address=3 3>"$WORK/bus" >"$OUT/bus.log" 2>&1 &
+  run_pids+=($!)
+  for _ in $(seq 1 50); do [ -s "$WORK/bus" ] && break; sleep 0.1; done
+  bus=$(head -1 "$WORK/bus")
+  session=(env -i HOME="$home" XDG_RUNTIME_DIR="$WORK/run" DISPLAY="$DISPLAY" PATH=/usr/bin:/bin
+           DBUS_SESSION_BUS_ADDRESS="$bus")
+}
+
 # A screenshot of the root window, kept under the output folder.
 shot() { import -window "${2:-root}" "$OUT/$1.png" 2>/dev/null || fail "no screenshot $1"; }
 
