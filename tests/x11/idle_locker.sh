@@ -5,7 +5,8 @@
 # screenshot and notes whether the saver's window is mapped as it starts and
 # as it exits, 0.5 s later, with status 0 (as a locker that daemonises once
 # it has locked): the screen never shows the desktop, the saver goes right
-# after the exit (long before the bound), and the starter goes on. With a
+# after the exit (long before the bound), and the starter goes on, starting
+# no saver over the lock while it holds the keyboard. With a
 # locker that keeps running, SIGTERM still ends the starter and its saver at
 # once with the pattern stored, and the locker stays.
 source "$(dirname "$0")/x11_lib.sh"
@@ -27,6 +28,8 @@ n=1
 echo "start \$n \$(mapped) \$(ms)" >>"$marks"
 import -window root "$OUT/locker_start_\$n.png"
 if [ -f "$WORK/stay" ]; then echo \$\$ >"$WORK/stayed"; exec sleep 60; fi
+# The lock it leaves behind holds the keyboard for 6 s.
+[ "\$n" = 1 ] && { python3 "$SUPPORT/x_grab.py" 6 >"$WORK/grab.log" 2>&1 & }
 sleep 0.5
 echo "exit \$n \$(mapped) \$(ms)" >>"$marks"
 exit 0
@@ -70,6 +73,9 @@ left=$(( ended - $(mark_ms exit 1) ))
 note "the saver ended ${left} ms after the locker's exit (measured by polling)"
 [ "$left" -lt 3000 ] || fail "the saver waited ${left} ms after the locker had locked"
 kill -0 "$starter" 2>/dev/null || fail "the starter ended with its saver"
+grep -q grabbed "$WORK/grab.log" || fail "the lock did not get the keyboard"
+none_for 4 "the lock holds the keyboard"
+grep -q "holds the keyboard" "$OUT/starter.log" || fail "the starter did not say why it waits"
 
 note "the starter goes on: another saver after the next idle time; SIGTERM while the locker keeps running"
 touch "$WORK/stay"

@@ -45,9 +45,15 @@ class X11IdleWatch : public IdleWatch {
   }
 
   bool Inhibited(std::string& why) override {
-    if (!suspended_) return false;
-    why = "another X client holds the screen saver suspended";
-    return true;
+    if (suspended_) {
+      why = "another X client holds the screen saver suspended";
+      return true;
+    }
+    if (KeyboardGrabbedElsewhere()) {
+      why = "another X client holds the keyboard (a screen lock, an open menu)";
+      return true;
+    }
+    return false;
   }
 
  private:
@@ -97,6 +103,17 @@ class X11IdleWatch : public IdleWatch {
     } else if (idle) {
       callbacks_.idle();  // looked at again: a suspension may have ended
     }
+  }
+
+  // A locker that has locked (i3lock, a daemonised one), or a menu that is
+  // open, holds the keyboard: a saver started now would cover it and never
+  // see a key. A grab of our own that succeeds is let go at once.
+  bool KeyboardGrabbedElsewhere() {
+    const int status =
+        XGrabKeyboard(display_, root_, False, GrabModeAsync, GrabModeAsync, CurrentTime);
+    if (status == GrabSuccess) XUngrabKeyboard(display_, CurrentTime);
+    XFlush(display_);
+    return status == AlreadyGrabbed || status == GrabFrozen;
   }
 
   bool ServerSaverIsOurs() {
