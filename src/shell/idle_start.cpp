@@ -81,11 +81,12 @@ void IdleStarter::TryStart(int64_t nowMs) {
   if (stopping_ || running_ || !idle_) return;
   std::string why;
   Block block = Block::kNone;
-  if (host_.IdleInhibited(why)) {
-    block = Block::kInhibited;
-  } else if (host_.SaverRunsElsewhere()) {
+  // Another saver holds the keyboard too: it is named as itself.
+  if (host_.SaverRunsElsewhere()) {
     block = Block::kElsewhere;
     why = "another saver runs";
+  } else if (host_.IdleInhibited(why)) {
+    block = Block::kInhibited;
   }
   if (block != Block::kNone) {
     if (block != block_) host_.Say("idle, but not starting: " + why);
