@@ -1,5 +1,6 @@
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "base/random_source.h"
@@ -85,14 +86,17 @@ template <typename F>
 }
 
 // The sixteen patterns as whole 1920x1080 maps, each pixel's chain on the
-// double path with its guard (1) or on the extended path alone (0), on one
-// thread or one per core (0), at two stack layouts. "per_map" is the mean
-// time of one map, "fallback%" the share of pixels the guard sent to the
-// extended path.
+// extended path alone (path 0) or on the double path with its guard: one
+// pixel at a time (1) or in lanes of 4 or 8 (where the processor has them;
+// "lanes" says the width that ran), on one thread or one per core (0), at
+// two stack layouts. "per_map" is the mean time of one map, "fallback%" the
+// share of pixels the guard sent to the extended path.
 void BM_GeneratorPixelChain(benchmark::State& state) {
   constexpr int32_t kWidth = 1920;
   constexpr int32_t kHeight = 1080;
   SetExtendedPixelChain(state.range(0) == 0);
+  const int32_t lanes =
+      SetPixelChainLanes(static_cast<int32_t>(std::max<int64_t>(state.range(0), 1)));
   SetGeneratorThreads(static_cast<int32_t>(state.range(1)));
   BuildTrigTables();
   std::vector<MapValue> map(static_cast<size_t>(kWidth) * kHeight);
@@ -116,12 +120,14 @@ void BM_GeneratorPixelChain(benchmark::State& state) {
   state.counters["fallback%"] =
       counts.guarded > 0 ? 100.0 * static_cast<double>(counts.fallback) / counts.guarded : 0.0;
   state.counters["threads"] = GeneratorThreads();
+  state.counters["lanes"] = state.range(0) == 0 ? 0 : lanes;
   SetExtendedPixelChain(false);
+  SetPixelChainLanes(0);
   SetGeneratorThreads(0);
 }
 BENCHMARK(BM_GeneratorPixelChain)
-    ->ArgsProduct({{0, 1}, {1, 0}, {0, 40}})
-    ->ArgNames({"double", "threads", "stack"})
+    ->ArgsProduct({{0, 1, 4, 8}, {1, 0}, {0, 40}})
+    ->ArgNames({"path", "threads", "stack"})
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 

@@ -116,6 +116,14 @@ void SetPlainPixelLoop(bool plain);
 // the double path.
 void SetExtendedPixelChain(bool extended);
 
+// The double path runs on several pixels at once, one in each lane of the
+// vector unit, where the processor has a unit that holds four or eight
+// doubles; elsewhere one pixel at a time. Tests and benchmarks force the
+// lanes' width: 1 (one pixel at a time, the reference the lanes follow), 4
+// or 8 (where the processor has them, else 1); 0 restores the processor's
+// choice. Returns the width now in use.
+int32_t SetPixelChainLanes(int32_t lanes);
+
 // Pixels computed on the double path since the last call, and how many of
 // them fell back to the extended path (counted while the double path runs).
 struct PixelChainCounts {

@@ -8,7 +8,9 @@
 
 #include "render/generator_math.h"
 #include "render/guarded_double.h"
+#include "render/guarded_lanes.h"
 #include "render/pattern_generator.h"
+#include "render/pixel_chain.h"
 #include "render/shape_functions.h"
 #include "render/table_lookup.h"
 
@@ -21,20 +23,6 @@ namespace zm::generator {
 
 namespace {
 
-// Pixels of one row computed side by side (see RawHeights): on the double
-// path eight (of 2, 4 and 8 the fastest), on the extended path four.
-constexpr int kPixelGroup = 8;
-constexpr int kWideGroup = 4;
-
-// Constants of the pixel loop, per slice.
-struct PixelConstants {
-  double mapHeight;    // H
-  float radiusMax;     // sqrt 2
-  double radianUnits;  // table units per radian
-  float profileSpan;   // 998
-  const float* profile;
-};
-
 // The y coordinate of row i: -1 at the top, mirrored, then twisted.
 float RowY(const GeneratorState& g, int32_t i) {
   const PatternSwitches& s = g.switches;
@@ -45,255 +33,6 @@ float RowY(const GeneratorState& g, int32_t i) {
     y = static_cast<float>(Cos(Real{kPi} * y * s.twistAmp + s.twistPhase));
   }
   return y;
-}
-
-// A value of `units` roundings' worth of error relative to itself (see
-// docs/pixel-guard.md).
-template <typename T>
-RelativeBound Relative(T, int units) {
-  return {units};
-}
-
-// phi = acos(c) / pi rounded to single precision. The arguments of the two
-// evaluations' acos lie within 2 roundings of c of each other; through acos
-// (slope 1 / sqrt(1 - c^2)) and the division that gives spread * slope / pi
-// plus the library's and the division's errors. For |c| <= 1/2 the slope is
-// at most 1.155 and acos(c) >= pi / 3, which makes it at most 8 roundings of
-// phi itself.
-inline float NarrowAngle(NoGuard& guard, Wide v, Wide, Wide) { return Narrow(guard, v, 0); }
-inline float NarrowAngle(PixelGuard& guard, double v, double c, double angle) {
-  if (std::fabs(c) <= 0.5) return Narrow(guard, v, RelativeBound{8});
-  return NarrowWithin(
-      guard, v,
-      AcosBound(c, angle, 2 * kUnit * std::fabs(c)) / kPi * (1 + kUnit) + 2 * kUnit * std::fabs(v));
-}
-
-// The steps below are written once for both kinds of arithmetic: T is Wide
-// (extended precision, G the guard that checks nothing) or double (G the
-// pixel's guard). Both run the same operations in the same order. The
-// checked sites carry their bounds; table arguments without one are exact
-// in double.
-template <typename T, typename G>
-float DiagonalAndWarp(const PatternSwitches& s, float x, float y, G& guard) {
-  if (s.diagonal) {
-    const T v = (T{x} + y) * T{0.5};
-    x = Narrow(guard, v, [&] { return ExactSmallSum(x, y) ? 0.0 : 2 * kUnit * Abs(v); });
-  }
-  if (s.warpMode == 1) {
-    const T v = T{2048.0} * (T{x} * s.warpFreq + s.warpPhase);
-    x = CosAt(guard, v, Relative(v, 2));
-  } else if (s.warpMode == 2) {
-    const T bent = (T{y} + s.warpOffset) * x * s.warpFreq;
-    const T v = T{2048.0} * (bent + s.warpPhase);
-    x = CosAt(guard, v, [&] { return kUnit * (4 * 2048.0 * Abs(bent) + 2 * Abs(v)); });
-  }
-  return x;
-}
-
-// Radial modulation of rho by radialMode (0: none).
-template <typename T, typename G>
-float Modulate(const PatternSwitches& s, double units, float rhoIn, float phiIn, float x, float y,
-               G& guard) {
-  const T k{units};
-  const T rho = rhoIn;
-  const T phi = phiIn;
-  const T pi{kPi};
-  const T one{1.0};
-  const T two{2.0};
-  const T tenth{0.1};
-  T v;
-  switch (s.radialMode) {
-    case 1: {
-      const T index = k * (T{s.c1} / (rho + tenth) + pi * s.c2 * phi);
-      v = rho / (one + Abs(T{SinAt(guard, index, Relative(index, 6))}));
-      return Narrow(guard, v, Relative(v, 3));
-    }
-    case 2: {
-      const T index = k * s.c1 / (rho + tenth);
-      const T lift = pi * s.c2 * phi;
-      v = rho / (one + Abs(T{SinAt(guard, index, Relative(index, 4))} + lift));
-      return Narrow(guard, v, [&] { return kUnit * Abs(v) * (2 * Abs(lift) + 4); });
-    }
-    case 3: {
-      const T first = k * s.c4 / (rho + tenth);
-      const T second = k * s.c3 / (phi + tenth);
-      v = rho / (one + Abs(T{CosAt(guard, first, Relative(first, 4))} *
-                           CosAt(guard, second, Relative(second, 4))));
-      return Narrow(guard, v, Relative(v, 3));
-    }
-    case 4: {
-      const T index = k * s.c1 / (phi * rho + tenth);
-      v = rho / (one + Abs(T{CosAt(guard, index, Relative(index, 4))}));
-      return Narrow(guard, v, Relative(v, 3));
-    }
-    case 5: {
-      const T a = one + rho;
-      const T log = Log(a);
-      const T index = k * s.c1 / log;
-      v = rho / (one + Abs(T{SinAt(guard, index, [&] {
-                   // 1 + rho is exact unless rho is below 2^-28.
-                   const double spread = ExactSmallSum(1.0f, rhoIn) ? 0.0 : 3 * kUnit * a;
-                   return Abs(index) * (LogBound(a, log, spread) / Abs(log) + 3 * kUnit);
-                 })}));
-      return Narrow(guard, v, Relative(v, 3));
-    }
-    case 6:
-      v = rho / (two + T{SinAt(guard, T{4096.0} * x * y)});
-      return Narrow(guard, v, Relative(v, 3));
-    case 7:
-      v = rho / (two + T{CosAt(guard, T{4096.0} * x * y)});
-      return Narrow(guard, v, Relative(v, 3));
-    default:
-      return rhoIn;
-  }
-}
-
-// The profile position t (0..998) from the two shape values.
-template <typename T, typename G>
-float ProfilePosition(int32_t combineMode, T span, T w, T l, T i, T phi, G& guard) {
-  const T one{1.0};
-  const T thirty{30.0};
-  T t;
-  switch (combineMode) {
-    case 0:
-      t = span * i * phi;
-      return Narrow(guard, t, Relative(t, 2));
-    case 1:
-      t = (w * l + (one - w) * i) * span * phi;
-      return Narrow(guard, t, Relative(t, 4));
-    case 2:
-      t = span / ((w * l + (one - w) * i) * thirty + one) * phi;
-      return Narrow(guard, t, Relative(t, 6));
-    case 3:
-      t = span / (thirty * w * l * i + one) * phi;
-      return Narrow(guard, t, Relative(t, 5));
-    case 4:
-      t = span * l / (thirty * w * i + one) * phi;
-      return Narrow(guard, t, Relative(t, 4));
-    default: {
-      const T power = Pow(l, (T{5.0} * w + T{15.0}) * i);
-      t = power * span * phi;
-      return Narrow(guard, t, [&] {
-        // A power of a nonzero base near the subnormal range has no relative
-        // bound; a zero base gives 0 or 1 exactly.
-        if (l != 0.0 && !(power >= 0x1p-1000)) return std::numeric_limits<double>::infinity();
-        if (l == 0.0) return 0.0;
-        return static_cast<double>(kUnit * Abs(t) * (3 * NegativeLogAtMost(power) + 7));
-      });
-    }
-  }
-}
-
-// Calls step(0), ..., step(N - 1): one step of the pixels of a group.
-template <int N, typename Step>
-inline void EachPixel(const Step& step) {
-#pragma GCC unroll 8
-  for (int k = 0; k < N; ++k) step(k);
-}
-
-// The raw heights of N pixels of one row, at columnX[0 .. N - 1], with
-// guard[k] the guard of pixel k. Each step runs for every pixel of the group
-// before the next one starts: the steps of one pixel wait on each other
-// (long chains of dependent operations), those of different pixels do not,
-// so the processor works on them side by side. Every pixel goes through the
-// same operations as on its own. Everything it calls is compiled into it, so
-// that the steps of the group stand side by side in one stretch of code.
-template <int N, typename T, typename G>
-[[gnu::flatten]] void RawHeights(const PatternSwitches& s, const PixelConstants& c,
-                                 const float* columnX, float y, float* out, G* guard) {
-  float x[N];
-  float r[N];
-  T cosine[N];
-  float phi[N];
-  float rho[N];
-  EachPixel<N>([&](int k) { x[k] = DiagonalAndWarp<T>(s, columnX[k], y, guard[k]); });
-  EachPixel<N>([&](int k) {
-    const T v = Hypot(T{x[k]}, T{y}) * T{0.999} + T{0.001};
-    r[k] = Narrow(guard[k], v, Relative(v, 3));
-  });
-  // |y| <= r holds mathematically; the clamp keeps acos defined against
-  // rounding.
-  EachPixel<N>([&](int k) { cosine[k] = ClampUnit(T{y} / T{r[k]}); });
-  EachPixel<N>([&](int k) {
-    const T angle = Abs(Acos(cosine[k]));
-    const T v = angle / T{kPi};
-    phi[k] = NarrowAngle(guard[k], v, cosine[k], angle);
-  });
-  // A single operation on floats rounded to a float gives the same value in
-  // single precision as in extended precision (which holds more than twice
-  // the bits): these run on the cheaper single-precision unit.
-  EachPixel<N>([&](int k) { rho[k] = r[k] / c.radiusMax; });
-
-  if (s.spiral != 0.0f) {
-    // turns lies in 0..2, so its floor is its integer part.
-    EachPixel<N>([&](int k) {
-      // Exact: spiral has at most two significant bits.
-      const T turns = T{s.spiral} * phi[k];
-      const T whole{static_cast<double>(Truncate(guard[k], turns, [] { return 0.0; }))};
-      const T fraction = turns - whole;  // exact
-      const T v = T{2.0} * Abs(fraction - T{0.5});
-      phi[k] = Narrow(guard[k], v, [&] { return fraction < 0x1p-26 ? 2 * kUnit : 0.0; });
-    });
-  }
-  EachPixel<N>(
-      [&](int k) { rho[k] = Modulate<T>(s, c.radianUnits, rho[k], phi[k], x[k], y, guard[k]); });
-
-  if (s.swapPolar) {
-    EachPixel<N>([&](int k) { std::swap(rho[k], phi[k]); });
-  } else if (s.invertRadius) {
-    EachPixel<N>([&](int k) { rho[k] = 1.0f - rho[k]; });
-  }
-  if (s.ripple || s.swapPolar) {
-    EachPixel<N>([&](int k) {
-      const T one{1.0};
-      const T index =
-          T{c.radianUnits} * s.rippleFreq * (T{phi[k]} + s.ripplePhase1) + s.ripplePhase2;
-      const float wave = SinAt(guard[k], index, Relative(index, 5));
-      const T lifted = (T{wave} + one) * T{0.25};
-      const float shift = Narrow(guard[k], lifted, [&] {
-        return ExactSmallSum(wave, 1.0f) ? 0.0 : 2 * kUnit * Abs(lifted);
-      });
-      const T v =
-          Abs(T{rho[k]} - shift) * (one - s.rippleMix) / (one - shift) + T{s.rippleMix} * rho[k];
-      rho[k] = Narrow(guard[k], v, Relative(v, 7));
-    });
-  }
-
-  float l[N];
-  EachPixel<N>([&](int k) {
-    l[k] = ShapeValue<T>(s.shapeModeA, s.a, {rho[k], phi[k], x[k], y, 1.0f, 0.0f, 1.0f, -1.0f},
-                         guard[k]);
-  });
-  float j[N];
-  float k2[N];
-  EachPixel<N>([&](int k) {
-    j[k] = 1.0f;
-    k2[k] = 0.0f;
-    if (s.combineMode == 0) {
-      const T v = (T{1.0} - s.a.w) + T{s.a.w} * l[k];
-      j[k] = Narrow(guard[k], v, Relative(v, 2));
-      k2[k] = s.a.w * l[k];
-    }
-  });
-  float i[N];
-  EachPixel<N>([&](int k) {
-    i[k] = ShapeValue<T>(s.shapeModeB, s.b, {rho[k], phi[k], x[k], y, j[k], k2[k], l[k], 1.0f},
-                         guard[k]);
-  });
-
-  EachPixel<N>([&](int k) {
-    float t = ProfilePosition<T>(s.combineMode, T{c.profileSpan}, T{s.a.w}, T{l[k]}, T{i[k]},
-                                 T{phi[k]}, guard[k]);
-    // t lies in 0..998 by construction; the clamp keeps the profile index
-    // inside the table should rounding or a NaN ever say otherwise.
-    if (!(t >= 0.0f)) t = 0.0f;
-    if (t > c.profileSpan) t = c.profileSpan;
-    const int32_t n = static_cast<int32_t>(t);
-    const float f = t - static_cast<float>(n);  // exact: the fraction of t
-    const T blend = (T{1.0} - f) * c.profile[n] + T{f} * c.profile[n + 1];
-    const T v = blend * (T{c.mapHeight} * rho[k]);
-    out[k] = Narrow(guard[k], v, Relative(v, 5));
-  });
 }
 
 // Counts of the pixels computed on the double path and of those it handed
@@ -310,6 +49,49 @@ constexpr bool kDoublePathBuilt = false;
 #endif
 bool extendedOnly = false;
 
+// The lanes are built for the vector units that hold a group's doubles in
+// one or two registers, in files of their own compiled for that unit, and
+// taken where the processor has it. With fewer (SSE2's two doubles) the
+// lanes cost more than the scalar double path, which runs there instead, as
+// on processors without them.
+bool HasAvx512() {
+#if defined(__x86_64__)
+  __builtin_cpu_init();
+  return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq") &&
+         __builtin_cpu_supports("avx512vl");
+#else
+  return false;
+#endif
+}
+
+bool HasAvx2() {
+#if defined(__x86_64__)
+  __builtin_cpu_init();
+  return __builtin_cpu_supports("avx2");
+#else
+  return false;
+#endif
+}
+
+// 0: the processor's choice; 1: the scalar double path; 4, 8: that width.
+int32_t forcedLanes = 0;
+
+LanePath LanePathOf(int32_t lanes) {
+  static const LanePath avx512 = HasAvx512() ? LanePathAvx512() : nullptr;
+  static const LanePath avx2 = HasAvx2() ? LanePathAvx2() : nullptr;
+  if (lanes == 0) return avx512 != nullptr ? avx512 : avx2;
+  if (lanes == 8) return avx512;
+  if (lanes == 4) return avx2;
+  return nullptr;
+}
+
+int32_t WidthOf(LanePath path) {
+  if (path == nullptr) return 1;
+  return path == LanePathOf(8) ? 8 : 4;
+}
+
+LanePath ActiveLanePath() { return LanePathOf(forcedLanes); }
+
 // The raw heights of N pixels, on the double path with the guarded pixels
 // recomputed in extended precision, or all in extended precision. Returns
 // the number of pixels that fell back.
@@ -322,13 +104,29 @@ int RawHeightsOf(const PatternSwitches& s, const PixelConstants& c, const float*
     for (int k = 0; k < N; k += M) RawHeights<M, Wide>(s, c, columnX + k, y, out + k, none);
     return 0;
   }
-  PixelGuard guard[N];
-  RawHeights<N, double>(s, c, columnX, y, out, guard);
   int fallbacks = 0;
-  for (int k = 0; k < N; ++k) {
-    if (guard[k].fallback) {
-      RawHeights<1, Wide>(s, c, columnX + k, y, out + k, none);
-      ++fallbacks;
+  if constexpr (N == kPixelGroup) {
+    if (const LanePath lanes = ActiveLanePath()) {
+      const uint32_t fallen = lanes(s, c, columnX, y, out);
+      for (int k = 0; k < N; ++k) {
+        if ((fallen >> k) & 1) {
+          RawHeights<1, Wide>(s, c, columnX + k, y, out + k, none);
+          ++fallbacks;
+        }
+      }
+      return fallbacks;
+    }
+  }
+  constexpr int M = N < kScalarGroup ? N : kScalarGroup;
+  PixelGuard guard[M];
+  for (int first = 0; first < N; first += M) {
+    RawHeights<M, double>(s, c, columnX + first, y, out + first, guard);
+    for (int k = 0; k < M; ++k) {
+      if (guard[k].fallback) {
+        RawHeights<1, Wide>(s, c, columnX + first + k, y, out + first + k, none);
+        ++fallbacks;
+      }
+      guard[k] = PixelGuard{};
     }
   }
   return fallbacks;
@@ -416,6 +214,11 @@ namespace zm {
 void SetPlainPixelLoop(bool plain) { generator::plainPixelLoop = plain; }
 
 void SetExtendedPixelChain(bool extended) { generator::extendedOnly = extended; }
+
+int32_t SetPixelChainLanes(int32_t lanes) {
+  generator::forcedLanes = lanes;
+  return generator::WidthOf(generator::ActiveLanePath());
+}
 
 PixelChainCounts TakePixelChainCounts() {
   return {generator::guardedPixels.exchange(0), generator::fallbackPixels.exchange(0)};

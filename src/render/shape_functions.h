@@ -5,6 +5,7 @@
 
 #include "render/generator_math.h"
 #include "render/guarded_double.h"
+#include "render/guarded_lanes.h"
 #include "render/pattern_switches.h"
 #include "render/table_lookup.h"
 
@@ -13,28 +14,30 @@
 namespace zm::generator {
 
 // The point a shape function is evaluated at, and the terms by which
-// function B differs from function A.
+// function B differs from function A; F is float, or floats in lanes.
+template <typename F>
 struct ShapePoint {
-  float rho;
-  float phi;
-  float x;
-  float y;
+  F rho;
+  F phi;
+  F x;
+  F y;
   // Couplings to function A's value: 1 and 0 for A itself.
-  float j;
-  float k2;
+  F j;
+  F k2;
   // Mode 6 uses (1 - radiusFactor * rho): 1 for A, A's value for B.
-  float radiusFactor;
+  F radiusFactor;
   // Sign of rho^2 in the second term of mode 7: -1 for A, +1 for B.
-  float rhoSquaredSign;
+  F rhoSquaredSign;
 };
 
 // The value of shape function `mode` (0..7) with parameter set p: 0..1.
 // T is the arithmetic: Wide, with G the guard that checks nothing, or
-// double, with G the pixel's guard; the operations are the same, in the same
-// order. Each checked site carries its bound (docs/pixel-guard.md); the table
+// double or doubles in lanes, with G the pixels' guard; the operations are
+// the same, in the same order. Each checked site carries its bound (docs/pixel-guard.md); the table
 // arguments without one are exact in double.
 template <typename T, typename G>
-inline float ShapeValue(int32_t mode, const ShapeParams& p, const ShapePoint& at, G& guard) {
+inline Working<T> ShapeValue(int32_t mode, const ShapeParams& p, const ShapePoint<Working<T>>& at,
+                             G& guard) {
   const T rho = at.rho;
   const T phi = at.phi;
   const T x = at.x;

@@ -7,6 +7,7 @@
 
 #include "generator_test_support.h"
 #include "render/guarded_double.h"
+#include "render/guarded_lanes.h"
 #include "render/pattern_generator.h"
 
 namespace zm {
@@ -40,6 +41,7 @@ class PixelChain : public ::testing::Test {
   void SetUp() override { TakePixelChainCounts(); }
   void TearDown() override {
     SetExtendedPixelChain(false);
+    SetPixelChainLanes(0);
     SetGeneratorThreads(0);
   }
 
@@ -92,6 +94,20 @@ TEST_F(PixelChain, DoublePathGivesTheExtendedMaps) {
 #if defined(__x86_64__) || defined(__aarch64__)
   EXPECT_GT(counts.guarded, 0u);
 #endif
+}
+
+// The double path one pixel at a time (the reference) and in every width
+// of lanes this processor has give the extended path's maps too.
+TEST_F(PixelChain, EveryLaneWidthGivesTheExtendedMaps) {
+  for (const int32_t lanes : {1, 4, 8}) {
+    if (SetPixelChainLanes(lanes) != lanes) continue;
+    SCOPED_TRACE(lanes);
+    for (uint32_t seed = 1; seed <= (kEmulated ? 8u : 60u); ++seed) {
+      ExpectSameMaps(500 + seed, seed % 2 ? 61 : 48, 29);
+      if (HasFatalFailure()) return;
+    }
+    ExpectSameMaps(77, 213, 97);
+  }
 }
 
 using generator::NarrowWithin;
@@ -187,6 +203,45 @@ TEST(PixelGuardChecks, TruncationFallsBackNearAnInteger) {
   EXPECT_TRUE(TruncateFallsBack(NAN, 1.0));
   EXPECT_TRUE(TruncateFallsBack(0.0, 0x1p-60));
   EXPECT_TRUE(TruncateFallsBack(0.5, INFINITY));
+}
+
+// The lanes' checks: a lane falls back where a midpoint or an integer lies
+// within its bound, or its value is beyond what the check covers, and only
+// its own lane.
+TEST(PixelGuardChecks, LanesFallBackLaneByLane) {
+  using L = generator::Lanes<4>;
+  const auto lanes = [](double a, double b, double c, double d) {
+    L v;
+    v.v[0] = a;
+    v.v[1] = b;
+    v.v[2] = c;
+    v.v[3] = d;
+    return v;
+  };
+  const auto flags = [](generator::LaneMask<4> m) {
+    return std::vector<bool>{m.At(0), m.At(1), m.At(2), m.At(3)};
+  };
+  const double up = std::nextafter(0.3f, 1.0f);
+  const double midpoint = 0.5 * (static_cast<double>(0.3f) + up);
+  const generator::RelativeBound few{kFew};
+  EXPECT_EQ(flags(generator::NearMidpoint(lanes(midpoint, std::nextafter(midpoint, 1.0), 0.3f, 0.0),
+                                          few)),
+            (std::vector<bool>{true, true, false, false}));
+  EXPECT_EQ(flags(generator::NearMidpoint(lanes(1e-40, 1e39, NAN, -INFINITY), few)),
+            (std::vector<bool>{true, true, true, true}));
+  // Absolute bounds: 0 is exact; a zero with a bound and a bound reaching
+  // the midpoint from afar fall back.
+  EXPECT_EQ(flags(generator::NearMidpoint(lanes(midpoint, 0.0, 0.3, 0.3f),
+                                          lanes(0.0, 0x1p-60, 1e-8, Few(0.3f)))),
+            (std::vector<bool>{false, true, true, false}));
+  // Truncation: near an integer other than 0, beyond 2^31, not a number.
+  const L v = lanes(std::nextafter(5.0, 0.0), -0x1p-60, 0x1p40, NAN);
+  const L whole(__builtin_convertvector(generator::WholeParts(v), L::Vector));
+  EXPECT_EQ(flags(generator::NearInteger(v, whole, lanes(Few(5.0), 1e-3, 1.0, 1.0))),
+            (std::vector<bool>{true, false, true, true}));
+  const L far = lanes(5.5, -3.25, 4095.5, 0.3);
+  const L farWhole(__builtin_convertvector(generator::WholeParts(far), L::Vector));
+  EXPECT_FALSE(generator::NearInteger(far, farWhole, L(1e-9)).Any());
 }
 
 TEST(PixelGuardChecks, LibraryBoundsGrowWithTheConditioning) {

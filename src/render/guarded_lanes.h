@@ -1,0 +1,363 @@
+#pragma once
+
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <limits>
+
+#include "render/guarded_double.h"
+#include "render/trig_tables.h"
+
+// The pixel chain's double path for several pixels at once: each operation
+// of the chain works on N lanes, one pixel each, with the same operations in
+// the same order as the scalar double path (guarded_double.h), so that every
+// lane gives what that path gives for its pixel. The compiler's vector
+// extensions map the lanes on whatever vector unit the target has (SSE2 on
+// every x86-64, NEON on aarch64) and split them where it is narrower. The
+// library functions stay the scalar ones, called lane by lane.
+//
+// The checks are written in double arithmetic, without branches: each site
+// sets the lanes of its pixels that fall back in one mask, tested once at
+// the end of the chain (docs/pixel-guard.md, "The checks of the lanes").
+// The lanes are passed by value between inline functions that run in one
+// target's code; no call between targets passes them.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wpsabi"
+
+namespace zm::generator {
+
+template <int N>
+struct LaneMask;
+template <int N>
+struct FloatLanes;
+
+// The vector types of N lanes (the compiler takes no vector size that
+// depends on a template's parameter).
+template <int N>
+struct LaneVectors;
+#define ZM_LANE_VECTORS(n)                                       \
+  template <>                                                    \
+  struct LaneVectors<n> {                                        \
+    typedef double Double __attribute__((vector_size(8 * (n)))); \
+    typedef int64_t Bits __attribute__((vector_size(8 * (n))));  \
+    typedef float Float __attribute__((vector_size(4 * (n))));   \
+    typedef int32_t Index __attribute__((vector_size(4 * (n)))); \
+  }
+ZM_LANE_VECTORS(2);
+ZM_LANE_VECTORS(4);
+ZM_LANE_VECTORS(8);
+#undef ZM_LANE_VECTORS
+
+// N doubles.
+template <int N>
+struct Lanes {
+  using Vector = typename LaneVectors<N>::Double;
+  using Bits = typename LaneVectors<N>::Bits;
+  Vector v;
+
+  Lanes() = default;
+  explicit Lanes(Vector lanes) : v(lanes) {}
+  // Every lane v (keeping the sign of a zero).
+  Lanes(double d) {  // NOLINT: the chain's constants become lanes
+    for (int k = 0; k < N; ++k) v[k] = d;
+  }
+  Lanes(FloatLanes<N> f);  // NOLINT: exact, as float to double
+
+  friend Lanes operator+(Lanes a, Lanes b) { return Lanes(a.v + b.v); }
+  friend Lanes operator-(Lanes a, Lanes b) { return Lanes(a.v - b.v); }
+  friend Lanes operator*(Lanes a, Lanes b) { return Lanes(a.v * b.v); }
+  friend Lanes operator/(Lanes a, Lanes b) { return Lanes(a.v / b.v); }
+  friend LaneMask<N> operator<(Lanes a, Lanes b) { return LaneMask<N>{a.v < b.v}; }
+  friend LaneMask<N> operator<=(Lanes a, Lanes b) { return LaneMask<N>{a.v <= b.v}; }
+  friend LaneMask<N> operator>(Lanes a, Lanes b) { return LaneMask<N>{a.v > b.v}; }
+  friend LaneMask<N> operator>=(Lanes a, Lanes b) { return LaneMask<N>{a.v >= b.v}; }
+  friend LaneMask<N> operator==(Lanes a, Lanes b) { return LaneMask<N>{a.v == b.v}; }
+  friend LaneMask<N> operator!=(Lanes a, Lanes b) { return LaneMask<N>{a.v != b.v}; }
+  friend Lanes Abs(Lanes a) {
+    constexpr int64_t kMagnitude = INT64_MAX;
+    return Lanes(reinterpret_cast<Vector>(reinterpret_cast<Bits>(a.v) & kMagnitude));
+  }
+};
+
+// N integer masks, all ones where a lane is set.
+template <int N>
+struct LaneMask {
+  typename Lanes<N>::Bits m;
+
+  friend LaneMask operator|(LaneMask a, LaneMask b) { return {a.m | b.m}; }
+  friend LaneMask operator&(LaneMask a, LaneMask b) { return {a.m & b.m}; }
+  friend LaneMask operator!(LaneMask a) { return {~a.m}; }
+  LaneMask& operator|=(LaneMask b) {
+    m |= b.m;
+    return *this;
+  }
+  bool Any() const {
+    int64_t any = 0;
+    for (int k = 0; k < N; ++k) any |= m[k];
+    return any != 0;
+  }
+  bool At(int k) const { return m[k] != 0; }
+  friend Lanes<N> Select(LaneMask mask, Lanes<N> a, Lanes<N> b) {
+    return Lanes<N>(mask.m ? a.v : b.v);
+  }
+};
+
+// N floats: the working values in single precision.
+template <int N>
+struct FloatLanes {
+  using Vector = typename LaneVectors<N>::Float;
+  Vector v;
+
+  FloatLanes() = default;
+  explicit FloatLanes(Vector lanes) : v(lanes) {}
+  FloatLanes(float f) {  // NOLINT: as Lanes(double)
+    for (int k = 0; k < N; ++k) v[k] = f;
+  }
+
+  friend FloatLanes operator-(FloatLanes a, FloatLanes b) { return FloatLanes(a.v - b.v); }
+  friend FloatLanes operator*(FloatLanes a, FloatLanes b) { return FloatLanes(a.v * b.v); }
+  friend FloatLanes operator/(FloatLanes a, FloatLanes b) { return FloatLanes(a.v / b.v); }
+  // Whether a + b is exact in double for each lane (see the scalar one).
+  friend LaneMask<N> ExactSmallSum(FloatLanes a, FloatLanes b) {
+    const auto fits = [](Lanes<N> f) { return (f == 0.0) | (Abs(f) >= 0x1p-28); };
+    return fits(a) & fits(b);
+  }
+};
+
+template <int N>
+Lanes<N>::Lanes(FloatLanes<N> f) : v(__builtin_convertvector(f.v, Vector)) {}
+
+template <int N>
+inline FloatLanes<N> ToFloat(Lanes<N> a) {
+  return FloatLanes<N>(__builtin_convertvector(a.v, typename FloatLanes<N>::Vector));
+}
+
+// The working type of an arithmetic: float for the scalar ones.
+template <typename T>
+struct WorkingOf {
+  using Type = float;
+  static constexpr int kLanes = 1;
+};
+template <int N>
+struct WorkingOf<Lanes<N>> {
+  using Type = FloatLanes<N>;
+  static constexpr int kLanes = N;
+};
+template <typename T>
+using Working = typename WorkingOf<T>::Type;
+
+inline float LoadWorking(const float* p, float) { return *p; }
+inline void StoreWorking(float* p, float f) { *p = f; }
+template <int N>
+inline FloatLanes<N> LoadWorking(const float* p, FloatLanes<N>) {
+  FloatLanes<N> f;
+  std::memcpy(&f.v, p, sizeof f.v);
+  return f;
+}
+template <int N>
+inline void StoreWorking(float* p, FloatLanes<N> f) {
+  std::memcpy(p, &f.v, sizeof f.v);
+}
+
+// The conditional value of the bounds: both sides are computed.
+template <typename A, typename B>
+inline auto Select(bool condition, A a, B b) {
+  using C = decltype(a + b);
+  return condition ? C(a) : C(b);
+}
+
+// The pixels of the lanes that fall back.
+template <int N>
+struct LaneGuard {
+  LaneMask<N> fallback{};
+};
+
+// The lanes whose rounding to single precision could differ between the
+// two evaluations: a rounding midpoint lies within `bound` of v, or v is not
+// a normal float. The distance to the nearest midpoint is exact: r, what the
+// rounding to float removes, is a double (a normal float has room for it),
+// and h - |r|, with h half a float step of v's binade, too. The midpoint
+// below the binade's lowest float lies h / 2 or more below v: bounds that
+// reach it fall back. A bound of 0 is an exact value: no check.
+template <int N>
+inline LaneMask<N> NearMidpoint(Lanes<N> v, Lanes<N> bound) {
+  using Bits = typename Lanes<N>::Bits;
+  const Lanes<N> a = Abs(v);
+  constexpr int64_t kExponent = 0x7ff0000000000000;
+  const Lanes<N> binade(
+      reinterpret_cast<typename Lanes<N>::Vector>(reinterpret_cast<Bits>(a.v) & kExponent));
+  const Lanes<N> half = binade * 0x1p-24;
+  const Lanes<N> removed = a - Lanes<N>(ToFloat(a));
+  const Lanes<N> distance = half - Abs(removed);
+  const LaneMask<N> normal = (a >= 0x1p-126) & (a < 0x1p127);
+  return ((distance <= bound) | (bound >= half * 0.5) | !normal) & (bound != 0.0);
+}
+
+// The same for a bound of `units` roundings relative to v, units * 2^-52 *
+// |v|: it stays below h / 4, and is 0 only for a zero, which is exact.
+// Values beyond the normal floats (also the subnormal doubles a relative
+// bound does not cover) fall back.
+template <int N>
+inline LaneMask<N> NearMidpoint(Lanes<N> v, RelativeBound bound) {
+  using Bits = typename Lanes<N>::Bits;
+  const Lanes<N> a = Abs(v);
+  constexpr int64_t kExponent = 0x7ff0000000000000;
+  const Lanes<N> binade(
+      reinterpret_cast<typename Lanes<N>::Vector>(reinterpret_cast<Bits>(a.v) & kExponent));
+  const Lanes<N> removed = a - Lanes<N>(ToFloat(a));
+  const Lanes<N> distance = binade * 0x1p-24 - Abs(removed);
+  const LaneMask<N> normal = (a >= 0x1p-126) & (a < 0x1p127);
+  return ((distance <= a * (bound.units * kUnit)) | !normal) & (a != 0.0);
+}
+
+// Table arguments are converted to 32-bit integers: beyond 2^31 (and
+// infinities, NaN) the lane falls back, as the extended path wraps such
+// arguments its own way.
+constexpr double kLaneIndexLimit = 0x1p31;
+
+// The lanes whose integer part could differ between the two evaluations:
+// an integer other than 0 lies within `bound` of v (truncation toward zero
+// gives 0 on both sides of 0). |f|, the fraction, is exact, and so is
+// 1 - |f| from 1/2 on; below, 1 - |f| is more than 1/2, beyond every bound
+// let through (bounds of 1/4 or more fall back).
+template <int N>
+inline LaneMask<N> NearInteger(Lanes<N> v, Lanes<N> whole, Lanes<N> bound) {
+  const Lanes<N> a = Abs(v);
+  const Lanes<N> fraction = Abs(v - whole);
+  const LaneMask<N> near =
+      ((fraction <= bound) & (a >= 1.0)) | (Lanes<N>(1.0) - fraction <= bound) | (bound >= 0.25);
+  return (near & (bound != 0.0)) | !(a < kLaneIndexLimit);
+}
+
+template <int N>
+using LaneIndices = typename LaneVectors<N>::Index;
+
+// The integer parts of the lanes, 0 where they fall back.
+template <int N>
+inline LaneIndices<N> WholeParts(Lanes<N> v) {
+  const Lanes<N> inRange = Select(Abs(v) < kLaneIndexLimit, v, 0.0);
+  return __builtin_convertvector(inRange.v, LaneIndices<N>);
+}
+
+template <int N>
+inline LaneIndices<N> TruncateLanes(LaneGuard<N>& guard, Lanes<N> v, Lanes<N> bound) {
+  const LaneIndices<N> n = WholeParts(v);
+  guard.fallback |=
+      NearInteger(v, Lanes<N>(__builtin_convertvector(n, typename Lanes<N>::Vector)), bound);
+  return n;
+}
+
+template <int N>
+inline FloatLanes<N> Lookup(const float* table, LaneIndices<N> n) {
+  FloatLanes<N> f;
+  for (int k = 0; k < N; ++k) f.v[k] = table[static_cast<uint32_t>(n[k]) & (kTrigTableSize - 1)];
+  return f;
+}
+
+// The checked sites, as those of the scalar double path.
+template <int N>
+inline FloatLanes<N> NarrowWithin(LaneGuard<N>& guard, Lanes<N> v, Lanes<N> bound) {
+  guard.fallback |= NearMidpoint(v, bound);
+  return ToFloat(v);
+}
+template <int N>
+inline FloatLanes<N> Narrow(LaneGuard<N>& guard, Lanes<N> v, RelativeBound bound) {
+  guard.fallback |= NearMidpoint(v, bound);
+  return ToFloat(v);
+}
+template <int N, typename Bound>
+inline FloatLanes<N> Narrow(LaneGuard<N>& guard, Lanes<N> v, const Bound& bound) {
+  return NarrowWithin(guard, v, Lanes<N>(bound()));
+}
+template <int N>
+inline FloatLanes<N> SinAt(LaneGuard<N>& guard, Lanes<N> v, RelativeBound bound) {
+  return Lookup<N>(SinTable, TruncateLanes(guard, v, Abs(v) * (bound.units * kUnit)));
+}
+template <int N>
+inline FloatLanes<N> CosAt(LaneGuard<N>& guard, Lanes<N> v, RelativeBound bound) {
+  return Lookup<N>(CosTable, TruncateLanes(guard, v, Abs(v) * (bound.units * kUnit)));
+}
+template <int N, typename Bound>
+inline FloatLanes<N> SinAt(LaneGuard<N>& guard, Lanes<N> v, const Bound& bound) {
+  return Lookup<N>(SinTable, TruncateLanes(guard, v, Lanes<N>(bound())));
+}
+template <int N, typename Bound>
+inline FloatLanes<N> CosAt(LaneGuard<N>& guard, Lanes<N> v, const Bound& bound) {
+  return Lookup<N>(CosTable, TruncateLanes(guard, v, Lanes<N>(bound())));
+}
+template <int N>
+inline FloatLanes<N> SinAt(LaneGuard<N>& guard, Lanes<N> v) {
+  return Lookup<N>(SinTable, TruncateLanes(guard, v, Lanes<N>(0.0)));
+}
+template <int N>
+inline FloatLanes<N> CosAt(LaneGuard<N>& guard, Lanes<N> v) {
+  return Lookup<N>(CosTable, TruncateLanes(guard, v, Lanes<N>(0.0)));
+}
+// The integer part of an exact value.
+template <int N>
+inline Lanes<N> WholePart(LaneGuard<N>& guard, Lanes<N> v) {
+  return Lanes<N>(
+      __builtin_convertvector(TruncateLanes(guard, v, Lanes<N>(0.0)), typename Lanes<N>::Vector));
+}
+
+// The library functions, lane by lane.
+template <int N, typename F>
+inline Lanes<N> EachLane(Lanes<N> a, const F& f) {
+  Lanes<N> r;
+  for (int k = 0; k < N; ++k) r.v[k] = f(a.v[k]);
+  return r;
+}
+template <int N>
+inline Lanes<N> ClampUnit(Lanes<N> v) {
+  return Select(v < -1.0, -1.0, Select(Lanes<N>(1.0) < v, 1.0, v));
+}
+template <int N>
+inline Lanes<N> Acos(Lanes<N> v) {
+  return EachLane(v, [](double d) { return std::acos(d); });
+}
+template <int N>
+inline Lanes<N> Log(Lanes<N> v) {
+  return EachLane(v, [](double d) { return std::log(d); });
+}
+template <int N>
+inline Lanes<N> Hypot(Lanes<N> x, Lanes<N> y) {
+  Lanes<N> r;
+  for (int k = 0; k < N; ++k) r.v[k] = std::hypot(x.v[k], y.v[k]);
+  return r;
+}
+template <int N>
+inline Lanes<N> Pow(Lanes<N> base, Lanes<N> exponent) {
+  Lanes<N> r;
+  for (int k = 0; k < N; ++k) r.v[k] = std::pow(base.v[k], exponent.v[k]);
+  return r;
+}
+
+// The bounds of the library calls (see the scalar ones); the lanes where
+// there is none get an infinite bound.
+template <int N>
+inline Lanes<N> AcosBound(Lanes<N> c, Lanes<N> result, Lanes<N> spread) {
+  const Lanes<N> far = Abs(c) + spread;
+  const LaneMask<N> bounded = far < 1.0;
+  const Lanes<N> square = Select(bounded, (Lanes<N>(1.0) - far) * (Lanes<N>(1.0) + far), 1.0);
+  const Lanes<N> root = EachLane(square, [](double d) { return std::sqrt(d); });
+  return Select(bounded, spread / root + kLibraryUnits * kUnit * result,
+                std::numeric_limits<double>::infinity());
+}
+template <int N>
+inline Lanes<N> LogBound(Lanes<N> a, Lanes<N> result, Lanes<N> spread) {
+  const Lanes<N> low = a - spread;
+  const Lanes<N> bound = Select(low > 0.0, spread / low + kLibraryUnits * kUnit * Abs(result),
+                                std::numeric_limits<double>::infinity());
+  return Select(spread == 0.0, 0.0, bound);
+}
+template <int N>
+inline Lanes<N> NegativeLogAtMost(Lanes<N> p) {
+  using Bits = typename Lanes<N>::Bits;
+  const Bits exponent = (reinterpret_cast<Bits>(p.v) >> 52) & 0x7ff;
+  return Lanes<N>(__builtin_convertvector(1024 - exponent, typename Lanes<N>::Vector)) *
+         0.6931471805599453 * (1.0 + 0x1p-40);
+}
+
+}  // namespace zm::generator
+
+#pragma GCC diagnostic pop
