@@ -4,6 +4,7 @@
 
 #include "render/generator_math.h"
 #include "render/generator_state.h"
+#include "render/raw_height.h"
 #include "render/row_bands.h"
 
 namespace zm::generator {
@@ -81,6 +82,40 @@ void NormaliseProfileSlice(GeneratorState& g) {
   g.profileNormCount += kProfileChunk;
 }
 
+// The map value of one raw height: the integer part of (value - low) *
+// factor, clamped to 0..kMapMax. The range check keeps the conversion
+// defined when the single-precision factor overflowed to infinity (0 * inf
+// is NaN).
+inline MapValue MapValueOf(float value, Real low, float factor) {
+  const Real scaled = (static_cast<Real>(value) - low) * factor;
+  return scaled >= 0.0L && scaled <= kMapMax ? static_cast<MapValue>(scaled)
+         : scaled > kMapMax                  ? kMapMax
+                                             : 0;
+}
+
+#if defined(__FLT_EVAL_METHOD__) && __FLT_EVAL_METHOD__ == 0
+constexpr bool kDoubleMapValues = true;
+#else
+constexpr bool kDoubleMapValues = false;
+#endif
+
+// The same in double where that gives the same integer. The difference and
+// the product round once each in both evaluations, from the same floats:
+// below the map's top (1000) the two lie within 1000 * 2^-51 < 2^-40 of
+// each other, so a double whose fraction keeps 2^-40 from both integers
+// around it truncates as the extended value does. The rest (exact integers,
+// among them the map's 0, the top, and what an infinite factor gives) is
+// evaluated in extended precision (docs/pixel-guard.md).
+inline MapValue GuardedMapValueOf(float value, double low, float factor, Real lowWide) {
+  const double scaled = (static_cast<double>(value) - low) * factor;
+  if (scaled > 0.0 && scaled < kMapMax) {
+    const auto whole = static_cast<int32_t>(scaled);
+    const double fraction = scaled - whole;  // exact
+    if (fraction > 0x1p-40 && fraction < 1.0 - 0x1p-40) return static_cast<MapValue>(whole);
+  }
+  return MapValueOf(value, lowWide, factor);
+}
+
 void NormaliseMapSlice(GeneratorState& g) {
   const int32_t rows = NormRowsPerSlice(g.height);
   const int32_t end = std::min<int64_t>(int64_t{g.normRow} + rows, g.height);
@@ -93,19 +128,19 @@ void NormaliseMapSlice(GeneratorState& g) {
                            ? static_cast<float>(quotient)
                            : std::numeric_limits<float>::infinity();
   const Real low = g.valueMin;
+  const double lowDouble = g.valueMin;
+  const bool guarded = kDoubleMapValues && !ExtendedPixelChainForced();
   const size_t width = static_cast<size_t>(g.width);
   // Each value on its own: the rows go out in bands over the worker threads.
   DrawInBands(end - g.normRow, g.width, [&](int32_t first, int32_t last) {
     for (int32_t i = g.normRow + first; i < g.normRow + last; ++i) {
       const float* in = g.values.get() + static_cast<size_t>(i) * width;
       MapValue* out = g.target + static_cast<size_t>(i) * width;
-      for (size_t j = 0; j < width; ++j) {
-        const Real scaled = (static_cast<Real>(in[j]) - low) * factor;
-        // The range check keeps the conversion defined when the single-
-        // precision factor overflowed to infinity (0 * inf is NaN).
-        out[j] = scaled >= 0.0L && scaled <= kMapMax ? static_cast<MapValue>(scaled)
-                 : scaled > kMapMax                  ? kMapMax
-                                                     : 0;
+      if (guarded) {
+        for (size_t j = 0; j < width; ++j)
+          out[j] = GuardedMapValueOf(in[j], lowDouble, factor, low);
+      } else {
+        for (size_t j = 0; j < width; ++j) out[j] = MapValueOf(in[j], low, factor);
       }
     }
   });

@@ -207,6 +207,8 @@ HeightRange ComputePixelRun(const GeneratorState& g, int64_t first, int64_t last
   return {high, low};
 }
 
+bool ExtendedPixelChainForced() { return extendedOnly; }
+
 }  // namespace zm::generator
 
 namespace zm {

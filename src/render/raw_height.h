@@ -33,4 +33,8 @@ int32_t ComputedColumns(const GeneratorState& g);
 // so that several threads can compute runs of one slice at once.
 HeightRange ComputePixelRun(const GeneratorState& g, int64_t first, int64_t last, HeightRange seed);
 
+// Whether tests or benchmarks force the extended path (SetExtendedPixelChain):
+// then the map's normalisation takes it too.
+bool ExtendedPixelChainForced();
+
 }  // namespace zm::generator
