@@ -260,7 +260,7 @@ template <int N, typename T, typename G>
   });
   EachPixel<N>([&](int k) {
     const T v = Hypot(T{x[k]}, T{y}) * T{0.999} + T{0.001};
-    r[k] = Narrow(guard[k], v, Relative(v, 3));
+    r[k] = Narrow(guard[k], v, Relative(v, 3 + kHypotUnits<T>));
   });
   // |y| <= r holds mathematically; the clamp keeps acos defined against
   // rounding.
