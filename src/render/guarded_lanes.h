@@ -1,5 +1,6 @@
 #pragma once
 
+#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -39,13 +40,14 @@ struct FloatLanes;
 // depends on a template's parameter).
 template <int N>
 struct LaneVectors;
-#define ZM_LANE_VECTORS(n)                                       \
-  template <>                                                    \
-  struct LaneVectors<n> {                                        \
-    typedef double Double __attribute__((vector_size(8 * (n)))); \
-    typedef int64_t Bits __attribute__((vector_size(8 * (n))));  \
-    typedef float Float __attribute__((vector_size(4 * (n))));   \
-    typedef int32_t Index __attribute__((vector_size(4 * (n)))); \
+#define ZM_LANE_VECTORS(n)                                           \
+  template <>                                                        \
+  struct LaneVectors<n> {                                            \
+    typedef double Double __attribute__((vector_size(8 * (n))));     \
+    typedef int64_t Bits __attribute__((vector_size(8 * (n))));      \
+    typedef uint64_t Unsigned __attribute__((vector_size(8 * (n)))); \
+    typedef float Float __attribute__((vector_size(4 * (n))));       \
+    typedef int32_t Index __attribute__((vector_size(4 * (n))));     \
   }
 ZM_LANE_VECTORS(2);
 ZM_LANE_VECTORS(4);
@@ -198,20 +200,24 @@ inline LaneMask<N> NearMidpoint(Lanes<N> v, Lanes<N> bound) {
 }
 
 // The same for a bound of `units` roundings relative to v, units * 2^-52 *
-// |v|: it stays below h / 4, and is 0 only for a zero, which is exact.
+// |v|, below 2 * units ulps of v (as in CheckMidpoint), on the bits of |v|:
+// the dropped 29 mantissa bits lie within a window of W ulps (the power of
+// two above 2 * units) of 2^28 when (bits + W - 2^28) / 2W is 0, one shift.
 // Values beyond the normal floats (also the subnormal doubles a relative
-// bound does not cover) fall back.
+// bound does not cover) fall back; a zero is exact.
 template <int N>
 inline LaneMask<N> NearMidpoint(Lanes<N> v, RelativeBound bound) {
   using Bits = typename Lanes<N>::Bits;
-  const Lanes<N> a = Abs(v);
-  constexpr int64_t kExponent = 0x7ff0000000000000;
-  const Lanes<N> binade(
-      reinterpret_cast<typename Lanes<N>::Vector>(reinterpret_cast<Bits>(a.v) & kExponent));
-  const Lanes<N> removed = a - Lanes<N>(ToFloat(a));
-  const Lanes<N> distance = binade * 0x1p-24 - Abs(removed);
-  const LaneMask<N> normal = (a >= 0x1p-126) & (a < 0x1p127);
-  return ((distance <= a * (bound.units * kUnit)) | !normal) & (a != 0.0);
+  using Unsigned = typename LaneVectors<N>::Unsigned;
+  const auto bits = reinterpret_cast<Unsigned>(Abs(v).v);
+  const auto window = std::bit_ceil(static_cast<uint64_t>(2 * bound.units + 1));
+  const int shift = std::countr_zero(2 * window);
+  const Unsigned offset = (bits & ((uint64_t{1} << 29) - 1)) + (window - (uint64_t{1} << 28));
+  const auto near = reinterpret_cast<Bits>((offset >> shift) == 0);
+  const auto exponent = reinterpret_cast<Bits>(bits >> 52);
+  const Bits outside =
+      ((exponent < 1023 - 126) & reinterpret_cast<Bits>(bits != 0)) | (exponent > 1023 + 127);
+  return LaneMask<N>{near | outside};
 }
 
 // Table arguments are converted to 32-bit integers: beyond 2^31 (and
@@ -251,11 +257,28 @@ inline LaneIndices<N> TruncateLanes(LaneGuard<N>& guard, Lanes<N> v, Lanes<N> bo
   return n;
 }
 
+// table[n] for every lane (n inside the table), with the vector unit's
+// gather where it has one.
+template <int N>
+inline FloatLanes<N> Gather(const float* table, LaneIndices<N> n) {
+#if defined(__AVX2__)
+  if constexpr (N == 8) {
+    return FloatLanes<N>(reinterpret_cast<typename FloatLanes<N>::Vector>(
+        _mm256_i32gather_ps(table, reinterpret_cast<__m256i>(n), 4)));
+  }
+  if constexpr (N == 4) {
+    return FloatLanes<N>(reinterpret_cast<typename FloatLanes<N>::Vector>(
+        _mm_i32gather_ps(table, reinterpret_cast<__m128i>(n), 4)));
+  }
+#endif
+  FloatLanes<N> f;
+  for (int k = 0; k < N; ++k) f.v[k] = table[n[k]];
+  return f;
+}
+
 template <int N>
 inline FloatLanes<N> Lookup(const float* table, LaneIndices<N> n) {
-  FloatLanes<N> f;
-  for (int k = 0; k < N; ++k) f.v[k] = table[static_cast<uint32_t>(n[k]) & (kTrigTableSize - 1)];
-  return f;
+  return Gather<N>(table, n & static_cast<int32_t>(kTrigTableSize - 1));
 }
 
 // The checked sites, as those of the scalar double path.

@@ -225,16 +225,16 @@ inline ProfileSample<float> SampleProfile(const float* profile, float t, float s
 }
 
 template <int N>
-inline ProfileSample<FloatLanes<N>> SampleProfile(const float* profile, FloatLanes<N> t,
+inline ProfileSample<FloatLanes<N>> SampleProfile(const float* profile, FloatLanes<N> at,
                                                   float span) {
-  ProfileSample<FloatLanes<N>> p;
-  for (int k = 0; k < N; ++k) {
-    const ProfileSample<float> one = SampleProfile(profile, t.v[k], span);
-    p.fraction.v[k] = one.fraction;
-    p.low.v[k] = one.low;
-    p.high.v[k] = one.high;
-  }
-  return p;
+  using Vector = typename FloatLanes<N>::Vector;
+  const Vector zero{};
+  const Vector top = zero + span;
+  Vector t = at.v >= zero ? at.v : zero;
+  t = t > top ? top : t;
+  const LaneIndices<N> n = __builtin_convertvector(t, LaneIndices<N>);
+  return {FloatLanes<N>(t - __builtin_convertvector(n, Vector)), Gather<N>(profile, n),
+          Gather<N>(profile + 1, n)};
 }
 
 // The raw heights of N pixels of one row (N groups of lanes where T is
