@@ -346,10 +346,9 @@ template <int N>
 inline Lanes<N> Log(Lanes<N> v) {
   return EachLane(v, [](double d) { return std::log(d); });
 }
-// The lanes' hypot of two floats is the square root of the sum of their
-// squares, which are exact: within 3/4 of an ulp, the library's within 2,
-// so the two lie within kHypotUnits roundings of each other (see
-// docs/pixel-guard.md); the vector unit's square root is correctly rounded.
+// The lanes' hypot of two floats is the scalar double path's (see Hypot in
+// guarded_double.h) with the vector unit's square root, correctly rounded
+// as the scalar one.
 template <int N>
 inline Lanes<N> SquareRoot(Lanes<N> a) {
 #if defined(__AVX512F__)
@@ -369,9 +368,11 @@ inline Lanes<N> Hypot(Lanes<N> x, Lanes<N> y) {
 }
 
 // The roundings by which the hypot of an arithmetic may lie from the
-// library's: none for the scalar ones, which call it.
+// library's: none for the extended path, which calls it.
 template <typename T>
 constexpr int kHypotUnits = 0;
+template <>
+inline constexpr int kHypotUnits<double> = 3;
 template <int N>
 constexpr int kHypotUnits<Lanes<N>> = 3;
 template <int N>
