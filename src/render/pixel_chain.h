@@ -59,23 +59,29 @@ RelativeBound Relative(T, int units) {
 // phi = acos(c) / pi rounded to single precision. The arguments of the two
 // evaluations' acos lie within 2 roundings of c of each other; through acos
 // (slope 1 / sqrt(1 - c^2)) and the division that gives spread * slope / pi
-// plus the library's and the division's errors. For |c| <= 1/2 the slope is
-// at most 1.155 and acos(c) >= pi / 3, which makes it at most 8 roundings of
-// phi itself.
+// plus the library's and the division's errors. For |c| <= 0.999 the slope
+// is at most 22.4 and acos(c) >= 0.0447, which makes it at most 1006
+// roundings of phi itself (docs/pixel-guard.md): a relative bound, without
+// the slope's square root and division.
+constexpr double kSteepCosine = 0.999;
+constexpr RelativeBound kAngleUnits{1024};
+
 inline float NarrowAngle(NoGuard& guard, Wide v, Wide, Wide) { return Narrow(guard, v, 0); }
 inline float NarrowAngle(PixelGuard& guard, double v, double c, double angle) {
-  if (std::fabs(c) <= 0.5) return Narrow(guard, v, RelativeBound{8});
+  if (std::fabs(c) <= kSteepCosine) return Narrow(guard, v, kAngleUnits);
   return NarrowWithin(
       guard, v,
       AcosBound(c, angle, 2 * kUnit * std::fabs(c)) / kPi * (1 + kUnit) + 2 * kUnit * std::fabs(v));
 }
-// The same bounds for lanes, both computed, 8 roundings of phi where
-// |c| <= 1/2.
+// The same for lanes: the groups with a lane beyond 0.999 (next to the
+// vertical axis) take both bounds.
 template <int N>
 inline FloatLanes<N> NarrowAngle(LaneGuard<N>& guard, Lanes<N> v, Lanes<N> c, Lanes<N> angle) {
+  if (!(Abs(c) > kSteepCosine).Any()) return Narrow(guard, v, kAngleUnits);
   const Lanes<N> steep =
       AcosBound(c, angle, 2 * kUnit * Abs(c)) / kPi * (1 + kUnit) + 2 * kUnit * Abs(v);
-  return NarrowWithin(guard, v, Select(Abs(c) <= 0.5, 8 * kUnit * Abs(v), steep));
+  return NarrowWithin(guard, v,
+                      Select(Abs(c) <= kSteepCosine, Abs(v) * (kAngleUnits.units * kUnit), steep));
 }
 
 // The steps below are written once for both kinds of arithmetic: T is Wide
