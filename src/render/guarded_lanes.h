@@ -17,13 +17,13 @@
 // of the chain works on N lanes, one pixel each, with the same operations in
 // the same order as the scalar double path (guarded_double.h), so that every
 // lane gives what that path gives for its pixel. The compiler's vector
-// extensions map the lanes on whatever vector unit the target has (SSE2 on
-// every x86-64, NEON on aarch64) and split them where it is narrower. The
-// library functions stay the scalar ones, called lane by lane.
+// extensions map the lanes on the vector unit the file is compiled for
+// (raw_height_avx2.cpp, raw_height_avx512.cpp). The library functions
+// (acos, log, pow) stay the scalar ones, called lane by lane.
 //
-// The checks are written in double arithmetic, without branches: each site
-// sets the lanes of its pixels that fall back in one mask, tested once at
-// the end of the chain (docs/pixel-guard.md, "The checks of the lanes").
+// The checks are a few vector operations without branches: each site sets
+// the lanes of its pixels that fall back in one mask, tested once at the
+// end of the chain (docs/pixel-guard.md, "The checks of the lanes").
 // The lanes are passed by value between inline functions that run in one
 // target's code; no call between targets passes them.
 #pragma GCC diagnostic push
@@ -63,11 +63,13 @@ struct Lanes {
 
   Lanes() = default;
   explicit Lanes(Vector lanes) : v(lanes) {}
-  // Every lane v (keeping the sign of a zero).
-  Lanes(double d) {  // NOLINT: the chain's constants become lanes
+  // Every lane d (keeping the sign of a zero). Implicit, as the chain's
+  // constants and the working floats (exact, as float to double) become
+  // doubles in the scalar chain.
+  Lanes(double d) {
     for (int k = 0; k < N; ++k) v[k] = d;
   }
-  Lanes(FloatLanes<N> f);  // NOLINT: exact, as float to double
+  Lanes(FloatLanes<N> f);
 
   friend Lanes operator+(Lanes a, Lanes b) { return Lanes(a.v + b.v); }
   friend Lanes operator-(Lanes a, Lanes b) { return Lanes(a.v - b.v); }
@@ -116,7 +118,7 @@ struct FloatLanes {
 
   FloatLanes() = default;
   explicit FloatLanes(Vector lanes) : v(lanes) {}
-  FloatLanes(float f) {  // NOLINT: as Lanes(double)
+  FloatLanes(float f) {  // implicit, as Lanes(double)
     for (int k = 0; k < N; ++k) v[k] = f;
   }
 
