@@ -7,7 +7,7 @@
 #include <limits>
 
 #if defined(__SSE2__)
-#include <immintrin.h>
+#include <x86intrin.h>
 #endif
 
 #include "render/guarded_double.h"
