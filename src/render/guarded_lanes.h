@@ -31,6 +31,12 @@
 
 namespace zm::generator {
 
+// The lane types have internal linkage, and so has every template that
+// takes them: each file keeps its own copies, compiled for its unit, and an
+// unoptimised build's copy from a file compiled for another unit (which
+// passes the vectors another way) never stands in for them.
+namespace {
+
 template <int N>
 struct LaneMask;
 template <int N>
@@ -135,6 +141,14 @@ struct FloatLanes {
 template <int N>
 Lanes<N>::Lanes(FloatLanes<N> f) : v(__builtin_convertvector(f.v, Vector)) {}
 
+// The pixels of the lanes that fall back.
+template <int N>
+struct LaneGuard {
+  LaneMask<N> fallback{};
+};
+
+}  // namespace
+
 template <int N>
 inline FloatLanes<N> ToFloat(Lanes<N> a) {
   return FloatLanes<N>(__builtin_convertvector(a.v, typename FloatLanes<N>::Vector));
@@ -173,12 +187,6 @@ inline auto Select(bool condition, A a, B b) {
   using C = decltype(a + b);
   return condition ? C(a) : C(b);
 }
-
-// The pixels of the lanes that fall back.
-template <int N>
-struct LaneGuard {
-  LaneMask<N> fallback{};
-};
 
 // The lanes whose rounding to single precision could differ between the
 // two evaluations: a rounding midpoint lies within `bound` of v, or v is not

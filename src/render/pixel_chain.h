@@ -47,6 +47,13 @@ using LanePath = uint32_t (*)(const PatternSwitches&, const PixelConstants&, con
 LanePath LanePathAvx2();
 LanePath LanePathAvx512();
 
+// The integer part of an exact value (the lanes have their own, beside
+// which this one is looked up).
+template <typename G, typename T>
+inline T WholePart(G& guard, T v) {
+  return T(static_cast<double>(Truncate(guard, v, [] { return 0.0; })));
+}
+
 namespace {
 
 // A value of `units` roundings' worth of error relative to itself (see
@@ -198,12 +205,6 @@ Working<T> ProfilePosition(int32_t combineMode, T span, T w, T l, T i, T phi, G&
       });
     }
   }
-}
-
-// The integer part of an exact value (the lanes have their own).
-template <typename G, typename T>
-inline T WholePart(G& guard, T v) {
-  return T(static_cast<double>(Truncate(guard, v, [] { return 0.0; })));
 }
 
 // Calls step(0), ..., step(N - 1): one step of the pixels of a group.

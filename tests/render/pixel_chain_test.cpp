@@ -10,6 +10,10 @@
 #include "render/guarded_lanes.h"
 #include "render/pattern_generator.h"
 
+// The lanes checked here are this file's own (internal linkage), passed the
+// way this file is compiled for; no other file's code takes them.
+#pragma GCC diagnostic ignored "-Wpsabi"
+
 namespace zm {
 namespace {
 
