@@ -35,4 +35,9 @@ int32_t LockerHandoff::MsUntilNextLook(int64_t nowMs) const {
   return static_cast<int32_t>(std::clamp<int64_t>(untilMs_ - nowMs, 0, kLookEveryMs));
 }
 
+std::optional<LockerHandoff> HandoffFor(const CommandLine& line, LockerHost& host) {
+  if (!line.locker || line.target != DrawTarget::kFullScreen) return std::nullopt;
+  return std::optional<LockerHandoff>(std::in_place, host, *line.locker);
+}
+
 }  // namespace zm

@@ -5,6 +5,8 @@
 #include <string>
 #include <utility>
 
+#include "shell/command_line.h"
+
 namespace zm {
 
 // How a command's process ended.
@@ -57,5 +59,9 @@ class LockerHandoff {
   int64_t untilMs_ = 0;
   bool waiting_ = false;
 };
+
+// The hand-over a saver run takes: only a full-screen saver given a locker
+// (the idle starter passes its own) has one.
+std::optional<LockerHandoff> HandoffFor(const CommandLine& line, LockerHost& host);
 
 }  // namespace zm

@@ -100,14 +100,10 @@ void ProgramHostWayland::RunSaver() {
     SaverScreen screen(window, display, passwords, UserProgramFiles(true));
     screen.SetOverrides(line_.overrides);
     window.Attach(&screen);
-    // A saver the idle starter runs over the whole screen may have a locker
-    // to hand over to when input ends it.
+    // The locker to hand over to when input ends the run, if it has one.
     LockerPosix locker;
-    std::optional<LockerHandoff> handoff;
-    if (line_.locker && line_.target == DrawTarget::kFullScreen) {
-      handoff.emplace(locker, *line_.locker);
-      window.HandOverTo(&*handoff);
-    }
+    std::optional<LockerHandoff> handoff = HandoffFor(line_, locker);
+    if (handoff) window.HandOverTo(&*handoff);
     {
       OwnWork firstPatterns;
       screen.FormCreate();
