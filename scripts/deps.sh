@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev pkg-config
   googletest libgtest-dev libbenchmark-dev
-  libpng-dev libwebp-dev
+  libpng-dev libwebp-dev libsleef-dev
   imagemagick locales
   g++-aarch64-linux-gnu qemu-user
   mingw-w64 g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix wine64 fonts-wine g++-i686-linux-gnu

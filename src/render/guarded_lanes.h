@@ -9,6 +9,10 @@
 #if defined(__SSE2__)
 #include <x86intrin.h>
 #endif
+#if defined(ZM_VECTOR_LIBRARY) && defined(__AVX2__)
+#include <sleef.h>
+#define ZM_LANE_LIBRARY 1
+#endif
 
 #include "render/guarded_double.h"
 #include "render/trig_tables.h"
@@ -19,7 +23,10 @@
 // lane gives what that path gives for its pixel. The compiler's vector
 // extensions map the lanes on the vector unit the file is compiled for
 // (raw_height_avx2.cpp, raw_height_avx512.cpp). The library functions
-// (acos, log, pow) stay the scalar ones, called lane by lane.
+// (acos, log, pow) are SLEEF's vector ones for that unit, within one ulp as
+// the scalar library's are within two: the bounds count two for every call
+// (docs/pixel-guard.md). Where SLEEF is not built in, the scalar ones go
+// lane by lane.
 //
 // The checks are a few vector operations without branches: each site sets
 // the lanes of its pixels that fall back in one mask, tested once at the
@@ -267,20 +274,10 @@ inline LaneIndices<N> TruncateLanes(LaneGuard<N>& guard, Lanes<N> v, Lanes<N> bo
   return n;
 }
 
-// table[n] for every lane (n inside the table), with the vector unit's
-// gather where it has one.
+// table[n] for every lane (n inside the table), one load a lane: the
+// vector units' gathers cost more here.
 template <int N>
 inline FloatLanes<N> Gather(const float* table, LaneIndices<N> n) {
-#if defined(__AVX2__)
-  if constexpr (N == 8) {
-    return FloatLanes<N>(reinterpret_cast<typename FloatLanes<N>::Vector>(
-        _mm256_i32gather_ps(table, reinterpret_cast<__m256i>(n), 4)));
-  }
-  if constexpr (N == 4) {
-    return FloatLanes<N>(reinterpret_cast<typename FloatLanes<N>::Vector>(
-        _mm_i32gather_ps(table, reinterpret_cast<__m128i>(n), 4)));
-  }
-#endif
   FloatLanes<N> f;
   for (int k = 0; k < N; ++k) f.v[k] = table[n[k]];
   return f;
@@ -350,10 +347,22 @@ inline Lanes<N> ClampUnit(Lanes<N> v) {
 }
 template <int N>
 inline Lanes<N> Acos(Lanes<N> v) {
+#if defined(ZM_LANE_LIBRARY)
+#if defined(__AVX512F__)
+  if constexpr (N == 8) return Lanes<N>(Sleef_acosd8_u10avx512f(v.v));
+#endif
+  if constexpr (N == 4) return Lanes<N>(Sleef_acosd4_u10avx2(v.v));
+#endif
   return EachLane(v, [](double d) { return std::acos(d); });
 }
 template <int N>
 inline Lanes<N> Log(Lanes<N> v) {
+#if defined(ZM_LANE_LIBRARY)
+#if defined(__AVX512F__)
+  if constexpr (N == 8) return Lanes<N>(Sleef_logd8_u10avx512f(v.v));
+#endif
+  if constexpr (N == 4) return Lanes<N>(Sleef_logd4_u10avx2(v.v));
+#endif
   return EachLane(v, [](double d) { return std::log(d); });
 }
 // The lanes' hypot of two floats is the scalar double path's (see Hypot in
@@ -387,6 +396,12 @@ template <int N>
 constexpr int kHypotUnits<Lanes<N>> = 3;
 template <int N>
 inline Lanes<N> Pow(Lanes<N> base, Lanes<N> exponent) {
+#if defined(ZM_LANE_LIBRARY)
+#if defined(__AVX512F__)
+  if constexpr (N == 8) return Lanes<N>(Sleef_powd8_u10avx512f(base.v, exponent.v));
+#endif
+  if constexpr (N == 4) return Lanes<N>(Sleef_powd4_u10avx2(base.v, exponent.v));
+#endif
   Lanes<N> r;
   for (int k = 0; k < N; ++k) r.v[k] = std::pow(base.v[k], exponent.v[k]);
   return r;
@@ -399,16 +414,22 @@ inline Lanes<N> AcosBound(Lanes<N> c, Lanes<N> result, Lanes<N> spread) {
   const Lanes<N> far = Abs(c) + spread;
   const LaneMask<N> bounded = far < 1.0;
   const Lanes<N> square = Select(bounded, (Lanes<N>(1.0) - far) * (Lanes<N>(1.0) + far), 1.0);
-  const Lanes<N> root = EachLane(square, [](double d) { return std::sqrt(d); });
+  const Lanes<N> root = SquareRoot(square);
   return Select(bounded, spread / root + kLibraryUnits * kUnit * result,
                 std::numeric_limits<double>::infinity());
 }
+// The lanes' log is not the extended path's: the same argument may give
+// another result, within both calls' errors.
 template <int N>
 inline Lanes<N> LogBound(Lanes<N> a, Lanes<N> result, Lanes<N> spread) {
   const Lanes<N> low = a - spread;
   const Lanes<N> bound = Select(low > 0.0, spread / low + kLibraryUnits * kUnit * Abs(result),
                                 std::numeric_limits<double>::infinity());
+#if defined(ZM_LANE_LIBRARY)
+  return bound;
+#else
   return Select(spread == 0.0, 0.0, bound);
+#endif
 }
 template <int N>
 inline Lanes<N> NegativeLogAtMost(Lanes<N> p) {

@@ -67,7 +67,8 @@ bool HasAvx512() {
 bool HasAvx2() {
 #if defined(__x86_64__)
   __builtin_cpu_init();
-  return __builtin_cpu_supports("avx2");
+  // SLEEF's functions for AVX2 use FMA (every processor with AVX2 has it).
+  return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
 #else
   return false;
 #endif
