@@ -147,6 +147,13 @@ void BM_RenderFrameSse41(benchmark::State& state) {
   }
   RenderFrameVsBaseline(state, RenderRow32Sse41);
 }
+void BM_RenderFrameSse41Streaming(benchmark::State& state) {
+  if (!Sse41Available()) {
+    state.SkipWithError("no SSE4.1");
+    return;
+  }
+  RenderFrameVsBaseline(state, RenderRow32Sse41Streaming);
+}
 #endif
 
 void BM_MemoryBaseline(benchmark::State& state) {
@@ -248,6 +255,7 @@ BENCHMARK(BM_RenderFramePlain)->FRAME_SIZES;
 #if defined(__x86_64__)
 BENCHMARK(BM_RenderFrameSse2)->FRAME_SIZES;
 BENCHMARK(BM_RenderFrameSse41)->FRAME_SIZES;
+BENCHMARK(BM_RenderFrameSse41Streaming)->FRAME_SIZES;
 #endif
 BENCHMARK(BM_MemoryBaseline)->FRAME_SIZES;
 #if defined(__x86_64__)

@@ -15,10 +15,11 @@ void RenderRow32Scalar(const MapValue* current, const MapValue* previous, int32_
 bool Sse41Available() { return __builtin_cpu_supports("sse4.1"); }
 #endif
 
-RowKernel32 SelectRowKernel32() {
+RowKernel32 SelectRowKernel32(int64_t frameBytes) {
   if (forced != nullptr) return forced;
 #if defined(__x86_64__)
-  return Sse41Available() ? RenderRow32Sse41 : RenderRow32Sse2;
+  if (!Sse41Available()) return RenderRow32Sse2;
+  return frameBytes >= kStreamingFrameBytes ? RenderRow32Sse41Streaming : RenderRow32Sse41;
 #else
   return RenderRow32Scalar;
 #endif

@@ -40,12 +40,24 @@ void RenderRow32Sse2(const MapValue* current, const MapValue* previous, int32_t 
 void RenderRow32Sse41(const MapValue* current, const MapValue* previous, int32_t count, int32_t t,
                       const uint32_t* colors, uint32_t* out);
 
+// The SSE4.1 kernel with stores that bypass the caches (on rows aligned to
+// 16 bytes): for frames larger than the caches hold, where each store would
+// first read its line of the frame from memory.
+void RenderRow32Sse41Streaming(const MapValue* current, const MapValue* previous, int32_t count,
+                               int32_t t, const uint32_t* colors, uint32_t* out);
+
 bool Sse41Available();
 #endif
 
+// Frames of this many bytes or more are written past the caches (a 3840x2160
+// frame is 33 MB; 2560x1440, 15 MB, stays in the caches of many processors
+// for the display server to read).
+constexpr int64_t kStreamingFrameBytes = int64_t{16} << 20;
+
 // The fastest kernel for this processor (SSE4.1, else SSE2 on x86-64, else
-// the plain loop); all of them give identical pixels.
-RowKernel32 SelectRowKernel32();
+// the plain loop) for a frame of `frameBytes`; all of them give identical
+// pixels.
+RowKernel32 SelectRowKernel32(int64_t frameBytes = 0);
 
 // Test and benchmark seam: makes SelectRowKernel32 answer `kernel` (for
 // example the plain loop); null restores the choice by processor.

@@ -187,7 +187,7 @@ void Shape::RenderFrame(const BitmapView& bitmap) const {
   const int32_t rows = std::min(bitmap.height, height_);
   const int32_t columns = std::min(bitmap.width, width_);
   if (columns <= 0) return;
-  const RowKernel32 kernel = SelectRowKernel32();
+  const RowKernel32 kernel = SelectRowKernel32(int64_t{rows} * columns * 4);
   const int32_t t = PhaseToTime(phase_);
   DrawInBands(rows, columns, [&](int32_t first, int32_t end) {
     for (int32_t y = first; y < end; ++y) {

@@ -84,7 +84,10 @@ std::vector<std::pair<const char*, RowKernel32>> VectorKernels() {
   std::vector<std::pair<const char*, RowKernel32>> kernels;
 #if defined(__x86_64__)
   kernels.push_back({"sse2", RenderRow32Sse2});
-  if (Sse41Available()) kernels.push_back({"sse4.1", RenderRow32Sse41});
+  if (Sse41Available()) {
+    kernels.push_back({"sse4.1", RenderRow32Sse41});
+    kernels.push_back({"sse4.1, past the caches", RenderRow32Sse41Streaming});
+  }
 #endif
   return kernels;
 }
