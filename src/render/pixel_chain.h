@@ -72,13 +72,19 @@ RelativeBound Relative(T, int units) {
 // the slope's square root and division.
 constexpr double kSteepCosine = 0.999;
 constexpr RelativeBound kAngleUnits{1024};
+// Beyond 0.999 (results below 0.045, or near pi) some libraries' acos is
+// within a few units absolute rather than relative to its small result
+// (mingw-w64's, measured up to 4.3 * 2^-52): both calls count 8 units
+// absolute besides their relative ones.
+constexpr double kSteepLibraryError = 16 * kUnit;
 
 inline float NarrowAngle(NoGuard& guard, Wide v, Wide, Wide) { return Narrow(guard, v, 0); }
 inline float NarrowAngle(PixelGuard& guard, double v, double c, double angle) {
   if (std::fabs(c) <= kSteepCosine) return Narrow(guard, v, kAngleUnits);
   return NarrowWithin(
       guard, v,
-      AcosBound(c, angle, 2 * kUnit * std::fabs(c)) / kPi * (1 + kUnit) + 2 * kUnit * std::fabs(v));
+      (AcosBound(c, angle, 2 * kUnit * std::fabs(c)) + kSteepLibraryError) / kPi * (1 + kUnit) +
+          2 * kUnit * std::fabs(v));
 }
 // The same for lanes: the groups with a lane beyond 0.999 (next to the
 // vertical axis) take both bounds.
@@ -86,7 +92,8 @@ template <int N>
 inline FloatLanes<N> NarrowAngle(LaneGuard<N>& guard, Lanes<N> v, Lanes<N> c, Lanes<N> angle) {
   if (!(Abs(c) > kSteepCosine).Any()) return Narrow(guard, v, kAngleUnits);
   const Lanes<N> steep =
-      AcosBound(c, angle, 2 * kUnit * Abs(c)) / kPi * (1 + kUnit) + 2 * kUnit * Abs(v);
+      (AcosBound(c, angle, 2 * kUnit * Abs(c)) + kSteepLibraryError) / kPi * (1 + kUnit) +
+      2 * kUnit * Abs(v);
   return NarrowWithin(guard, v,
                       Select(Abs(c) <= kSteepCosine, Abs(v) * (kAngleUnits.units * kUnit), steep));
 }
