@@ -62,7 +62,6 @@ struct LaneVectors;
     typedef float Float __attribute__((vector_size(4 * (n))));       \
     typedef int32_t Index __attribute__((vector_size(4 * (n))));     \
   }
-ZM_LANE_VECTORS(2);
 ZM_LANE_VECTORS(4);
 ZM_LANE_VECTORS(8);
 #undef ZM_LANE_VECTORS
@@ -375,9 +374,6 @@ inline Lanes<N> SquareRoot(Lanes<N> a) {
 #endif
 #if defined(__AVX__)
   if constexpr (N == 4) return Lanes<N>(_mm256_sqrt_pd(a.v));
-#endif
-#if defined(__SSE2__)
-  if constexpr (N == 2) return Lanes<N>(_mm_sqrt_pd(a.v));
 #endif
   return EachLane(a, [](double d) { return std::sqrt(d); });
 }

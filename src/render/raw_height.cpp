@@ -94,11 +94,12 @@ int32_t WidthOf(LanePath path) {
 LanePath ActiveLanePath() { return LanePathOf(forcedLanes); }
 
 // The raw heights of N pixels, on the double path with the guarded pixels
-// recomputed in extended precision, or all in extended precision. Returns
-// the number of pixels that fell back.
+// recomputed in extended precision, or all in extended precision. A group
+// of kPixelGroup goes to `lanes` where there are lanes. Returns the number of
+// pixels that fell back.
 template <int N>
 int RawHeightsOf(const PatternSwitches& s, const PixelConstants& c, const float* columnX, float y,
-                 float* out, bool guarded) {
+                 float* out, bool guarded, LanePath lanes) {
   NoGuard none[N];
   if (!guarded) {
     constexpr int M = N < kWideGroup ? N : kWideGroup;
@@ -107,7 +108,7 @@ int RawHeightsOf(const PatternSwitches& s, const PixelConstants& c, const float*
   }
   int fallbacks = 0;
   if constexpr (N == kPixelGroup) {
-    if (const LanePath lanes = ActiveLanePath()) {
+    if (lanes != nullptr) {
       const uint32_t fallen = lanes(s, c, columnX, y, out);
       for (int k = 0; k < N; ++k) {
         if ((fallen >> k) & 1) {
@@ -169,6 +170,7 @@ HeightRange ComputePixelRun(const GeneratorState& g, int64_t first, int64_t last
   const PixelConstants c{static_cast<double>(g.height), g.radiusMax, g.radianUnits, g.profileSpan,
                          g.descriptor->profile};
   const bool guarded = kDoublePathBuilt && !extendedOnly;
+  const LanePath lanes = ActiveLanePath();
   int64_t fallbacks = 0;
   // A copy the output cannot alias, so that what depends on the pattern
   // alone stays out of the pixel loop.
@@ -188,9 +190,9 @@ HeightRange ComputePixelRun(const GeneratorState& g, int64_t first, int64_t last
       const int64_t group = !plainPixelLoop && rowEnd - p >= kPixelGroup ? kPixelGroup : 1;
       float v[kPixelGroup];
       if (group == kPixelGroup) {
-        fallbacks += RawHeightsOf<kPixelGroup>(s, c, columnX + j, y, v, guarded);
+        fallbacks += RawHeightsOf<kPixelGroup>(s, c, columnX + j, y, v, guarded, lanes);
       } else {
-        fallbacks += RawHeightsOf<1>(s, c, columnX + j, y, v, guarded);
+        fallbacks += RawHeightsOf<1>(s, c, columnX + j, y, v, guarded, lanes);
       }
       for (int64_t k = 0; k < group; ++k, ++p) {
         out[j + k] = v[k];
