@@ -15,7 +15,7 @@ void RenderRow32Scalar(const MapValue* current, const MapValue* previous, int32_
 bool Sse41Available() { return __builtin_cpu_supports("sse4.1"); }
 #endif
 
-RowKernel32 SelectRowKernel32(int64_t frameBytes) {
+RowKernel32 SelectRowKernel32([[maybe_unused]] int64_t frameBytes) {
   if (forced != nullptr) return forced;
 #if defined(__x86_64__)
   if (!Sse41Available()) return RenderRow32Sse2;
