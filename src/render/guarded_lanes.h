@@ -230,10 +230,16 @@ inline LaneMask<N> NearMidpoint(Lanes<N> v, RelativeBound bound) {
   const int shift = std::countr_zero(2 * window);
   const Unsigned offset = (bits & ((uint64_t{1} << 29) - 1)) + (window - (uint64_t{1} << 28));
   const auto near = reinterpret_cast<Bits>((offset >> shift) == 0);
-  const auto exponent = reinterpret_cast<Bits>(bits >> 52);
-  const Bits outside =
-      ((exponent < 1023 - 126) & reinterpret_cast<Bits>(bits != 0)) | (exponent > 1023 + 127);
-  return LaneMask<N>{near | outside};
+  // Below the normal floats but not 0: bits - 1 below the lowest normal
+  // float's bits - 1, unsigned (0 wraps to the top); above them: bits at or
+  // beyond 2^128's. With the sign bit flipped, both are signed comparisons.
+  constexpr uint64_t kLowest = uint64_t{1023 - 126} << 52;
+  constexpr uint64_t kBeyond = uint64_t{1023 + 128} << 52;
+  constexpr uint64_t kSign = uint64_t{1} << 63;
+  const auto below =
+      reinterpret_cast<Bits>((bits - 1) ^ kSign) < static_cast<int64_t>((kLowest - 1) ^ kSign);
+  const auto above = reinterpret_cast<Bits>(bits) >= static_cast<int64_t>(kBeyond);
+  return LaneMask<N>{near | below | above};
 }
 
 // Table arguments are converted to 32-bit integers: beyond 2^31 (and
@@ -255,6 +261,18 @@ inline LaneMask<N> NearInteger(Lanes<N> v, Lanes<N> whole, Lanes<N> bound) {
   return (near & (bound != 0.0)) | !(a < kLaneIndexLimit);
 }
 
+// The same for a bound of `units` roundings relative to v (below 2^-31 of
+// |v|, as RelativeBound's units are far fewer than 2^21), which is 0 only
+// at v = 0 and below |v| elsewhere: below 1 only 1 itself can be near.
+// Reaching the integer next to v toward 0 exactly (a fraction equal to the
+// bound) keeps the integer part, so that side's comparison is strict, which
+// also leaves v = 0 alone.
+template <int N>
+inline LaneMask<N> NearIntegerWithin(Lanes<N> v, Lanes<N> whole, Lanes<N> bound) {
+  const Lanes<N> fraction = Abs(v - whole);
+  return (fraction < bound) | (Lanes<N>(1.0) - fraction <= bound) | !(Abs(v) < kLaneIndexLimit);
+}
+
 template <int N>
 using LaneIndices = typename LaneVectors<N>::Index;
 
@@ -270,6 +288,15 @@ inline LaneIndices<N> TruncateLanes(LaneGuard<N>& guard, Lanes<N> v, Lanes<N> bo
   const LaneIndices<N> n = WholeParts(v);
   guard.fallback |=
       NearInteger(v, Lanes<N>(__builtin_convertvector(n, typename Lanes<N>::Vector)), bound);
+  return n;
+}
+
+template <int N>
+inline LaneIndices<N> TruncateLanes(LaneGuard<N>& guard, Lanes<N> v, RelativeBound bound) {
+  const LaneIndices<N> n = WholeParts(v);
+  guard.fallback |=
+      NearIntegerWithin(v, Lanes<N>(__builtin_convertvector(n, typename Lanes<N>::Vector)),
+                        Abs(v) * (bound.units * kUnit));
   return n;
 }
 
@@ -304,11 +331,11 @@ inline FloatLanes<N> Narrow(LaneGuard<N>& guard, Lanes<N> v, const Bound& bound)
 }
 template <int N>
 inline FloatLanes<N> SinAt(LaneGuard<N>& guard, Lanes<N> v, RelativeBound bound) {
-  return Lookup<N>(SinTable, TruncateLanes(guard, v, Abs(v) * (bound.units * kUnit)));
+  return Lookup<N>(SinTable, TruncateLanes(guard, v, bound));
 }
 template <int N>
 inline FloatLanes<N> CosAt(LaneGuard<N>& guard, Lanes<N> v, RelativeBound bound) {
-  return Lookup<N>(CosTable, TruncateLanes(guard, v, Abs(v) * (bound.units * kUnit)));
+  return Lookup<N>(CosTable, TruncateLanes(guard, v, bound));
 }
 template <int N, typename Bound>
 inline FloatLanes<N> SinAt(LaneGuard<N>& guard, Lanes<N> v, const Bound& bound) {

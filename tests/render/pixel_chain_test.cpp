@@ -246,6 +246,11 @@ TEST(PixelGuardChecks, LanesFallBackLaneByLane) {
   const L far = lanes(5.5, -3.25, 4095.5, 0.3);
   const L farWhole(__builtin_convertvector(generator::WholeParts(far), L::Vector));
   EXPECT_FALSE(generator::NearInteger(far, farWhole, L(1e-9)).Any());
+  // A relative bound: at and next to an integer, but not at 0 or far off.
+  const L near = lanes(4.0, std::nextafter(-3.0, 0.0), 0.0, 5.5);
+  const L nearWhole(__builtin_convertvector(generator::WholeParts(near), L::Vector));
+  EXPECT_EQ(flags(generator::NearIntegerWithin(near, nearWhole, Abs(near) * L(Few(1.0)))),
+            (std::vector<bool>{true, true, false, false}));
 }
 
 TEST(PixelGuardChecks, LibraryBoundsGrowWithTheConditioning) {
