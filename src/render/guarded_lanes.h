@@ -291,6 +291,13 @@ inline LaneIndices<N> TruncateLanes(LaneGuard<N>& guard, Lanes<N> v, Lanes<N> bo
   return n;
 }
 
+// The integer parts of exact values: only the range is checked.
+template <int N>
+inline LaneIndices<N> TruncateExact(LaneGuard<N>& guard, Lanes<N> v) {
+  guard.fallback |= !(Abs(v) < kLaneIndexLimit);
+  return WholeParts(v);
+}
+
 template <int N>
 inline LaneIndices<N> TruncateLanes(LaneGuard<N>& guard, Lanes<N> v, RelativeBound bound) {
   const LaneIndices<N> n = WholeParts(v);
@@ -347,17 +354,17 @@ inline FloatLanes<N> CosAt(LaneGuard<N>& guard, Lanes<N> v, const Bound& bound) 
 }
 template <int N>
 inline FloatLanes<N> SinAt(LaneGuard<N>& guard, Lanes<N> v) {
-  return Lookup<N>(SinTable, TruncateLanes(guard, v, Lanes<N>(0.0)));
+  return Lookup<N>(SinTable, TruncateExact(guard, v));
 }
 template <int N>
 inline FloatLanes<N> CosAt(LaneGuard<N>& guard, Lanes<N> v) {
-  return Lookup<N>(CosTable, TruncateLanes(guard, v, Lanes<N>(0.0)));
+  return Lookup<N>(CosTable, TruncateExact(guard, v));
 }
 // The integer part of an exact value.
 template <int N>
 inline Lanes<N> WholePart(LaneGuard<N>& guard, Lanes<N> v) {
   return Lanes<N>(
-      __builtin_convertvector(TruncateLanes(guard, v, Lanes<N>(0.0)), typename Lanes<N>::Vector));
+      __builtin_convertvector(TruncateExact(guard, v), typename Lanes<N>::Vector));
 }
 
 // The library functions, lane by lane.
