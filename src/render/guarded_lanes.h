@@ -231,8 +231,9 @@ inline LaneMask<N> NearMidpoint(Lanes<N> v, RelativeBound bound) {
   const Unsigned offset = (bits & ((uint64_t{1} << 29) - 1)) + (window - (uint64_t{1} << 28));
   const auto near = reinterpret_cast<Bits>((offset >> shift) == 0);
   // Below the normal floats but not 0: bits - 1 below the lowest normal
-  // float's bits - 1, unsigned (0 wraps to the top); above them: bits at or
-  // beyond 2^128's. With the sign bit flipped, both are signed comparisons.
+  // float's bits - 1, unsigned (0 wraps to the top), a signed comparison
+  // with the sign bits flipped. Above them: bits at or beyond 2^128's (the
+  // bits of |v| are below 2^63, so signed as they are).
   constexpr uint64_t kLowest = uint64_t{1023 - 126} << 52;
   constexpr uint64_t kBeyond = uint64_t{1023 + 128} << 52;
   constexpr uint64_t kSign = uint64_t{1} << 63;
@@ -268,9 +269,11 @@ inline LaneMask<N> NearInteger(Lanes<N> v, Lanes<N> whole, Lanes<N> bound) {
 // bound) keeps the integer part, so that side's comparison is strict, which
 // also leaves v = 0 alone.
 template <int N>
-inline LaneMask<N> NearIntegerWithin(Lanes<N> v, Lanes<N> whole, Lanes<N> bound) {
+inline LaneMask<N> NearInteger(Lanes<N> v, Lanes<N> whole, RelativeBound units) {
+  const Lanes<N> a = Abs(v);
+  const Lanes<N> bound = a * (units.units * kUnit);
   const Lanes<N> fraction = Abs(v - whole);
-  return (fraction < bound) | (Lanes<N>(1.0) - fraction <= bound) | !(Abs(v) < kLaneIndexLimit);
+  return (fraction < bound) | (Lanes<N>(1.0) - fraction <= bound) | !(a < kLaneIndexLimit);
 }
 
 template <int N>
@@ -284,10 +287,16 @@ inline LaneIndices<N> WholeParts(Lanes<N> v) {
 }
 
 template <int N>
-inline LaneIndices<N> TruncateLanes(LaneGuard<N>& guard, Lanes<N> v, Lanes<N> bound) {
+inline Lanes<N> ToLanes(LaneIndices<N> n) {
+  return Lanes<N>(__builtin_convertvector(n, typename Lanes<N>::Vector));
+}
+
+// The integer parts of the lanes, marking those an integer lies within
+// `bound` of (a Lanes<N> of absolute bounds, or a RelativeBound).
+template <int N, typename Bound>
+inline LaneIndices<N> TruncateLanes(LaneGuard<N>& guard, Lanes<N> v, Bound bound) {
   const LaneIndices<N> n = WholeParts(v);
-  guard.fallback |=
-      NearInteger(v, Lanes<N>(__builtin_convertvector(n, typename Lanes<N>::Vector)), bound);
+  guard.fallback |= NearInteger(v, ToLanes<N>(n), bound);
   return n;
 }
 
@@ -296,15 +305,6 @@ template <int N>
 inline LaneIndices<N> TruncateExact(LaneGuard<N>& guard, Lanes<N> v) {
   guard.fallback |= !(Abs(v) < kLaneIndexLimit);
   return WholeParts(v);
-}
-
-template <int N>
-inline LaneIndices<N> TruncateLanes(LaneGuard<N>& guard, Lanes<N> v, RelativeBound bound) {
-  const LaneIndices<N> n = WholeParts(v);
-  guard.fallback |=
-      NearIntegerWithin(v, Lanes<N>(__builtin_convertvector(n, typename Lanes<N>::Vector)),
-                        Abs(v) * (bound.units * kUnit));
-  return n;
 }
 
 // table[n] for every lane (n inside the table), one load a lane: the
@@ -363,8 +363,7 @@ inline FloatLanes<N> CosAt(LaneGuard<N>& guard, Lanes<N> v) {
 // The integer part of an exact value.
 template <int N>
 inline Lanes<N> WholePart(LaneGuard<N>& guard, Lanes<N> v) {
-  return Lanes<N>(
-      __builtin_convertvector(TruncateExact(guard, v), typename Lanes<N>::Vector));
+  return ToLanes<N>(TruncateExact(guard, v));
 }
 
 // The library functions, lane by lane.

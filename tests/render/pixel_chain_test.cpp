@@ -249,7 +249,7 @@ TEST(PixelGuardChecks, LanesFallBackLaneByLane) {
   // A relative bound: at and next to an integer, but not at 0 or far off.
   const L near = lanes(4.0, std::nextafter(-3.0, 0.0), 0.0, 5.5);
   const L nearWhole(__builtin_convertvector(generator::WholeParts(near), L::Vector));
-  EXPECT_EQ(flags(generator::NearIntegerWithin(near, nearWhole, Abs(near) * L(Few(1.0)))),
+  EXPECT_EQ(flags(generator::NearInteger(near, nearWhole, few)),
             (std::vector<bool>{true, true, false, false}));
 }
 
