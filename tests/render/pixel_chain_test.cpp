@@ -240,15 +240,15 @@ TEST(PixelGuardChecks, LanesFallBackLaneByLane) {
             (std::vector<bool>{false, true, true, false}));
   // Truncation: near an integer other than 0, beyond 2^31, not a number.
   const L v = lanes(std::nextafter(5.0, 0.0), -0x1p-60, 0x1p40, NAN);
-  const L whole(__builtin_convertvector(generator::WholeParts(v), L::Vector));
+  const L whole = generator::ToLanes<4>(generator::WholeParts(v));
   EXPECT_EQ(flags(generator::NearInteger(v, whole, lanes(Few(5.0), 1e-3, 1.0, 1.0))),
             (std::vector<bool>{true, false, true, true}));
   const L far = lanes(5.5, -3.25, 4095.5, 0.3);
-  const L farWhole(__builtin_convertvector(generator::WholeParts(far), L::Vector));
+  const L farWhole = generator::ToLanes<4>(generator::WholeParts(far));
   EXPECT_FALSE(generator::NearInteger(far, farWhole, L(1e-9)).Any());
   // A relative bound: at and next to an integer, but not at 0 or far off.
   const L near = lanes(4.0, std::nextafter(-3.0, 0.0), 0.0, 5.5);
-  const L nearWhole(__builtin_convertvector(generator::WholeParts(near), L::Vector));
+  const L nearWhole = generator::ToLanes<4>(generator::WholeParts(near));
   EXPECT_EQ(flags(generator::NearInteger(near, nearWhole, few)),
             (std::vector<bool>{true, true, false, false}));
 }
